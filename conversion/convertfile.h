@@ -1,0 +1,13 @@
+#pragma once
+
+#include "conversion/conversionresult.h"
+
+#include <QString>
+
+#include <atomic>
+
+// Converts one XML file into its delimited-text file. The output replaces an earlier file only
+// when the whole document was converted; a document that is not well-formed, a failed write or
+// a cancel leaves any earlier output untouched and no partial file behind.
+ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
+                             const QString &delimiter, const std::atomic_bool *cancel = nullptr);

@@ -1,0 +1,102 @@
+#include "shell/qtdialogs.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace {
+
+QString applicationTitle()
+{
+    return QCoreApplication::applicationName();
+}
+
+int showBox(QWidget *owner, QMessageBox::Icon icon, const QString &title, const QString &text,
+            QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, title, displayText(text), buttons, owner);
+    // Paths and parser messages must show as typed, never as markup.
+    box.setTextFormat(Qt::PlainText);
+    return box.exec();
+}
+
+} // namespace
+
+QString displayText(const QString &text)
+{
+    QString result = text;
+    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return result;
+}
+
+void QtDialogs::message(const QString &text)
+{
+    showBox(m_owner, QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok);
+}
+
+bool QtDialogs::question(const QString &text)
+{
+    return showBox(m_owner, QMessageBox::NoIcon, applicationTitle(), text,
+                   QMessageBox::Yes | QMessageBox::No)
+            == QMessageBox::Yes;
+}
+
+void QtDialogs::errorReport(const QString &text)
+{
+    showBox(m_owner, QMessageBox::Warning, QStringLiteral("Application Error"), text,
+            QMessageBox::Ok);
+}
+
+QString QtDialogs::inputBox(const QString &prompt, const QString &title, const QString &preset)
+{
+    QInputDialog dialog(m_owner);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(displayText(prompt));
+    dialog.setTextValue(preset);
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
+}
+
+QString QtDialogs::openFiles(const QString &title, const QString &filter)
+{
+    const QStringList files = QFileDialog::getOpenFileNames(m_owner, title, QString(), filter);
+    if (files.isEmpty())
+        return {};
+    if (files.size() == 1)
+        return QDir::toNativeSeparators(files.front());
+
+    // Several files in one folder come back as the folder, a NUL and the names.
+    const QString folder = QFileInfo(files.front()).absolutePath();
+    QString result = QDir::toNativeSeparators(folder);
+    for (const QString &file : files) {
+        if (QFileInfo(file).absolutePath() != folder)
+            return QDir::toNativeSeparators(files.join(QChar::Null)).prepend(QChar::Null);
+        result += QChar::Null + QFileInfo(file).fileName();
+    }
+    return result;
+}
+
+QString QtDialogs::browseForFolder(const QString &prompt, const QString &startFolder)
+{
+    QFileDialog dialog(m_owner, prompt);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setLabelText(QFileDialog::LookIn, prompt);
+    if (!startFolder.isEmpty() && QFileInfo(startFolder).isDir()) {
+        dialog.setDirectory(QFileInfo(startFolder).absolutePath());
+        dialog.selectFile(startFolder);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return QDir::toNativeSeparators(dialog.selectedFiles().front());
+}
+
+void QtDialogs::openFolder(const QString &path)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}

@@ -1,0 +1,8 @@
+#include "shell/reportingprocedure.h"
+
+#include "shell/dialogs.h"
+
+void ReportingProcedure::report(const QString &description)
+{
+    ReportError(m_dialogs, description, m_tag, m_step);
+}
