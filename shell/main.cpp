@@ -1,7 +1,14 @@
+#include "shell/form1.h"
+#include "shell/settingsstore.h"
+
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    return 0;
+    SettingsStore settings;
+    Form1 window(settings);
+    window.Form_Load();
+    window.show();
+    return application.exec();
 }

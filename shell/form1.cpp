@@ -1,0 +1,290 @@
+#include "shell/form1.h"
+
+#include "filelist/filelistview.h"
+#include "shell/handlerguard.h"
+#include "shell/settingsstore.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+// The layout is designed in twips; 15 twips make a pixel at 96 dots per inch.
+int px(int twips)
+{
+    return qRound(twips / 15.0);
+}
+
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+template<typename Widget> Widget *place(QWidget *container, const char *name, const QRect &geometry)
+{
+    auto *widget = new Widget(container);
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+} // namespace
+
+Form1::Form1(SettingsStore &settings, QWidget *parent)
+    : QWidget(parent), m_settings(settings), m_qtDialogs(this), m_dialogs(&m_qtDialogs)
+{
+    setObjectName(QStringLiteral("Form1"));
+    buildLayout();
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildLayout()
+{
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint);
+    setFixedSize(px(8040), px(7455));
+    QFont windowFont(QStringLiteral("Arial"), 9, QFont::Bold);
+    setFont(windowFont);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    QFont buttonFont(QStringLiteral("Arial"));
+    buttonFont.setPointSizeF(11.25);
+    buttonFont.setBold(true);
+
+    ListView1 = place<FileListView>(this, "ListView1", twipsRect(120, 120, 7800, 2540));
+    ListView1->setToolTip(QStringLiteral(
+            "Drag and drop files here. Double-click item to remove it. Move | line to "
+            "right and out of window to reveal full names."));
+
+    auto button = [&](QWidget *container, const char *name, const QRect &geometry,
+                      const QString &caption) {
+        auto *pushButton = place<QPushButton>(container, name, geometry);
+        pushButton->setText(caption);
+        pushButton->setFont(buttonFont);
+        pushButton->setAutoDefault(false);
+        return pushButton;
+    };
+    PushButton1 = button(this, "PushButton1", twipsRect(120, 2750, 3840, 405),
+                         QStringLiteral("Add XML File(s)"));
+    PushButton4 = button(this, "PushButton4", twipsRect(4080, 2750, 3840, 405),
+                         QStringLiteral("Add All XML File(s) In Folder"));
+    PushButton6 = button(this, "PushButton6", twipsRect(120, 3260, 3840, 405),
+                         QStringLiteral("Clear List"));
+    PushButton7 = button(this, "PushButton7", twipsRect(4080, 3260, 3840, 405),
+                         QStringLiteral("Load Sample/Example Files"));
+
+    auto frame = [&](QWidget *container, const char *name, const QRect &geometry,
+                     const QString &caption) {
+        auto *groupBox = place<QGroupBox>(container, name, geometry);
+        groupBox->setTitle(caption);
+        groupBox->setFocusPolicy(Qt::NoFocus);
+        return groupBox;
+    };
+    auto option = [&](QWidget *container, const char *name, const QRect &geometry,
+                      const QString &caption) {
+        auto *radioButton = place<QRadioButton>(container, name, geometry);
+        radioButton->setText(caption);
+        return radioButton;
+    };
+
+    Frame2 = frame(this, "Frame2", twipsRect(120, 3720, 7800, 705),
+                   QStringLiteral("CSV Delimiter"));
+    Option1 = option(Frame2, "Option1", twipsRect(240, 300, 1140, 225), QStringLiteral("Comma"));
+    Option2 = option(Frame2, "Option2", twipsRect(1485, 300, 1725, 225),
+                     QStringLiteral("Comma-space"));
+    Option3 = option(Frame2, "Option3", twipsRect(3330, 300, 1455, 225),
+                     QStringLiteral("Semicolon"));
+    Option4 = option(Frame2, "Option4", twipsRect(4860, 300, 780, 225), QStringLiteral("Tab"));
+    Option5 = option(Frame2, "Option5", twipsRect(5760, 300, 825, 225), QStringLiteral("Other"));
+    Text2 = place<QLineEdit>(Frame2, "Text2", twipsRect(6600, 255, 915, 330));
+    Text2->setText(QStringLiteral("|"));
+
+    Frame1 = frame(this, "Frame1", twipsRect(120, 4470, 7800, 1815), QStringLiteral("Save Option"));
+    Option6 = option(Frame1, "Option6", twipsRect(240, 300, 3615, 255),
+                     QStringLiteral("Save results to this folder:"));
+    Frame4 = frame(Frame1, "Frame4", twipsRect(480, 510, 6840, 810), QString());
+    Text1 = place<QLineEdit>(Frame4, "Text1", twipsRect(240, 300, 5670, 345));
+    PushButton9
+            = button(Frame4, "PushButton9", twipsRect(6000, 300, 600, 345), QStringLiteral("..."));
+    Option7 = option(Frame1, "Option7", twipsRect(240, 1410, 3615, 255),
+                     QStringLiteral("Save results in folder of original file"));
+
+    PushButton2 = button(this, "PushButton2", twipsRect(120, 6410, 7800, 405),
+                         QStringLiteral("Start Converting"));
+    ProgressBar1 = place<QProgressBar>(this, "ProgressBar1", twipsRect(120, 6930, 7800, 405));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(true);
+    ProgressBar1->setAlignment(Qt::AlignCenter);
+    setProgress(0, QStringLiteral("Progress Bar"));
+
+    Option1->setChecked(true);
+    Option6->setChecked(true);
+
+    // Keyboard order of the design's tab indices 0 to 19; frames never take the focus.
+    const QList<QWidget *> tabOrder{
+            ListView1,   ProgressBar1, PushButton1, PushButton4, PushButton2, PushButton6,
+            PushButton7, Option4,      Text2,       Option5,     Option3,     Option2,
+            Option1,     Text1,        PushButton9, Option6,     Option7};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
+    connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
+    connect(PushButton4, &QPushButton::clicked, this, [this] { PushButton4_Click(); });
+    connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
+    connect(PushButton7, &QPushButton::clicked, this, [this] { PushButton7_Click(); });
+    connect(PushButton9, &QPushButton::clicked, this, [this] { PushButton9_Click(); });
+    connect(Option1, &QRadioButton::clicked, this, [this] { Option1_Click(); });
+    connect(Option2, &QRadioButton::clicked, this, [this] { Option2_Click(); });
+    connect(Option3, &QRadioButton::clicked, this, [this] { Option3_Click(); });
+    connect(Option4, &QRadioButton::clicked, this, [this] { Option4_Click(); });
+    connect(Option5, &QRadioButton::clicked, this, [this] { Option5_Click(); });
+    connect(Option6, &QRadioButton::clicked, this, [this] { Option6_Click(); });
+    connect(Option7, &QRadioButton::clicked, this, [this] { Option7_Click(); });
+    connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
+    connect(Text2, &QLineEdit::textChanged, this, [this] { Text2_Change(); });
+    connect(ListView1, &QTreeWidget::itemPressed, this,
+            [this](QTreeWidgetItem *item) { ListView1_ItemClick(item); });
+    // A drop is accepted at once; the paths are handled after the drag source's loop has ended.
+    connect(
+            ListView1, &FileListView::filesDropped, this,
+            [this](const QStringList &paths) { ListView1_OLEDragDrop(paths); },
+            Qt::QueuedConnection);
+
+    // Move events arrive only with mouse tracking on.
+    setMouseTracking(true);
+    for (QWidget *watched : {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2),
+                             static_cast<QWidget *>(Frame4), ListView1->viewport(),
+                             static_cast<QWidget *>(ListView1), static_cast<QWidget *>(Text2)}) {
+        watched->setMouseTracking(true);
+        watched->installEventFilter(this);
+    }
+    for (QPushButton *pushButton :
+         {PushButton1, PushButton2, PushButton4, PushButton6, PushButton7, PushButton9}) {
+        pushButton->setMouseTracking(true);
+        pushButton->installEventFilter(this);
+    }
+}
+
+void Form1::setPointer(PointerKind kind)
+{
+    m_pointer = kind;
+    switch (kind) {
+    case PointerKind::Default:
+        unsetCursor();
+        break;
+    case PointerKind::Busy:
+        setCursor(Qt::WaitCursor);
+        break;
+    case PointerKind::Custom:
+        setCursor(m_customPointer);
+        break;
+    }
+}
+
+void Form1::setProgress(double value, const QString &caption)
+{
+    m_progressValue = value;
+    ProgressBar1->setValue(qRound(value));
+    // The bar's format expands "%p", "%v" and "%m"; a caption is shown as it is.
+    QString format = caption;
+    format.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    ProgressBar1->setFormat(format);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        if (qobject_cast<QPushButton *>(watched))
+            PushButton_MouseMove();
+        else if (watched == Frame1)
+            Frame1_MouseMove();
+        else if (watched == Frame2)
+            Frame2_MouseMove();
+        else if (watched == Frame4)
+            Frame4_MouseMove();
+        else if (watched == ListView1->viewport())
+            ListView1_MouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
+        break;
+    case QEvent::MouseButtonPress:
+        if (watched == ListView1->viewport())
+            ListView1_MouseDown();
+        break;
+    case QEvent::MouseButtonRelease:
+        if (watched == ListView1->viewport())
+            ListView1_MouseUp();
+        break;
+    case QEvent::MouseButtonDblClick:
+        if (watched == ListView1->viewport())
+            ListView1_DblClick();
+        break;
+    case QEvent::KeyPress:
+        if (watched == ListView1)
+            ListView1_KeyDown(static_cast<QKeyEvent *>(event)->key());
+        break;
+    case QEvent::FocusOut:
+        if (watched == Text2)
+            Text2_LostFocus();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::mouseMoveEvent(QMouseEvent *event)
+{
+    Form_MouseMove();
+    QWidget::mouseMoveEvent(event);
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    // Closing ends the program at once: long loops stop at their next yield.
+    m_closing = true;
+    event->accept();
+}
+
+void Form1::PushButton_MouseMove()
+{
+    guardHandler("PushButton_MouseMove", [this] {
+        if (!isBusy())
+            setPointer(PointerKind::Custom);
+    });
+}
+
+void Form1::Form_MouseMove()
+{
+    guardHandler("Form_MouseMove", [this] {
+        if (!isBusy())
+            setPointer(PointerKind::Default);
+    });
+}
+
+void Form1::Frame1_MouseMove()
+{
+    Form_MouseMove();
+}
+
+void Form1::Frame2_MouseMove()
+{
+    Form_MouseMove();
+}
+
+void Form1::Frame4_MouseMove()
+{
+    Form_MouseMove();
+}

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "shell/qtdialogs.h"
+
+#include <QCursor>
+#include <QPersistentModelIndex>
+#include <QString>
+#include <QWidget>
+
+class FileListView;
+class QGroupBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTreeWidgetItem;
+class SettingsStore;
+
+// The main window: owns every control, the file list's rows and the state of a running
+// conversion. Controls keep the names of the window's design as object and member names.
+class Form1 final : public QWidget {
+    Q_OBJECT
+
+public:
+    // The window's pointer: the arrow, the busy hourglass and the custom hand pointer.
+    enum class PointerKind { Default = 0, Busy = 11, Custom = 99 };
+
+    explicit Form1(SettingsStore &settings, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Every modal interaction goes through these dialogs; tests install scripted ones.
+    Dialogs &dialogs() const { return *m_dialogs; }
+    void installDialogs(Dialogs &dialogs) { m_dialogs = &dialogs; }
+
+    SettingsStore &settings() const { return m_settings; }
+
+    PointerKind pointer() const { return m_pointer; }
+    void setPointer(PointerKind kind);
+    bool isBusy() const { return m_pointer == PointerKind::Busy; }
+    bool isClosing() const { return m_closing; }
+    bool runInProgress() const { return m_runInProgress; }
+    double progressValue() const { return m_progressValue; }
+
+    // Start-up: restores the stored choices into the controls before the window is shown.
+    void Form_Load();
+
+    // Handlers, named after the control and the event.
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton4_Click();
+    void PushButton6_Click();
+    void PushButton7_Click();
+    void PushButton9_Click();
+    void Option1_Click();
+    void Option2_Click();
+    void Option3_Click();
+    void Option4_Click();
+    void Option5_Click();
+    void Option6_Click();
+    void Option7_Click();
+    void Text1_Change();
+    void Text2_Change();
+    void Text2_LostFocus();
+    void ListView1_ItemClick(QTreeWidgetItem *item);
+    void ListView1_MouseDown();
+    void ListView1_MouseMove(const QPoint &position);
+    void ListView1_MouseUp();
+    void ListView1_DblClick();
+    void ListView1_KeyDown(int key);
+    void ListView1_OLEDragDrop(const QStringList &paths);
+    void PushButton_MouseMove();
+    void Form_MouseMove();
+    void Frame1_MouseMove();
+    void Frame2_MouseMove();
+    void Frame4_MouseMove();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    void buildLayout();
+    void setProgress(double value, const QString &caption);
+    void saveDelimiterOptions();
+    void saveSaveOptions();
+    void restoreOption(QRadioButton *option, bool selected);
+    QString delimiter() const;
+
+    SettingsStore &m_settings;
+    QtDialogs m_qtDialogs;
+    Dialogs *m_dialogs;
+
+    FileListView *ListView1 = nullptr;
+    QPushButton *PushButton1 = nullptr;
+    QPushButton *PushButton2 = nullptr;
+    QPushButton *PushButton4 = nullptr;
+    QPushButton *PushButton6 = nullptr;
+    QPushButton *PushButton7 = nullptr;
+    QPushButton *PushButton9 = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QGroupBox *Frame4 = nullptr;
+    QRadioButton *Option1 = nullptr;
+    QRadioButton *Option2 = nullptr;
+    QRadioButton *Option3 = nullptr;
+    QRadioButton *Option4 = nullptr;
+    QRadioButton *Option5 = nullptr;
+    QRadioButton *Option6 = nullptr;
+    QRadioButton *Option7 = nullptr;
+    QLineEdit *Text1 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+
+    PointerKind m_pointer = PointerKind::Default;
+    QCursor m_customPointer{Qt::PointingHandCursor};
+    bool m_closing = false;
+    bool m_runInProgress = false;
+    double m_progressValue = 0;
+
+    // Reordering rows by dragging.
+    bool m_armed = false;
+    QPersistentModelIndex m_draggedRow;
+
+    // Folders remembered between clicks of the browse buttons.
+    QString m_rememberedOutputFolder;
+    QString m_rememberedScanFolder;
+};
