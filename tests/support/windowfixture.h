@@ -1,0 +1,34 @@
+#pragma once
+
+#include "shell/form1.h"
+#include "shell/settingsstore.h"
+#include "support/scripteddialogs.h"
+
+#include <QTemporaryDir>
+
+// A main window whose settings live in a file in a temporary folder and whose dialogs are
+// scripted. Create one per test function, on the stack.
+class WindowFixture {
+public:
+    WindowFixture();
+
+    // The control with the given object name, or a failed test when there is none.
+    template<typename Control> Control *control(const char *name)
+    {
+        auto *found = window.findChild<Control *>(QLatin1String(name));
+        if (!found)
+            failMissing(name);
+        return found;
+    }
+
+    // The settings file's path, to read it back or prepare it before Form_Load.
+    QString settingsFile() const { return settings.filePath(); }
+
+    QTemporaryDir configFolder;
+    SettingsStore settings;
+    ScriptedDialogs dialogs;
+    Form1 window;
+
+private:
+    static void failMissing(const char *name);
+};
