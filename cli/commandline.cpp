@@ -1,0 +1,163 @@
+#include "cli/commandline.h"
+
+#include <QCommandLineParser>
+
+#include <array>
+
+namespace {
+
+struct ValueOption {
+    QLatin1StringView shortName;
+    QLatin1StringView longName;
+};
+
+constexpr std::array valueOptions{
+        ValueOption{QLatin1StringView("-d"), QLatin1StringView("delimiter")},
+        ValueOption{QLatin1StringView("-o"), QLatin1StringView("output-dir")},
+        ValueOption{QLatin1StringView("-e"), QLatin1StringView("extension")},
+        ValueOption{QLatin1StringView("-j"), QLatin1StringView("jobs")},
+};
+
+// QCommandLineParser reads "-d --" as an option without a value followed by the end of the
+// options, and "-d -x" as two options. Joining every separate value to its option as
+// "--name=value" makes the parser take it as it is.
+QStringList joinOptionValues(const QStringList &arguments)
+{
+    QStringList joined = arguments.mid(0, 1);
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == QLatin1String("--")) {
+            joined << arguments.mid(i);
+            break;
+        }
+        const auto option = std::find_if(
+                valueOptions.begin(), valueOptions.end(), [&](const auto &o) {
+                    return argument == o.shortName || argument == QLatin1String("--") + o.longName;
+                });
+        if (option != valueOptions.end() && i + 1 < arguments.size()) {
+            joined << QLatin1String("--") + option->longName + u'=' + arguments[++i];
+            continue;
+        }
+        joined << argument;
+    }
+    return joined;
+}
+
+const QString usageLine = QStringLiteral("Usage: quillmere-cli [options] PATH...");
+
+} // namespace
+
+ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+            QStringLiteral("Converts XML files into delimited text: one line per value, led by "
+                           "the names of the elements above it."));
+    const QCommandLineOption delimiter(
+            {QStringLiteral("d"), QStringLiteral("delimiter")},
+            QStringLiteral("Field delimiter, taken verbatim (default \",\")."),
+            QStringLiteral("TEXT"));
+    const QCommandLineOption tab(QStringLiteral("tab"),
+                                 QStringLiteral("Use a tab as the delimiter."));
+    const QCommandLineOption outputDir(
+            {QStringLiteral("o"), QStringLiteral("output-dir")},
+            QStringLiteral("Write every result into DIR (default: beside each source)."),
+            QStringLiteral("DIR"));
+    const QCommandLineOption extension(
+            {QStringLiteral("e"), QStringLiteral("extension")},
+            QStringLiteral(
+                    "Extension of the files taken from folders (default xml; * for every file)."),
+            QStringLiteral("EXT"));
+    const QCommandLineOption toStdout(QStringLiteral("stdout"),
+                                      QStringLiteral("Write the result of the single input to "
+                                                     "standard output."));
+    const QCommandLineOption jobs({QStringLiteral("j"), QStringLiteral("jobs")},
+                                  QStringLiteral("Files converted in parallel (default: the "
+                                                 "number of cores)."),
+                                  QStringLiteral("N"));
+    const QCommandLineOption dryRun(
+            {QStringLiteral("n"), QStringLiteral("dry-run")},
+            QStringLiteral("Print the input files in conversion order; convert nothing."));
+    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
+                                   QStringLiteral("Print errors only: no progress, no summary."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("Show the version."));
+    parser.addOptions(
+            {delimiter, tab, outputDir, extension, toStdout, jobs, dryRun, quiet, help, version});
+    parser.addPositionalArgument(
+            QStringLiteral("PATH"),
+            QStringLiteral("XML file or folder to convert; - reads standard input and writes "
+                           "standard output."),
+            QStringLiteral("PATH..."));
+
+    ParsedCommandLine result;
+    const auto usageError = [&result](const QString &message) {
+        result.action = ParsedCommandLine::Action::UsageError;
+        result.text = message;
+        return result;
+    };
+
+    if (!parser.parse(joinOptionValues(arguments)))
+        return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        QString text = parser.helpText();
+        // The parser names the running executable, which in tests is not this program.
+        text.replace(0, text.indexOf(u'\n'), usageLine);
+        result.action = ParsedCommandLine::Action::Help;
+        result.text = text;
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.action = ParsedCommandLine::Action::Version;
+        result.text = QStringLiteral("quillmere-cli " QUILLMERE_VERSION);
+        return result;
+    }
+
+    CliOptions &options = result.options;
+    options.paths = parser.positionalArguments();
+    if (options.paths.isEmpty())
+        return usageError(QStringLiteral("no PATH given"));
+
+    if (parser.isSet(tab) && parser.isSet(delimiter))
+        return usageError(QStringLiteral("--tab and --delimiter cannot be used together"));
+    if (parser.isSet(tab))
+        options.delimiter = QStringLiteral("\t");
+    else if (parser.isSet(delimiter))
+        options.delimiter = parser.value(delimiter);
+    if (options.delimiter.isEmpty())
+        return usageError(QStringLiteral("the delimiter must not be empty"));
+
+    if (parser.isSet(extension)) {
+        options.extension = parser.value(extension);
+        if (options.extension.startsWith(u'.'))
+            options.extension.remove(0, 1);
+        if (options.extension.isEmpty())
+            return usageError(QStringLiteral("the extension must not be empty"));
+    }
+
+    options.jobs = defaultJobs;
+    if (parser.isSet(jobs)) {
+        bool ok = false;
+        options.jobs = parser.value(jobs).toInt(&ok);
+        if (!ok || options.jobs < 1)
+            return usageError(QStringLiteral("--jobs needs a whole number of at least 1, not \"")
+                              + parser.value(jobs) + u'"');
+    }
+
+    if (parser.isSet(outputDir)) {
+        options.outputDir = parser.value(outputDir);
+        if (options.outputDir.isEmpty())
+            return usageError(QStringLiteral("--output-dir needs a folder"));
+    }
+    options.toStdout = parser.isSet(toStdout);
+    if (options.toStdout && !options.outputDir.isEmpty())
+        return usageError(QStringLiteral("--stdout and --output-dir cannot be used together"));
+    if (options.paths.count(QStringLiteral("-")) > 1)
+        return usageError(QStringLiteral("standard input (-) can be read only once"));
+
+    options.dryRun = parser.isSet(dryRun);
+    options.quiet = parser.isSet(quiet);
+    return result;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The choices of one command-line run, as given by the user.
+struct CliOptions {
+    QStringList paths; // files, folders, and "-" for standard input
+    QString delimiter = QStringLiteral(",");
+    QString outputDir; // empty: each output beside its source
+    QString extension = QStringLiteral("xml"); // for folders; "*" takes every file
+    bool toStdout = false;
+    int jobs = 1;
+    bool dryRun = false;
+    bool quiet = false;
+};
+
+// What the command line asks for: a run with its options, the help or version text, or a
+// usage error with its message.
+struct ParsedCommandLine {
+    enum class Action { Run, Help, Version, UsageError };
+
+    Action action = Action::Run;
+    CliOptions options;
+    QString text; // Help and Version: the text to print; UsageError: what is wrong
+};
+
+// Reads the arguments (the program's name first). The value after -d/--delimiter (and after
+// every other option that takes one) is taken verbatim, even when it starts with "-".
+ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs);

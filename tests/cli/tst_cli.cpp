@@ -1,0 +1,453 @@
+#include "cli/runcli.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void exitStatus_data();
+    void exitStatus();
+    void delimiter_data();
+    void delimiter();
+    void outputDir();
+    void missingOutputDir_data();
+    void missingOutputDir();
+    void extension_data();
+    void extension();
+    void dryRunOrder();
+    void toStdout();
+    void standardInput_data();
+    void standardInput();
+    void programReadsStandardInput();
+    void parallelOutputsMatchSerial();
+    void sameOutputKeepsLaterInput_data();
+    void sameOutputKeepsLaterInput();
+    void parseErrorReportedAndRunGoesOn();
+    void writeErrorReportedAndRunGoesOn();
+
+private:
+    struct Run {
+        int status = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+
+    Run run(QStringList arguments, const QByteArray &input = {});
+    QString path(const QString &relative) const;
+    void writeFile(const QString &relative, const QByteArray &content) const;
+    QByteArray readFile(const QString &relative) const;
+
+    std::optional<QTemporaryDir> m_dir;
+    QString m_previousCurrent;
+};
+
+namespace {
+
+const QByteArray simpleDocument = "<r><a>x</a></r>";
+const QByteArray simpleOutput = "r,a,x\r\n";
+const QByteArray malformedDocument = "<r>\n<a></b>\n</r>";
+
+QByteArray numberedDocument(int n)
+{
+    QByteArray document = "<?xml version=\"1.0\"?>\n<list n=\"" + QByteArray::number(n) + "\">\n";
+    for (int i = 0; i <= n % 7; ++i)
+        document += "  <item><id>" + QByteArray::number(n * 100 + i) + "</id><!--c"
+                + QByteArray::number(i) + "--><![CDATA[raw & " + QByteArray::number(i)
+                + "]]>mixed</item>\n";
+    return document + "</list>\n";
+}
+
+} // namespace
+
+void TestCli::init()
+{
+    m_dir.emplace();
+    QVERIFY(m_dir->isValid());
+    m_previousCurrent = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+}
+
+void TestCli::cleanup()
+{
+    QDir::setCurrent(m_previousCurrent);
+    m_dir.reset();
+}
+
+TestCli::Run TestCli::run(QStringList arguments, const QByteArray &input)
+{
+    arguments.prepend(QStringLiteral("quillmere-cli"));
+    QBuffer in;
+    in.setData(input);
+    in.open(QIODevice::ReadOnly);
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    QBuffer err;
+    err.open(QIODevice::WriteOnly);
+    Run result;
+    result.status = runCli(arguments, in, out, err);
+    result.out = out.data();
+    result.err = err.data();
+    return result;
+}
+
+QString TestCli::path(const QString &relative) const
+{
+    return m_dir->filePath(relative);
+}
+
+void TestCli::writeFile(const QString &relative, const QByteArray &content) const
+{
+    const QString target = path(relative);
+    QVERIFY(QDir().mkpath(QFileInfo(target).absolutePath()));
+    QFile file(target);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
+    QCOMPARE(file.write(content), content.size());
+}
+
+QByteArray TestCli::readFile(const QString &relative) const
+{
+    QFile file(path(relative));
+    if (!file.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return file.readAll();
+}
+
+void TestCli::exitStatus_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+
+    const auto row = [](const char *name, QStringList arguments, int status) {
+        QTest::newRow(name) << arguments << status;
+    };
+    row("allConverted", {u"good.xml"_s, u"also.xml"_s}, 0);
+    row("oneMalformed", {u"good.xml"_s, u"bad.xml"_s, u"also.xml"_s}, 1);
+    row("missingInput", {u"good.xml"_s, u"none.xml"_s}, 1);
+    row("inputIsFolderWithoutXml", {u"empty"_s}, 0);
+    row("noPath", {}, 2);
+    row("unknownOption", {u"--frobnicate"_s, u"good.xml"_s}, 2);
+    row("emptyDelimiter", {u"-d"_s, QString(), u"good.xml"_s}, 2);
+    row("emptyDelimiterJoined", {u"--delimiter="_s, u"good.xml"_s}, 2);
+    row("delimiterWithoutValue", {u"good.xml"_s, u"-d"_s}, 2);
+    row("tabAndDelimiter", {u"--tab"_s, u"-d"_s, u";"_s, u"good.xml"_s}, 2);
+    row("jobsZero", {u"-j"_s, u"0"_s, u"good.xml"_s}, 2);
+    row("jobsText", {u"--jobs"_s, u"two"_s, u"good.xml"_s}, 2);
+    row("stdoutTwoInputs", {u"--stdout"_s, u"good.xml"_s, u"also.xml"_s}, 2);
+    row("stdoutWithOutputDir", {u"--stdout"_s, u"-o"_s, u"empty"_s, u"good.xml"_s}, 2);
+    row("stdinTwice", {u"-"_s, u"-"_s}, 2);
+    row("help", {u"--help"_s}, 0);
+    row("version", {u"--version"_s}, 0);
+}
+
+void TestCli::exitStatus()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    writeFile(u"good.xml"_s, simpleDocument);
+    writeFile(u"also.xml"_s, simpleDocument);
+    writeFile(u"bad.xml"_s, malformedDocument);
+    QVERIFY(QDir().mkpath(path(u"empty"_s)));
+
+    const Run result = run(arguments);
+    QCOMPARE(result.status, status);
+    if (status == 2) {
+        QVERIFY(result.err.startsWith("quillmere-cli: "));
+        QVERIFY(!QFile::exists(path(u"good.csv"_s)));
+    }
+    if (status == 1)
+        QCOMPARE(readFile(u"good.csv"_s), simpleOutput);
+}
+
+void TestCli::delimiter_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("default") << QStringList() << QByteArray("r,a,x\r\n");
+    QTest::newRow("doubleDash") << QStringList{u"-d"_s, u"--"_s} << QByteArray("r--a--x\r\n");
+    QTest::newRow("singleDash") << QStringList{u"-d"_s, u"-"_s} << QByteArray("r-a-x\r\n");
+    QTest::newRow("spacedDash") << QStringList{u"-d"_s, u" - "_s} << QByteArray("r - a - x\r\n");
+    QTest::newRow("looksLikeOption") << QStringList{u"-d"_s, u"-q"_s} << QByteArray("r-qa-qx\r\n");
+    QTest::newRow("longOption") << QStringList{u"--delimiter"_s, u"--"_s}
+                                << QByteArray("r--a--x\r\n");
+    QTest::newRow("longJoined") << QStringList{u"--delimiter=;"_s} << QByteArray("r;a;x\r\n");
+    QTest::newRow("longJoinedDashes")
+            << QStringList{u"--delimiter=--"_s} << QByteArray("r--a--x\r\n");
+    QTest::newRow("shortJoined") << QStringList{u"-d|"_s} << QByteArray("r|a|x\r\n");
+    QTest::newRow("lastWins") << QStringList{u"-d"_s, u";"_s, u"-d"_s, u"|"_s}
+                              << QByteArray("r|a|x\r\n");
+    QTest::newRow("tab") << QStringList{u"--tab"_s} << QByteArray("r\ta\tx\r\n");
+    QTest::newRow("unicode") << QStringList{u"-d"_s, u"→"_s} << QByteArray("r→a→x\r\n");
+}
+
+void TestCli::delimiter()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, expected);
+    writeFile(u"in.xml"_s, simpleDocument);
+
+    const Run result = run(options << u"in.xml"_s);
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(readFile(u"in.csv"_s), expected);
+}
+
+void TestCli::outputDir()
+{
+    writeFile(u"src/one.xml"_s, simpleDocument);
+    writeFile(u"src/two.data.xml"_s, simpleDocument);
+    QVERIFY(QDir().mkpath(path(u"out"_s)));
+
+    const Run result = run({u"-o"_s, u"out/"_s, u"src"_s});
+    QCOMPARE(result.status, 0);
+    QCOMPARE(readFile(u"out/one.csv"_s), simpleOutput);
+    QCOMPARE(readFile(u"out/two.data.csv"_s), simpleOutput);
+    QVERIFY(!QFile::exists(path(u"src/one.csv"_s)));
+}
+
+void TestCli::missingOutputDir_data()
+{
+    QTest::addColumn<QString>("outputDir");
+    QTest::newRow("missing") << u"nowhere"_s;
+    QTest::newRow("throughFile") << u"in.xml/out"_s;
+    QTest::newRow("isFile") << u"in.xml"_s;
+}
+
+void TestCli::missingOutputDir()
+{
+    QFETCH(QString, outputDir);
+    writeFile(u"in.xml"_s, simpleDocument);
+
+    const Run result = run({u"--output-dir"_s, outputDir, u"in.xml"_s});
+    QCOMPARE(result.status, 1);
+    QVERIFY(result.err.startsWith("Folder does not exist. Please select another folder.\n"));
+    QCOMPARE(QDir(path(QString())).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+             QStringList{u"in.xml"_s});
+}
+
+void TestCli::extension_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList xmlFiles{u"A.XML"_s, u"b.xml"_s, u"sub/c.Xml"_s};
+    QTest::newRow("default") << QStringList() << xmlFiles;
+    QTest::newRow("upperCase") << QStringList{u"-e"_s, u"XML"_s} << xmlFiles;
+    QTest::newRow("leadingDot") << QStringList{u"--extension"_s, u".xml"_s} << xmlFiles;
+    QTest::newRow("other") << QStringList{u"-e"_s, u"txt"_s} << QStringList{u"notes.txt"_s};
+    QTest::newRow("every") << QStringList{u"-e"_s, u"*"_s}
+                           << QStringList{u"A.XML"_s, u"b.xml"_s, u"noext"_s, u"notes.txt"_s,
+                                          u"sub/c.Xml"_s};
+}
+
+void TestCli::extension()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, expected);
+    for (const QString &name : {u"A.XML"_s, u"b.xml"_s, u"notes.txt"_s, u"noext"_s, u"sub/c.Xml"_s})
+        writeFile(u"tree/"_s + name, simpleDocument);
+
+    Run result = run(QStringList(options) << u"--dry-run"_s << u"tree"_s);
+    QCOMPARE(result.status, 0);
+    QStringList listed;
+    for (const QString &file : QString::fromUtf8(result.out).split(u'\n', Qt::SkipEmptyParts))
+        listed << QDir(path(u"tree"_s)).relativeFilePath(file);
+    QCOMPARE(listed, expected);
+
+    result = run(QStringList(options) << u"tree"_s);
+    QCOMPARE(result.status, 0);
+    for (const QString &name : expected)
+        QCOMPARE(readFile(u"tree/"_s + name.section(u'.', 0, 0) + u".csv"_s), simpleOutput);
+}
+
+void TestCli::dryRunOrder()
+{
+    for (const char *name :
+         {"root/b.xml", "root/a.xml", "root/z/one.xml", "root/m/two.xml", "root/m/deep/three.xml",
+          "root/a/x.xml", "root/z/deeper/er/four.xml", "single.xml"})
+        writeFile(QString::fromLatin1(name), simpleDocument);
+
+    const Run result = run({u"-n"_s, u"single.xml"_s, u"root"_s, u"./single.xml"_s, u"-"_s});
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.err, QByteArray());
+    const QStringList expected{path(u"single.xml"_s),
+                               path(u"root/a.xml"_s),
+                               path(u"root/b.xml"_s),
+                               path(u"root/a/x.xml"_s),
+                               path(u"root/m/two.xml"_s),
+                               path(u"root/z/one.xml"_s),
+                               path(u"root/m/deep/three.xml"_s),
+                               path(u"root/z/deeper/er/four.xml"_s),
+                               path(u"single.xml"_s),
+                               u"-"_s};
+    QCOMPARE(QString::fromUtf8(result.out), expected.join(u'\n') + u'\n');
+    QCOMPARE(QDir(path(u"root"_s)).entryList({u"*.csv"_s}, QDir::Files), QStringList());
+    QVERIFY(!QFile::exists(path(u"single.csv"_s)));
+}
+
+void TestCli::toStdout()
+{
+    writeFile(u"in.xml"_s, simpleDocument);
+    writeFile(u"bad.xml"_s, malformedDocument);
+
+    Run result = run({u"--stdout"_s, u"-d"_s, u";"_s, u"in.xml"_s});
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.out, QByteArray("r;a;x\r\n"));
+    QVERIFY(!QFile::exists(path(u"in.csv"_s)));
+
+    result = run({u"--stdout"_s, u"bad.xml"_s});
+    QCOMPARE(result.status, 1);
+    QCOMPARE(result.out, QByteArray());
+    QVERIFY(QString::fromUtf8(result.err)
+                    .startsWith(u"Error reading "_s + path(u"bad.xml"_s) + u'\n'));
+}
+
+void TestCli::standardInput_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("out");
+
+    QTest::newRow("document") << simpleDocument << 0 << QByteArray("r|a|x\r\n");
+    QTest::newRow("malformed") << malformedDocument << 1 << QByteArray();
+    QTest::newRow("empty") << QByteArray() << 1 << QByteArray();
+}
+
+void TestCli::standardInput()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(int, status);
+    QFETCH(QByteArray, out);
+    writeFile(u"file.xml"_s, simpleDocument);
+
+    const Run result = run({u"-d"_s, u"|"_s, u"-"_s, u"file.xml"_s}, input);
+    QCOMPARE(result.status, status);
+    QCOMPARE(result.out, out);
+    QCOMPARE(readFile(u"file.csv"_s), QByteArray("r|a|x\r\n"));
+    if (status == 1)
+        QVERIFY(result.err.startsWith("Error reading standard input\nerror:"));
+}
+
+void TestCli::programReadsStandardInput()
+{
+    QProcess program;
+    program.start(QStringLiteral(QUILLMERE_BIN_DIR "/quillmere-cli"), {u"-d"_s, u"--"_s, u"-"_s});
+    QVERIFY(program.waitForStarted());
+    program.write(simpleDocument);
+    program.closeWriteChannel();
+    QVERIFY(program.waitForFinished());
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(program.readAllStandardOutput(), QByteArray("r--a--x\r\n"));
+    QCOMPARE(program.readAllStandardError(), QByteArray());
+}
+
+void TestCli::parallelOutputsMatchSerial()
+{
+    for (int n = 0; n < 20; ++n)
+        writeFile(u"in/%1/doc%2.xml"_s.arg(n % 3).arg(n), numberedDocument(n));
+    writeFile(u"in/1/broken.xml"_s, "<list><item></list>");
+    writeFile(u"in/2/missing-root.xml"_s, "<?xml version=\"1.0\"?>");
+    QVERIFY(QDir().mkpath(path(u"serial"_s)));
+    QVERIFY(QDir().mkpath(path(u"parallel"_s)));
+
+    const Run serial = run({u"-j"_s, u"1"_s, u"-d"_s, u"::"_s, u"-o"_s, u"serial"_s, u"in"_s});
+    const Run parallel
+            = run({u"--jobs"_s, u"2"_s, u"-d"_s, u"::"_s, u"-o"_s, u"parallel"_s, u"in"_s});
+    QCOMPARE(serial.status, 1);
+    QCOMPARE(parallel.status, 1);
+    QCOMPARE(parallel.err, serial.err);
+
+    const QStringList outputs = QDir(path(u"serial"_s)).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(outputs.size(), 20);
+    QCOMPARE(QDir(path(u"parallel"_s)).entryList(QDir::Files, QDir::Name), outputs);
+    for (const QString &name : outputs)
+        QCOMPARE(readFile(u"parallel/"_s + name), readFile(u"serial/"_s + name));
+}
+
+void TestCli::sameOutputKeepsLaterInput_data()
+{
+    QTest::addColumn<int>("jobs");
+    QTest::addColumn<bool>("lastMalformed");
+
+    QTest::newRow("serial") << 1 << false;
+    QTest::newRow("parallel") << 2 << false;
+    QTest::newRow("parallelLastMalformed") << 2 << true;
+}
+
+void TestCli::sameOutputKeepsLaterInput()
+{
+    QFETCH(int, jobs);
+    QFETCH(bool, lastMalformed);
+    // Many inputs share a name in different folders, interleaved with others, so that parallel
+    // workers would race for the shared output if the run did not keep them in order.
+    QStringList arguments{u"-j"_s, QString::number(jobs), u"-o"_s, u"out"_s};
+    const int folders = 12;
+    for (int n = 0; n < folders; ++n) {
+        const bool malformed = lastMalformed && n == folders - 1;
+        writeFile(u"f%1/same.xml"_s.arg(n), malformed ? malformedDocument : numberedDocument(n));
+        writeFile(u"f%1/other%1.xml"_s.arg(n), numberedDocument(n + 50));
+        arguments << u"f%1"_s.arg(n);
+    }
+    QVERIFY(QDir().mkpath(path(u"out"_s)));
+
+    const Run result = run(arguments);
+    QCOMPARE(result.status, lastMalformed ? 1 : 0);
+
+    const int survivor = lastMalformed ? folders - 2 : folders - 1;
+    QVERIFY(QDir().mkpath(path(u"expected"_s)));
+    QCOMPARE(run({u"-o"_s, u"expected"_s, u"f%1/same.xml"_s.arg(survivor)}).status, 0);
+    QCOMPARE(readFile(u"out/same.csv"_s), readFile(u"expected/same.csv"_s));
+}
+
+void TestCli::parseErrorReportedAndRunGoesOn()
+{
+    writeFile(u"first.xml"_s, simpleDocument);
+    writeFile(u"bad.xml"_s, malformedDocument);
+    writeFile(u"last.xml"_s, simpleDocument);
+
+    const Run result = run({u"-j"_s, u"1"_s, u"first.xml"_s, u"bad.xml"_s, u"last.xml"_s});
+    QCOMPARE(result.status, 1);
+    const QStringList lines = QString::fromUtf8(result.err).split(u'\n');
+    QVERIFY2(lines.size() >= 5, result.err.constData());
+    QCOMPARE(lines[0], u"Error reading "_s + path(u"bad.xml"_s));
+    QVERIFY(QRegularExpression(u"^error:\\S.*$"_s).match(lines[1]).hasMatch());
+    QCOMPARE(lines[2], u"Line:2"_s);
+    QCOMPARE(lines[3], u"position:6"_s);
+    QCOMPARE(lines[4], u"1 of 3 files could not be converted."_s);
+    QVERIFY(!QFile::exists(path(u"bad.csv"_s)));
+    QCOMPARE(readFile(u"first.csv"_s), simpleOutput);
+    QCOMPARE(readFile(u"last.csv"_s), simpleOutput);
+}
+
+void TestCli::writeErrorReportedAndRunGoesOn()
+{
+    // A folder standing where the output file should go cannot be replaced, even by root.
+    writeFile(u"blocked.xml"_s, simpleDocument);
+    QVERIFY(QDir().mkpath(path(u"blocked.csv/inside"_s)));
+    writeFile(u"fine.xml"_s, simpleDocument);
+
+    const Run result = run({u"-q"_s, u"blocked.xml"_s, u"fine.xml"_s});
+    QCOMPARE(result.status, 1);
+    const QString expected = u"Error writing "_s + path(u"blocked.csv"_s) + u" (from "_s
+            + path(u"blocked.xml"_s) + u"): "_s;
+    QVERIFY2(QString::fromUtf8(result.err).startsWith(expected), result.err.constData());
+    QCOMPARE(result.err.count('\n'), 1);
+    QVERIFY(QFileInfo(path(u"blocked.csv"_s)).isDir());
+    QCOMPARE(readFile(u"fine.csv"_s), simpleOutput);
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
