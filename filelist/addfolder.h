@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <utility>
+
+class Dialogs;
+
+// The folder scan: the folders of a tree level by level, the matching files of one folder, and
+// the probes both use. Works on the file system only; no widgets.
+namespace AddFolder {
+
+// The attribute bits the scan looks at. System and archive do not exist on this platform and
+// always read as not set.
+namespace Attribute {
+inline constexpr int ReadOnly = 1;
+inline constexpr int Hidden = 2;
+inline constexpr int System = 4;
+inline constexpr int Directory = 16;
+inline constexpr int Archive = 32;
+inline constexpr int ReparsePoint = 1024;
+} // namespace Attribute
+
+// Folder attribute values that are never listed nor entered, and the file value never added.
+inline constexpr int HiddenSystemFolder
+        = Attribute::Hidden | Attribute::System | Attribute::Directory;
+inline constexpr int HiddenSystemLinkedFolder = HiddenSystemFolder | Attribute::ReparsePoint;
+inline constexpr int HiddenArchiveFile = Attribute::Hidden | Attribute::Archive;
+
+// Paths and names this long or longer are not scanned: the platform's own path limit.
+inline constexpr qsizetype PathLimit = 4096;
+
+// The attribute value of the file or folder: directory, read-only (the user may not write it),
+// hidden (the name starts with a dot) and reparse point (a symbolic link). Throws Failure
+// carrying the errno value as its number when the path cannot be examined.
+int attributesOf(const QString &path);
+
+// True when the path names an existing regular file (following links). Only asks the file
+// system for the entry's status, so a named pipe or a device is never opened. Never fails.
+bool IsExistingFile(const QString &path);
+
+// True when the name holds a code point below 32, from 127 to 159, or "?".
+bool HasUnsafeCharacters(const QString &name);
+
+// True when the wildcard pattern matches the name as the original platform's listing does:
+// "*" any run, "?" one character, letter case ignored, and a trailing ".*" also matching names
+// without a dot (so "*.*" matches every name).
+bool matchesWildcard(const QString &name, const QString &pattern);
+
+// The names, without folder, of the regular files directly in the folder that match the
+// pattern, hidden files included, sorted by name with letter case ignored. The folder may end
+// with a separator or not. Empty when nothing matched or the folder cannot be listed; names
+// that are not valid UTF-8 cannot be represented and are left out. Never fails.
+QStringList ListFiles(const QString &folder, const QString &pattern);
+
+// True for the file-system root, however many separators spell it.
+bool isRootFolder(const QString &path);
+
+// What a scan needs from its caller.
+struct ScanHooks {
+    // Runs once per folder and once per subfolder, with the folder being worked on, so that a
+    // window stays responsive; returns false when the scan must stop at once.
+    std::function<bool(const QString &folder)> yield;
+    // Shows a failure outside the quiet stretch of the scan with its step number.
+    std::function<void(const QString &description, int step)> report;
+};
+
+// Hooks for a scan started from the window: yields to the event loop, stops once the window
+// is closing, and shows failures in the error report.
+ScanHooks windowScanHooks(Dialogs &dialogs, std::function<bool()> isClosing);
+
+// One scan of a folder tree (one button press, one dropped folder). It remembers the real
+// folders it has seen, by device and inode, so that links cannot make it endless and no real
+// folder is listed twice.
+class FolderScan {
+public:
+    explicit FolderScan(ScanHooks hooks = {}) : m_hooks(std::move(hooks)) { }
+
+    // Appends to the folder list every folder found below its entries: all first-level
+    // subfolders, then all second-level ones, and so on (only the first level unless recurse).
+    // Every entry ends with a separator. An entry whose subfolders cannot be listed for want of
+    // permission or because it is gone is removed from the list.
+    void GetSubDirectories2016(QStringList &folders, bool recurse);
+
+    // True when a yield asked the scan to stop.
+    bool stopped() const { return m_stopped; }
+
+private:
+    struct FolderId {
+        quint64 device;
+        quint64 inode;
+        friend bool operator==(const FolderId &, const FolderId &) = default;
+        friend size_t qHash(const FolderId &id, size_t seed = 0)
+        {
+            return qHashMulti(seed, id.device, id.inode);
+        }
+    };
+
+    bool yield(const QString &folder);
+    void report(const QString &description, int step);
+    bool isFirstVisit(const QString &folder);
+    // Lists the subfolders of the folder into found; throws Failure with the errno value.
+    void listSubfolders(const QString &folder, QStringList &found);
+
+    ScanHooks m_hooks;
+    QSet<FolderId> m_visited;
+    bool m_stopped = false;
+};
+
+} // namespace AddFolder
