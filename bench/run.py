@@ -1,0 +1,184 @@
+#!/usr/bin/env python3
+"""Runs quillmere-cli side by side with its baselines and prints the ratios against the targets.
+
+    python3 bench/run.py BUILD_FOLDER
+
+BUILD_FOLDER holds bin/quillmere-cli and bin/expat_parse_only (a build with QUILLMERE_BENCH=ON).
+The inputs are generated once into BUILD_FOLDER/bench-data; results go to BUILD_FOLDER/bench-out.
+Every time is the best of three runs. Exits with 1 when a target is missed.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import generate  # noqa: E402
+
+RUNS = 3
+MIB = 1024 * 1024
+HUGE_TOKEN_BOUND_SECONDS = 2.0
+
+
+class Bench:
+    def __init__(self, build):
+        self.cli = os.path.join(build, "bin", "quillmere-cli")
+        self.parse_only = os.path.join(build, "bin", "expat_parse_only")
+        self.data = os.path.join(build, "bench-data")
+        self.out = os.path.join(build, "bench-out")
+        self.rows = []
+        for program in (self.cli, self.parse_only):
+            if not os.access(program, os.X_OK):
+                sys.exit("run.py: %s is missing; build with -DQUILLMERE_BENCH=ON first" % program)
+
+    def input(self, name):
+        return os.path.join(self.data, name)
+
+    def fresh_output(self, name="out"):
+        """An empty output folder: earlier results are removed outside the timed runs."""
+        folder = os.path.join(self.out, name)
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        return folder
+
+    def timed(self, command, prepare=None):
+        """Best wall time of RUNS runs, and the highest peak resident memory seen, in KiB."""
+        best = float("inf")
+        peak = 0
+        with tempfile.NamedTemporaryFile("r", suffix=".time") as report:
+            for _ in range(RUNS):
+                if prepare:
+                    prepare()
+                start = time.perf_counter()
+                finished = subprocess.run(
+                    ["/usr/bin/time", "-v", "-o", report.name] + command,
+                    stdout=subprocess.DEVNULL,
+                    stderr=subprocess.PIPE,
+                )
+                elapsed = time.perf_counter() - start
+                if finished.returncode != 0:
+                    sys.exit(
+                        "run.py: %s failed (%d):\n%s"
+                        % (" ".join(command), finished.returncode, finished.stderr.decode(errors="replace"))
+                    )
+                best = min(best, elapsed)
+                report.seek(0)
+                for line in report:
+                    if "Maximum resident set size" in line:
+                        peak = max(peak, int(line.rsplit(":", 1)[1]))
+        return best, peak
+
+    def convert(self, inputs, jobs=1, folder="out"):
+        """quillmere-cli over inputs into a fresh output folder: (best time, peak KiB)."""
+        target = os.path.join(self.out, folder)
+        return self.timed(
+            [self.cli, "-q", "-j", str(jobs), "-o", target] + inputs,
+            prepare=lambda: self.fresh_output(folder),
+        )
+
+    def row(self, name, value, target=None, passed=None):
+        verdict = "" if passed is None else ("PASS" if passed else "MISS")
+        self.rows.append((name, value, target or "", verdict))
+        print("  %-52s %14s  %-12s %s" % (name, value, target or "", verdict), flush=True)
+
+    def ratio_row(self, name, ratio, at_least=None, at_most=None):
+        if at_least is not None:
+            self.row(name, "%.2fx" % ratio, ">= %.2fx" % at_least, ratio >= at_least)
+        elif at_most is not None:
+            self.row(name, "%.2fx" % ratio, "<= %.2fx" % at_most, ratio <= at_most)
+        else:
+            self.row(name, "%.2fx" % ratio)
+
+
+def same_file(a, b):
+    with open(a, "rb") as fa, open(b, "rb") as fb:
+        while True:
+            block_a = fa.read(MIB)
+            if block_a != fb.read(MIB):
+                return False
+            if not block_a:
+                return True
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit("usage: run.py BUILD_FOLDER")
+    bench = Bench(os.path.abspath(sys.argv[1]))
+    generate.generate(bench.data)
+    os.makedirs(bench.out, exist_ok=True)
+
+    records = bench.input("records.xml")
+    nested = bench.input("nested.xml")
+    small = sorted(
+        os.path.join(bench.input("small"), name) for name in os.listdir(bench.input("small"))
+    )
+
+    print("quillmere-cli benchmark, best of %d runs each" % RUNS)
+    print("  %-52s %14s  %-12s %s" % ("measurement", "measured", "target", ""))
+
+    # Warm the page cache, so that every program reads from memory alike.
+    for path in [records, nested] + small:
+        with open(path, "rb") as f:
+            while f.read(16 * MIB):
+                pass
+
+    for label, path, parse_target in (("record", records, 0.75), ("nested", nested, 0.55)):
+        size_mib = os.path.getsize(path) / MIB
+        read_time, _ = bench.timed(["cat", path])
+        parse_time, _ = bench.timed([bench.parse_only, path])
+        cli_time, cli_peak = bench.convert([path])
+        result = os.path.join(bench.out, "out", os.path.basename(path)[:-4] + ".csv")
+        output_mib = os.path.getsize(result) / MIB
+        print("  %s file: %.0f MiB in, %.0f MiB out; read %.0f MiB/s, parse-only %.0f MiB/s, "
+              "quillmere-cli %.0f MiB/s" % (label, size_mib, output_mib, size_mib / read_time,
+                                            size_mib / parse_time, size_mib / cli_time))
+        bench.ratio_row("%s: throughput / Expat parse-only" % label, parse_time / cli_time,
+                        at_least=parse_target)
+        bench.ratio_row("%s: throughput / reading the file" % label, read_time / cli_time)
+
+        peer_output = os.path.join(bench.out, "peer.csv")
+        peer_time, _ = bench.timed(
+            [sys.executable, os.path.join(HERE, "peer_iterparse.py"), path, peer_output]
+        )
+        bench.ratio_row("%s: throughput / Python iterparse peer" % label, peer_time / cli_time,
+                        at_least=5.0)
+        identical = same_file(result, peer_output)
+        bench.row("%s: output identical to the peer's" % label, "yes" if identical else "no",
+                  "yes", identical)
+        os.remove(peer_output)
+        if label == "record":
+            _, tiny_peak = bench.convert([bench.input("tiny.xml")])
+            growth = (cli_peak - tiny_peak) / 1024
+            bench.row("peak memory: 200 MB file minus 1 KB file", "%.1f MiB" % growth,
+                      "<= 8.0 MiB", growth <= 8.0)
+            bench.row("  (peak of the 1 KB file)", "%.1f MiB" % (tiny_peak / 1024))
+
+    small_parse, _ = bench.timed([bench.parse_only] + small)
+    small_folder = bench.input("small")
+    serial, _ = bench.convert([small_folder], jobs=1)
+    parallel, _ = bench.convert([small_folder], jobs=2)
+    print("  2000 small files: parse-only %.2f s, quillmere-cli -j 1 %.2f s, -j 2 %.2f s"
+          % (small_parse, serial, parallel))
+    bench.ratio_row("small files: -j 1 time / Expat parse-only time", serial / small_parse,
+                    at_most=5.0)
+    bench.ratio_row("small files: -j 2 speed-up over -j 1", serial / parallel, at_least=1.7)
+
+    for name in ("huge-comment.xml", "huge-cdata.xml"):
+        seconds, _ = bench.convert([bench.input(name)])
+        bench.row("single 20 MB token (%s)" % name[5:-4], "%.2f s" % seconds,
+                  "<= %.1f s" % HUGE_TOKEN_BOUND_SECONDS, seconds <= HUGE_TOKEN_BOUND_SECONDS)
+
+    shutil.rmtree(bench.out, ignore_errors=True)
+    missed = [row[0] for row in bench.rows if row[3] == "MISS"]
+    checked = sum(1 for row in bench.rows if row[3])
+    print("%d of %d targets met" % (checked - len(missed), checked))
+    if missed:
+        print("missed: " + "; ".join(missed))
+        sys.exit(1)
+
+
+if __name__ == "__main__":
+    main()
