@@ -105,6 +105,8 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
         QString text = parser.helpText();
         // The parser names the running executable, which in tests is not this program.
         text.replace(0, text.indexOf(u'\n'), usageLine);
+        text += QStringLiteral("\nExit status: 0 when every input converted, 1 when any failed, "
+                               "2 for a usage error.\n");
         result.action = ParsedCommandLine::Action::Help;
         result.text = text;
         return result;
