@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/conversionresult.h"
 #include "shell/qtdialogs.h"
 
 #include <QCursor>
@@ -7,10 +8,14 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
+
+class CaptionProgressBar;
+class ConversionWorker;
 class FileListView;
+class QEventLoop;
 class QGroupBox;
 class QLineEdit;
-class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QTreeWidgetItem;
@@ -40,6 +45,8 @@ public:
     bool isClosing() const { return m_closing; }
     bool runInProgress() const { return m_runInProgress; }
     double progressValue() const { return m_progressValue; }
+    // Removing and clearing rows is refused while busy and for the whole of a conversion run.
+    bool listChangesRefused() const { return isBusy() || m_runInProgress; }
 
     // Start-up: restores the stored choices into the controls before the window is shown.
     void Form_Load();
@@ -78,14 +85,22 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildLayout();
-    void setProgress(double value, const QString &caption);
+    void setProgressValue(double value);
+    void setProgressCaption(const QString &caption);
     void saveDelimiterOptions();
     void saveSaveOptions();
     void restoreOption(QRadioButton *option, bool selected);
     QString delimiter() const;
+    void removeSelectedRow();
+    // Converts one file on the worker thread while this thread keeps handling events; a
+    // cancelled result when the window closed in the meantime.
+    ConversionResult convertOnWorker(const QString &inputPath, const QString &outputPath,
+                                     const QString &delimiter);
+    void stopWorker();
 
     SettingsStore &m_settings;
     QtDialogs m_qtDialogs;
@@ -110,13 +125,18 @@ private:
     QRadioButton *Option7 = nullptr;
     QLineEdit *Text1 = nullptr;
     QLineEdit *Text2 = nullptr;
-    QProgressBar *ProgressBar1 = nullptr;
+    CaptionProgressBar *ProgressBar1 = nullptr;
 
     PointerKind m_pointer = PointerKind::Default;
     QCursor m_customPointer{Qt::PointingHandCursor};
     bool m_closing = false;
     bool m_runInProgress = false;
     double m_progressValue = 0;
+    bool m_centred = false;
+
+    // The conversion of the current file and the event loop that waits for it.
+    std::unique_ptr<ConversionWorker> m_worker;
+    QEventLoop *m_workerLoop = nullptr;
 
     // Reordering rows by dragging.
     bool m_armed = false;
@@ -125,4 +145,7 @@ private:
     // Folders remembered between clicks of the browse buttons.
     QString m_rememberedOutputFolder;
     QString m_rememberedScanFolder;
+
+    // The reminder for an emptied Text2 is on its way; it is shown once per focus loss.
+    bool m_text2ReminderPending = false;
 };

@@ -1,3 +1,99 @@
 #include "shell/form1.h"
 
-void Form1::Form_Load() { }
+#include "extras/samples.h"
+#include "filelist/filelistview.h"
+#include "shell/cursorfile.h"
+#include "shell/producticon.h"
+#include "shell/reportingprocedure.h"
+#include "shell/settingsstore.h"
+#include "shell/skin.h"
+#include "shell/startup.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace {
+// The first column is 7000 twips wide; 15 twips make a pixel at 96 dots per inch.
+constexpr int FirstColumnWidth = (7000 + 15 / 2) / 15;
+} // namespace
+
+void Form1::Form_Load()
+{
+    ReportingProcedure procedure(dialogs(), ProcedureTag::FormLoad);
+    procedure.run(100, [&] { Main::ApplySkin(*this); });
+    if (procedure.test(102, [&] { return Main::FileExists(Main::handCursorPath()); }))
+        procedure.run(104, [&] { m_customPointer = Main::loadCursorFile(Main::handCursorPath()); });
+    if (procedure.test(108, [&] {
+            return m_settings.ReadSetting(QStringLiteral("Snapshot"), QString()).isEmpty();
+        }))
+        procedure.run(108, [&] { Main::CaptureSampleList(m_settings); });
+
+    procedure.run(130, [&] { setWindowTitle(Main::ProductName); });
+    procedure.run(130, [&] { setWindowIcon(Main::productIcon()); });
+    procedure.run(130, [&] { Main::SetApplicationTitle(); });
+    procedure.run(132, [&] { ListView1->setHeaderLabels({QStringLiteral("XML File(s)")}); });
+    procedure.run(134, [&] { ListView1->setColumnWidth(0, FirstColumnWidth); });
+
+    // The default is worked out first, as for any argument: without a desktop folder the step
+    // fails and Text1 keeps its text.
+    procedure.run(136, [&] {
+        Text1->setText(m_settings.ReadSetting(QStringLiteral("Text1"), Main::GetDesktopFolder()));
+    });
+    procedure.run(138, [&] {
+        Text2->setText(m_settings.ReadSetting(QStringLiteral("Other"), QStringLiteral("|")));
+    });
+
+    const struct {
+        int step;
+        QRadioButton *option;
+        QString key;
+        QString missing;
+    } stored[] = {
+            {140, Option1, QStringLiteral("Option1"), QStringLiteral("1")},
+            {142, Option2, QStringLiteral("Option2"), QStringLiteral("0")},
+            {144, Option3, QStringLiteral("Option3"), QStringLiteral("0")},
+            {146, Option4, QStringLiteral("Option4"), QStringLiteral("0")},
+            {148, Option5, QStringLiteral("Option5"), QStringLiteral("0")},
+            {150, Option6, QStringLiteral("Option6"), QStringLiteral("1")},
+            {152, Option7, QStringLiteral("Option7"), QStringLiteral("0")},
+    };
+    for (const auto &[step, option, key, missing] : stored) {
+        procedure.run(step, [&] {
+            restoreOption(option, settingToBool(m_settings.ReadSetting(key, missing)));
+        });
+    }
+
+    if (procedure.test(154, [&] { return Option6->isChecked(); }))
+        procedure.run(156, [&] { Frame4->setEnabled(true); });
+    else
+        procedure.run(158, [&] { Frame4->setEnabled(false); });
+}
+
+void Form1::restoreOption(QRadioButton *option, bool selected)
+{
+    if (!selected) {
+        // Clearing the selected option leaves its group with none selected, which an exclusive
+        // group would refuse. Like a stored "False" anywhere else, it runs no click handler.
+        if (option->isChecked()) {
+            option->setAutoExclusive(false);
+            option->setChecked(false);
+            option->setAutoExclusive(true);
+        }
+        return;
+    }
+    // Selecting clears the others of the group, as a click would. Qt signals nothing when the
+    // option was selected already, so the handler runs here in either case.
+    option->setChecked(true);
+    using Handler = void (Form1::*)();
+    const std::pair<QRadioButton *, Handler> handlers[] = {
+            {Option1, &Form1::Option1_Click}, {Option2, &Form1::Option2_Click},
+            {Option3, &Form1::Option3_Click}, {Option4, &Form1::Option4_Click},
+            {Option5, &Form1::Option5_Click}, {Option6, &Form1::Option6_Click},
+            {Option7, &Form1::Option7_Click},
+    };
+    for (const auto &[control, handler] : handlers) {
+        if (control == option)
+            (this->*handler)();
+    }
+}

@@ -1,23 +1,132 @@
 #include "shell/form1.h"
 
-void Form1::Option1_Click() { }
+#include "conversion/pathhelpers.h"
+#include "filelist/folderpicker.h"
+#include "shell/handlerguard.h"
+#include "shell/reportingprocedure.h"
+#include "shell/settingsstore.h"
 
-void Form1::Option2_Click() { }
+#include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
 
-void Form1::Option3_Click() { }
+void Form1::saveDelimiterOptions()
+{
+    // Selecting one option clears the other four, so all five keys change together.
+    m_settings.WriteSetting(QStringLiteral("Option1"), boolToSetting(Option1->isChecked()));
+    m_settings.WriteSetting(QStringLiteral("Option2"), boolToSetting(Option2->isChecked()));
+    m_settings.WriteSetting(QStringLiteral("Option3"), boolToSetting(Option3->isChecked()));
+    m_settings.WriteSetting(QStringLiteral("Option4"), boolToSetting(Option4->isChecked()));
+    m_settings.WriteSetting(QStringLiteral("Option5"), boolToSetting(Option5->isChecked()));
+}
 
-void Form1::Option4_Click() { }
+void Form1::saveSaveOptions()
+{
+    // The folder row follows the choice even when the store cannot be written.
+    guardHandler("saveSaveOptions", [this] {
+        m_settings.WriteSetting(QStringLiteral("Option6"), boolToSetting(Option6->isChecked()));
+        m_settings.WriteSetting(QStringLiteral("Option7"), boolToSetting(Option7->isChecked()));
+    });
+    Frame4->setEnabled(Option6->isChecked());
+}
 
-void Form1::Option5_Click() { }
+void Form1::Option1_Click()
+{
+    guardHandler("Option1_Click", [this] { saveDelimiterOptions(); });
+}
 
-void Form1::Option6_Click() { }
+void Form1::Option2_Click()
+{
+    guardHandler("Option2_Click", [this] { saveDelimiterOptions(); });
+}
 
-void Form1::Option7_Click() { }
+void Form1::Option3_Click()
+{
+    guardHandler("Option3_Click", [this] { saveDelimiterOptions(); });
+}
 
-void Form1::Text1_Change() { }
+void Form1::Option4_Click()
+{
+    guardHandler("Option4_Click", [this] { saveDelimiterOptions(); });
+}
 
-void Form1::Text2_Change() { }
+void Form1::Option5_Click()
+{
+    guardHandler("Option5_Click", [this] { saveDelimiterOptions(); });
+}
 
-void Form1::Text2_LostFocus() { }
+void Form1::Option6_Click()
+{
+    saveSaveOptions();
+}
 
-void Form1::PushButton9_Click() { }
+void Form1::Option7_Click()
+{
+    saveSaveOptions();
+}
+
+void Form1::Text1_Change()
+{
+    guardHandler("Text1_Change",
+                 [this] { m_settings.WriteSetting(QStringLiteral("Text1"), Text1->text()); });
+}
+
+void Form1::Text2_Change()
+{
+    guardHandler("Text2_Change",
+                 [this] { m_settings.WriteSetting(QStringLiteral("Other"), Text2->text()); });
+}
+
+void Form1::Text2_LostFocus()
+{
+    guardHandler("Text2_LostFocus", [this] {
+        // Only a move to another control of this window counts. When the window loses
+        // activation the focus goes to no widget or to another window (a message box of our
+        // own included); while Text2's context menu is open the focus stays with Text2.
+        const QWidget *next = QApplication::focusWidget();
+        if (!next || next == Text2 || next->window() != this)
+            return;
+        if (!Text2->text().isEmpty() || m_text2ReminderPending)
+            return;
+        m_text2ReminderPending = true;
+        // A message box shown from inside the focus-out event would take the focus while it is
+        // still moving, and giving it back there would start the event over.
+        QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_text2ReminderPending = false;
+                    if (m_closing)
+                        return;
+                    guardHandler("Text2_LostFocus", [this] {
+                        dialogs().message(QStringLiteral("You forgot to input a value."));
+                        Text2->setFocus(Qt::OtherFocusReason);
+                    });
+                },
+                Qt::QueuedConnection);
+    });
+}
+
+void Form1::PushButton9_Click()
+{
+    ReportingProcedure procedure(dialogs(), ProcedureTag::PushButton9Click);
+    QString chosen;
+    procedure.run(100, [&] {
+        m_rememberedOutputFolder
+                = m_settings.ReadSetting(QStringLiteral("LastFolderDot"), QString());
+    });
+    procedure.run(100, [&] {
+        chosen = AddFolder::BrowseForFolder(dialogs(), QStringLiteral("Please select folder:"),
+                                            m_rememberedOutputFolder);
+    });
+    if (procedure.test(102, [&] { return chosen.isEmpty(); }))
+        return;
+    procedure.run(104, [&] { m_rememberedOutputFolder = chosen; });
+    procedure.run(104, [&] { m_settings.WriteSetting(QStringLiteral("LastFolderDot"), chosen); });
+    // Text1 always ends with a separator, so output names can be appended to it directly.
+    const QChar separator = Main::pathSeparator();
+    if (procedure.test(104, [&] { return !chosen.endsWith(separator); }))
+        procedure.run(106, [&] { Text1->setText(chosen + separator); });
+    else
+        procedure.run(108, [&] { Text1->setText(chosen); });
+}
