@@ -160,7 +160,7 @@ int attributesOf(const QString &path)
         attributes |= Attribute::Directory;
     if (S_ISLNK(link.st_mode))
         attributes |= Attribute::ReparsePoint;
-    if (::access(native.constData(), W_OK) != 0)
+    if (::access(native.constData(), W_OK) != 0 && (errno == EACCES || errno == EROFS))
         attributes |= Attribute::ReadOnly;
     const QString name = Main::GetFileNameFromPath(entry);
     if (name.startsWith(QLatin1Char('.')) && name != QLatin1String(".")

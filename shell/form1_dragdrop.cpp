@@ -1,3 +1,49 @@
 #include "shell/form1.h"
 
-void Form1::ListView1_OLEDragDrop(const QStringList &) { }
+#include "conversion/pathhelpers.h"
+#include "filelist/addfolder.h"
+#include "filelist/addfolderfiles.h"
+#include "filelist/filelistview.h"
+#include "shell/handlerguard.h"
+
+namespace {
+
+// A dropped item is a folder when it exists and carries the directory attribute; anything
+// else, a vanished path included, is taken as a file.
+bool isDroppedFolder(const QString &item)
+{
+    try {
+        return (AddFolder::attributesOf(item) & AddFolder::Attribute::Directory) != 0;
+    } catch (const Failure &) {
+        return false;
+    }
+}
+
+} // namespace
+
+// Runs from a queued call after the drop was accepted, so a long scan does not hold the drag
+// source. Each item is handled on its own: a failing item is logged and the next one follows.
+void Form1::ListView1_OLEDragDrop(const QStringList &paths)
+{
+    for (const QString &item : paths) {
+        if (isClosing())
+            return;
+        guardHandler("ListView1_OLEDragDrop", [&] {
+            if (!isDroppedFolder(item)) {
+                ListView1->appendRow(item);
+                return;
+            }
+            QStringList folders{item + Main::pathSeparator()};
+            AddFolder::FolderScan scan(
+                    AddFolder::windowScanHooks(dialogs(), [this] { return isClosing(); }));
+            scan.GetSubDirectories2016(folders, true);
+            if (scan.stopped())
+                return;
+            AddFolder::QuietSteps steps([](const QString &description) {
+                logHandlerFailure("ListView1_OLEDragDrop", description);
+            });
+            AddFolder::appendFilesOfFolders(steps, folders, QStringLiteral("*.*"),
+                                            [&](const QString &row) { ListView1->appendRow(row); });
+        });
+    }
+}

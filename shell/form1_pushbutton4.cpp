@@ -1,3 +1,58 @@
 #include "shell/form1.h"
 
-void Form1::PushButton4_Click() { }
+#include "conversion/pathhelpers.h"
+#include "filelist/addfolder.h"
+#include "filelist/addfolderfiles.h"
+#include "filelist/filelistview.h"
+#include "filelist/folderpicker.h"
+#include "shell/reportingprocedure.h"
+#include "shell/settingsstore.h"
+
+#include <QCoreApplication>
+
+// A second click while a scan yields is not refused: it runs its own prompt and scan to the end,
+// which also ends the busy state, before the first scan goes on.
+void Form1::PushButton4_Click()
+{
+    ReportingProcedure procedure(dialogs(), ProcedureTag::PushButton4Click);
+    const QString extensionKey = QStringLiteral("Extension");
+    const QString folderKey = QStringLiteral("LastFolder");
+
+    QString extension;
+    procedure.run(100, [&] {
+        extension = dialogs().inputBox(
+                QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all txt "
+                               "files, doc for all doc files, etc.)"),
+                QCoreApplication::applicationName(),
+                m_settings.ReadSetting(extensionKey, QStringLiteral("xml")));
+    });
+    procedure.run(100, [&] {
+        if (!extension.isEmpty())
+            m_settings.WriteSetting(extensionKey, extension);
+    });
+    if (procedure.test(102, [&] { return extension.isEmpty(); }))
+        return;
+
+    QString folder;
+    procedure.run(104, [&] { m_rememberedScanFolder = m_settings.ReadSetting(folderKey, {}); });
+    procedure.run(104, [&] {
+        folder = AddFolder::BrowseForFolder(dialogs(), QStringLiteral("Please select folder:"),
+                                            m_rememberedScanFolder);
+    });
+    if (procedure.test(106, [&] { return folder.isEmpty(); }))
+        return;
+    procedure.run(333, [&] { m_rememberedScanFolder = folder; });
+    procedure.run(334, [&] { m_settings.WriteSetting(folderKey, m_rememberedScanFolder); });
+
+    procedure.run(112, [&] { setPointer(PointerKind::Busy); });
+    QStringList folders;
+    procedure.run(114, [&] { folders = QStringList{folder + Main::pathSeparator()}; });
+    AddFolder::FolderScan scan(
+            AddFolder::windowScanHooks(dialogs(), [this] { return isClosing(); }));
+    procedure.run(116, [&] { scan.GetSubDirectories2016(folders, true); });
+    if (!scan.stopped()) {
+        AddFolder::appendFilesOfFolders(procedure, folders, QStringLiteral("*.") + extension,
+                                        [&](const QString &row) { ListView1->appendRow(row); });
+    }
+    procedure.run(136, [&] { setPointer(PointerKind::Default); });
+}

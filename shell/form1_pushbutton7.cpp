@@ -1,3 +1,12 @@
 #include "shell/form1.h"
 
-void Form1::PushButton7_Click() { }
+#include "extras/samples.h"
+#include "filelist/filelistview.h"
+#include "shell/reportingprocedure.h"
+
+void Form1::PushButton7_Click()
+{
+    ReportingProcedure procedure(dialogs(), ProcedureTag::PushButton7Click);
+    // One step: a failure ends the loading, and the question is not asked.
+    procedure.run(100, [&] { Main::LoadSampleFiles(*ListView1, m_settings, dialogs()); });
+}
