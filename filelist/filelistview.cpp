@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QMouseEvent>
 
 FileListView::FileListView(QWidget *parent) : QTreeWidget(parent)
 {
@@ -80,6 +81,15 @@ void FileListView::dropEvent(QDropEvent *event)
     }
     event->acceptProposedAction();
     emit filesDropped(paths);
+}
+
+void FileListView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (event->buttons() != Qt::NoButton) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseMoveEvent(event);
 }
 
 bool IsInList(const FileListView &list, const QString &text)

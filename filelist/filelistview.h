@@ -18,6 +18,8 @@ public:
     void setRowText(int index, const QString &text);
     void removeRow(int index);
     QStringList rows() const;
+    // The model index of the row's text, for references that must survive removals.
+    QModelIndex indexOfRow(int index) const { return model()->index(index, 0); }
 
 signals:
     void filesDropped(const QStringList &paths);
@@ -26,6 +28,9 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    // The window reorders rows itself while a button is held; the view's own drag selection
+    // would move the selection away from the dragged row.
+    void mouseMoveEvent(QMouseEvent *event) override;
 };
 
 // True when at least one row's text equals the text exactly (letter case counts).

@@ -22,7 +22,8 @@ public:
             = 0;
 
     // The Open dialog with several files selectable. Returns one full path, or the folder, a NUL
-    // and the names separated by NULs; empty text on Cancel.
+    // and the names separated by NULs; empty text on Cancel. Files picked in several folders at
+    // once come back as an empty folder part followed by the full paths (see openFilesResult).
     virtual QString openFiles(const QString &title, const QString &filter) = 0;
 
     // A folder-only dialog showing the prompt, opened at the start folder when it exists.

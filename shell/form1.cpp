@@ -1,17 +1,23 @@
 #include "shell/form1.h"
 
+#include "conversion/conversionworker.h"
 #include "filelist/filelistview.h"
+#include "shell/captionprogressbar.h"
 #include "shell/handlerguard.h"
 #include "shell/settingsstore.h"
 
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStyle>
 
 namespace {
 
@@ -43,7 +49,10 @@ Form1::Form1(SettingsStore &settings, QWidget *parent)
     buildLayout();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    stopWorker();
+}
 
 void Form1::buildLayout()
 {
@@ -73,6 +82,12 @@ void Form1::buildLayout()
         pushButton->setText(caption);
         pushButton->setFont(buttonFont);
         pushButton->setAutoDefault(false);
+        QPalette face = pushButton->palette();
+        face.setColor(QPalette::Button, Qt::white);
+        pushButton->setPalette(face);
+        // A button ignores plain moves; passed on to its frame or the window they would reset
+        // the pointer that the button has just set.
+        pushButton->setAttribute(Qt::WA_NoMousePropagation);
         return pushButton;
     };
     PushButton1 = button(this, "PushButton1", twipsRect(120, 2750, 3840, 405),
@@ -122,12 +137,13 @@ void Form1::buildLayout()
 
     PushButton2 = button(this, "PushButton2", twipsRect(120, 6410, 7800, 405),
                          QStringLiteral("Start Converting"));
-    ProgressBar1 = place<QProgressBar>(this, "ProgressBar1", twipsRect(120, 6930, 7800, 405));
+    ProgressBar1 = place<CaptionProgressBar>(this, "ProgressBar1", twipsRect(120, 6930, 7800, 405));
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(true);
     ProgressBar1->setAlignment(Qt::AlignCenter);
-    setProgress(0, QStringLiteral("Progress Bar"));
+    setProgressValue(0);
+    setProgressCaption(QStringLiteral("Progress Bar"));
 
     Option1->setChecked(true);
     Option6->setChecked(true);
@@ -194,14 +210,15 @@ void Form1::setPointer(PointerKind kind)
     }
 }
 
-void Form1::setProgress(double value, const QString &caption)
+void Form1::setProgressValue(double value)
 {
     m_progressValue = value;
     ProgressBar1->setValue(qRound(value));
-    // The bar's format expands "%p", "%v" and "%m"; a caption is shown as it is.
-    QString format = caption;
-    format.replace(QLatin1Char('%'), QStringLiteral("%%"));
-    ProgressBar1->setFormat(format);
+}
+
+void Form1::setProgressCaption(const QString &caption)
+{
+    ProgressBar1->setCaption(caption);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
@@ -253,9 +270,26 @@ void Form1::mouseMoveEvent(QMouseEvent *event)
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    // Closing ends the program at once: long loops stop at their next yield.
+    // Closing ends the program at once: long loops stop at their next yield, and a file being
+    // converted is abandoned without waiting for it.
     m_closing = true;
+    if (m_worker)
+        m_worker->cancel();
+    if (m_workerLoop)
+        m_workerLoop->quit();
     event->accept();
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    if (!m_centred && !event->spontaneous()) {
+        m_centred = true;
+        if (const QScreen *shownOn = screen())
+            move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
+                                     shownOn->availableGeometry())
+                         .topLeft());
+    }
+    QWidget::showEvent(event);
 }
 
 void Form1::PushButton_MouseMove()

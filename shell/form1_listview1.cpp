@@ -1,15 +1,114 @@
 #include "shell/form1.h"
 
-void Form1::ListView1_ItemClick(QTreeWidgetItem *) { }
+#include "filelist/filelistview.h"
+#include "shell/applicationfolder.h"
+#include "shell/handlerguard.h"
+#include "shell/reportingprocedure.h"
 
-void Form1::ListView1_MouseDown() { }
+#include <QPixmap>
 
-void Form1::ListView1_MouseMove(const QPoint &) { }
+namespace {
 
-void Form1::ListView1_MouseUp() { }
+// The pointer shown while a row is dragged: the picture in "drag.ico" beside the program, or
+// the platform's own drag pointer when the file is missing or unreadable.
+QCursor dragPointer()
+{
+    const QPixmap picture(applicationFolder() + QStringLiteral("/drag.ico"));
+    if (picture.isNull())
+        return QCursor(Qt::DragMoveCursor);
+    return QCursor(picture);
+}
 
-void Form1::ListView1_DblClick() { }
+} // namespace
 
-void Form1::ListView1_KeyDown(int) { }
+void Form1::ListView1_ItemClick(QTreeWidgetItem *)
+{
+    guardHandler("ListView1_ItemClick", [this] {
+        ListView1->setCursor(dragPointer());
+        ListView1->setDragEnabled(false);
+        const QList<QTreeWidgetItem *> selected = ListView1->selectedItems();
+        m_draggedRow = selected.isEmpty()
+                ? QPersistentModelIndex()
+                : QPersistentModelIndex(
+                        ListView1->indexOfRow(ListView1->indexOfTopLevelItem(selected.front())));
+    });
+}
 
-void Form1::PushButton6_Click() { }
+void Form1::ListView1_MouseDown()
+{
+    m_armed = true;
+}
+
+void Form1::ListView1_MouseMove(const QPoint &position)
+{
+    guardHandler("ListView1_MouseMove", [this, position] {
+        if (!isBusy())
+            setPointer(PointerKind::Default);
+        if (!m_armed)
+            return;
+
+        // Rows are tracked by persistent index, so a dragged row removed since its click
+        // simply counts as none.
+        QTreeWidgetItem *underPointer = ListView1->itemAt(position);
+        if (!underPointer || !m_draggedRow.isValid())
+            return;
+        QTreeWidgetItem *dragged = ListView1->topLevelItem(m_draggedRow.row());
+        if (!dragged || dragged->text(0) == underPointer->text(0))
+            return;
+
+        const QString kept = dragged->text(0);
+        dragged->setText(0, underPointer->text(0));
+        underPointer->setText(0, kept);
+        ListView1->setCurrentItem(underPointer);
+        const int row = ListView1->indexOfTopLevelItem(underPointer);
+        m_draggedRow = QPersistentModelIndex(ListView1->indexOfRow(row));
+
+        // Scroll one row on when the pointer is in the band of the first or last visible row,
+        // wherever the window stands on the screen.
+        const int band = ListView1->visualItemRect(underPointer).height();
+        if (position.y() < band && row >= 1)
+            ListView1->scrollToItem(ListView1->topLevelItem(row - 1));
+        else if (position.y() >= ListView1->viewport()->height() - band
+                 && row + 1 < ListView1->rowCount())
+            ListView1->scrollToItem(ListView1->topLevelItem(row + 1));
+    });
+}
+
+void Form1::ListView1_MouseUp()
+{
+    m_armed = false;
+    // Unset rather than set to the arrow, so that the list shows the window's hourglass too.
+    ListView1->unsetCursor();
+}
+
+void Form1::ListView1_DblClick()
+{
+    guardHandler("ListView1_DblClick", [this] { removeSelectedRow(); });
+}
+
+void Form1::ListView1_KeyDown(int key)
+{
+    guardHandler("ListView1_KeyDown", [this, key] {
+        if (key == Qt::Key_Delete)
+            removeSelectedRow();
+    });
+}
+
+void Form1::removeSelectedRow()
+{
+    if (listChangesRefused() || ListView1->rowCount() == 0)
+        return;
+    const QList<QTreeWidgetItem *> selected = ListView1->selectedItems();
+    if (selected.isEmpty())
+        return;
+    ListView1->removeRow(ListView1->indexOfTopLevelItem(selected.front()));
+}
+
+void Form1::PushButton6_Click()
+{
+    ReportingProcedure procedure(dialogs(), ProcedureTag::PushButton6Click);
+    procedure.run(100, [this] {
+        if (!listChangesRefused())
+            ListView1->clear();
+    });
+}

@@ -1,5 +1,7 @@
 #include "shell/qtdialogs.h"
 
+#include "filelist/openfilesresult.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -64,21 +66,8 @@ QString QtDialogs::inputBox(const QString &prompt, const QString &title, const Q
 
 QString QtDialogs::openFiles(const QString &title, const QString &filter)
 {
-    const QStringList files = QFileDialog::getOpenFileNames(m_owner, title, QString(), filter);
-    if (files.isEmpty())
-        return {};
-    if (files.size() == 1)
-        return QDir::toNativeSeparators(files.front());
-
-    // Several files in one folder come back as the folder, a NUL and the names.
-    const QString folder = QFileInfo(files.front()).absolutePath();
-    QString result = QDir::toNativeSeparators(folder);
-    for (const QString &file : files) {
-        if (QFileInfo(file).absolutePath() != folder)
-            return QDir::toNativeSeparators(files.join(QChar::Null)).prepend(QChar::Null);
-        result += QChar::Null + QFileInfo(file).fileName();
-    }
-    return result;
+    // No name buffer to overflow: any number of files comes back.
+    return openFilesResult(QFileDialog::getOpenFileNames(m_owner, title, QString(), filter));
 }
 
 QString QtDialogs::browseForFolder(const QString &prompt, const QString &startFolder)

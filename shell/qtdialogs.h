@@ -13,6 +13,7 @@ public:
     bool question(const QString &text) override;
     void errorReport(const QString &text) override;
     QString inputBox(const QString &prompt, const QString &title, const QString &preset) override;
+    // Qt's Open dialog; its result is encoded by openFilesResult() and has no length limit.
     QString openFiles(const QString &title, const QString &filter) override;
     QString browseForFolder(const QString &prompt, const QString &startFolder) override;
     void openFolder(const QString &path) override;

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "conversion/conversionresult.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <thread>
+
+// Converts one file with convertFile() on a thread of its own, so that the thread that started
+// it keeps handling events. One conversion at a time; the object must outlive its thread, which
+// its destructor guarantees by cancelling and joining.
+class ConversionWorker final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit ConversionWorker(QObject *parent = nullptr);
+    ~ConversionWorker() override;
+
+    // Starts converting the input into the output file; finished() follows when it ends.
+    // Must not be called while a conversion runs.
+    void start(const QString &inputPath, const QString &outputPath, const QString &delimiter);
+
+    // True from start() until the thread's work has ended.
+    bool isRunning() const { return m_running.load(); }
+
+    // Asks a running conversion to stop as soon as it can; its output is not kept.
+    void cancel() { m_cancel.store(true); }
+
+    // Waits for the thread to end and joins it; returns at once when none was started.
+    void wait();
+
+    // The outcome of the last conversion; valid after wait().
+    const ConversionResult &result() const { return m_result; }
+
+    // Threads started by any worker and not yet joined.
+    static int unjoinedThreads() { return s_unjoined.load(); }
+
+signals:
+    // The conversion has ended; emitted from the worker thread, so connect it queued.
+    void finished();
+
+private:
+    std::thread m_thread;
+    std::atomic_bool m_cancel{false};
+    std::atomic_bool m_running{false};
+    ConversionResult m_result;
+
+    static std::atomic_int s_unjoined;
+};
