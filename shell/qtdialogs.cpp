@@ -76,9 +76,14 @@ QString QtDialogs::browseForFolder(const QString &prompt, const QString &startFo
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setLabelText(QFileDialog::LookIn, prompt);
-    if (!startFolder.isEmpty() && QFileInfo(startFolder).isDir()) {
-        dialog.setDirectory(QFileInfo(startFolder).absolutePath());
-        dialog.selectFile(startFolder);
+    // The start folder is shown selected inside its parent; a missing one leaves the dialog at
+    // its default position. A trailing separator would make the folder its own parent.
+    const QString start = QDir::cleanPath(QDir::fromNativeSeparators(startFolder));
+    if (!startFolder.isEmpty() && QFileInfo(start).isDir()) {
+        const QFileInfo info(start);
+        dialog.setDirectory(info.isRoot() ? start : info.absolutePath());
+        if (!info.isRoot())
+            dialog.selectFile(info.absoluteFilePath());
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
