@@ -6,8 +6,7 @@
 #include "shell/applicationfolder.h"
 #include "shell/dialogs.h"
 #include "shell/settingsstore.h"
-
-#include <QFileInfo>
+#include "shell/startup.h"
 
 namespace Main {
 
@@ -15,11 +14,6 @@ namespace {
 
 const QString SnapshotKey = QStringLiteral("Snapshot");
 const QChar PathJoiner = QLatin1Char('|');
-
-bool sampleExists(const QString &path)
-{
-    return !path.isEmpty() && QFileInfo(path).lastModified().isValid();
-}
 
 } // namespace
 
@@ -42,7 +36,7 @@ void LoadSampleFiles(FileListView &list, SettingsStore &settings, Dialogs &dialo
     const QString snapshot = settings.ReadSetting(SnapshotKey, QString());
     if (!snapshot.isEmpty()) {
         for (const QString &path : snapshot.split(PathJoiner)) {
-            if (sampleExists(path) && !IsInList(list, path))
+            if (FileExists(path) && !IsInList(list, path))
                 list.appendRow(path);
         }
     }
