@@ -1,6 +1,7 @@
 #include "conversion/convertfile.h"
 
 #include "conversion/flatten.h"
+#include "conversion/outputfile.h"
 
 #include <QFile>
 
@@ -8,18 +9,35 @@ ConversionResult convertFile(const QString &inputPath, const QString &outputPath
                              const QString &delimiter, const std::atomic_bool *cancel)
 {
     QFile input(inputPath);
-    if (!input.open(QIODevice::ReadOnly)) {
+    if (!input.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         ConversionResult result;
         result.status = ConversionResult::Status::LoadFailed;
         result.reason = input.errorString();
         return result;
     }
-    QFile output(outputPath);
-    if (!output.open(QIODevice::WriteOnly)) {
-        ConversionResult result;
-        result.status = ConversionResult::Status::WriteFailed;
-        result.reason = output.errorString();
+    OutputFile output(outputPath);
+    if (!output.open()) {
+        // A document that is not well-formed is reported as such, even when its output
+        // could not have been written either.
+        ConversionResult result = ConvertToCSV(input, nullptr, delimiter, cancel);
+        if (result.converted()) {
+            result.status = ConversionResult::Status::WriteFailed;
+            result.reason = output.errorString();
+        }
         return result;
     }
-    return ConvertToCSV(input, &output, delimiter, cancel);
+    ConversionResult result = ConvertToCSV(input, output.device(), delimiter, cancel);
+    if (result.status == ConversionResult::Status::WriteFailed) {
+        result.reason = QStringLiteral("Cannot write \"%1\": %2")
+                                .arg(outputPath, output.device()->errorString());
+    }
+    if (!result.converted()) {
+        output.discard();
+        return result;
+    }
+    if (!output.commit()) {
+        result.status = ConversionResult::Status::WriteFailed;
+        result.reason = output.errorString();
+    }
+    return result;
 }

@@ -1,55 +1,340 @@
 #include "conversion/flatten.h"
 
+#include "conversion/flattenwalk.h"
+#include "conversion/legacyencodings.h"
+#include "conversion/outputbuffer.h"
+#include "shell/failure.h"
+
 #include <QIODevice>
 
 #include <expat.h>
 
-#include <vector>
+#include <cstring>
+#include <string_view>
 
 namespace {
 
-struct Walk {
+// Never a byte of the parser's UTF-8 names, so a namespace name cannot hold it.
+constexpr XML_Char namespaceSeparator = '\xFF';
+
+// Reads start small enough to stay in the cache. A chunk that completes no event is part of a
+// huge token, which the parser scans again from its start on every chunk: larger reads keep
+// that linear.
+constexpr int baseReadSize = 256 * 1024;
+constexpr int maxReadSize = 64 * 1024 * 1024;
+// Without the walk there are no events to count, so every chunk looks like part of a huge
+// token; a lower bound on the reads keeps the memory of a plain check modest.
+constexpr int maxCheckReadSize = 4 * 1024 * 1024;
+
+struct Parse {
     XML_Parser parser = nullptr;
-    QByteArray delimiter;
-    QByteArray path;
-    QByteArray text;
-    QByteArray out;
-    QIODevice *output = nullptr;
-    int depth = 0;
-    std::vector<int> pathLengths;
+    FlattenWalk *walk = nullptr;
+    LegacyEncodings encodings;
+
+    // Set when a handler stopped the parser.
+    bool stopped = false;
+    bool walkFailed = false;
+    QString reason;
+    XML_Size line = 0;
+    XML_Size column = 0;
+    int step = 0;
+
+    void stopWithError(QString why)
+    {
+        stopped = true;
+        reason = std::move(why);
+        line = XML_GetCurrentLineNumber(parser);
+        column = XML_GetCurrentColumnNumber(parser);
+        XML_StopParser(parser, XML_FALSE);
+    }
+
+    // Called from a catch block in a handler: no exception may cross the parser's C frames.
+    void stopWithFailure() noexcept
+    {
+        stopped = true;
+        walkFailed = true;
+        step = walk ? walk->step() : FlattenWalk::TakeChild;
+        try {
+            reason = describeCurrentException();
+        } catch (...) {
+            reason = QStringLiteral("Out of memory");
+        }
+        XML_StopParser(parser, XML_FALSE);
+    }
 };
+
+Parse &parseOf(void *userData)
+{
+    return *static_cast<Parse *>(userData);
+}
+
+// The parser gives names as "namespace<sep>local<sep>prefix"; the output keeps the name as
+// written, "prefix:local".
+void splitName(const XML_Char *name, std::string_view *prefix, std::string_view *localName)
+{
+    // One pass over the name finds both separators and its end; names are short.
+    const char *separators[2] = {nullptr, nullptr};
+    int found = 0;
+    const char *end = name;
+    for (; *end; ++end) {
+        if (*end == namespaceSeparator && found < 2)
+            separators[found++] = end;
+    }
+    if (found == 0) {
+        *prefix = {};
+        *localName = std::string_view(name, static_cast<std::size_t>(end - name));
+    } else if (found == 1) {
+        *prefix = {};
+        *localName = std::string_view(separators[0] + 1,
+                                      static_cast<std::size_t>(end - separators[0] - 1));
+    } else {
+        *prefix = std::string_view(separators[1] + 1,
+                                   static_cast<std::size_t>(end - separators[1] - 1));
+        *localName = std::string_view(separators[0] + 1,
+                                      static_cast<std::size_t>(separators[1] - separators[0] - 1));
+    }
+}
+
+void XMLCALL onStartElement(void *userData, const XML_Char *name, const XML_Char **)
+{
+    Parse &parse = parseOf(userData);
+    try {
+        std::string_view prefix;
+        std::string_view localName;
+        splitName(name, &prefix, &localName);
+        parse.walk->startElement(prefix, localName);
+    } catch (...) {
+        parse.stopWithFailure();
+    }
+}
+
+void XMLCALL onEndElement(void *userData, const XML_Char *)
+{
+    Parse &parse = parseOf(userData);
+    try {
+        parse.walk->endElement();
+    } catch (...) {
+        parse.stopWithFailure();
+    }
+}
+
+void XMLCALL onCharacters(void *userData, const XML_Char *data, int size)
+{
+    Parse &parse = parseOf(userData);
+    try {
+        parse.walk->characters(data, static_cast<std::size_t>(size));
+    } catch (...) {
+        parse.stopWithFailure();
+    }
+}
+
+void XMLCALL onStartCdata(void *userData)
+{
+    Parse &parse = parseOf(userData);
+    try {
+        parse.walk->startCdata();
+    } catch (...) {
+        parse.stopWithFailure();
+    }
+}
+
+void XMLCALL onEndCdata(void *userData)
+{
+    Parse &parse = parseOf(userData);
+    try {
+        parse.walk->endCdata();
+    } catch (...) {
+        parse.stopWithFailure();
+    }
+}
+
+void XMLCALL onComment(void *userData, const XML_Char *text)
+{
+    Parse &parse = parseOf(userData);
+    try {
+        parse.walk->comment(text);
+    } catch (...) {
+        parse.stopWithFailure();
+    }
+}
+
+void XMLCALL onProcessingInstruction(void *userData, const XML_Char *target, const XML_Char *data)
+{
+    Parse &parse = parseOf(userData);
+    try {
+        parse.walk->processingInstruction(target,
+                                          data ? std::string_view(data) : std::string_view());
+    } catch (...) {
+        parse.stopWithFailure();
+    }
+}
+
+// Without a declaration the text of a reference cannot be known; dropping it silently would
+// lose data, so it ends the parse like an undefined entity.
+void XMLCALL onSkippedEntity(void *userData, const XML_Char *name, int isParameterEntity)
+{
+    if (isParameterEntity)
+        return;
+    Parse &parse = parseOf(userData);
+    try {
+        parse.stopWithError(
+                QStringLiteral("undefined entity \"%1\" (declarations outside the document are "
+                               "not read)")
+                        .arg(QString::fromUtf8(name)));
+    } catch (...) {
+        parse.stopWithFailure();
+    }
+}
+
+// External entities are never read: a reference to one ends the parse.
+int XMLCALL onExternalEntity(XML_Parser parser, const XML_Char *, const XML_Char *,
+                             const XML_Char *systemId, const XML_Char *)
+{
+    Parse &parse = parseOf(XML_GetUserData(parser));
+    try {
+        parse.stopped = true;
+        parse.reason = QStringLiteral("external entity \"%1\" is not read")
+                               .arg(QString::fromUtf8(systemId ? systemId : ""));
+        parse.line = XML_GetCurrentLineNumber(parser);
+        parse.column = XML_GetCurrentColumnNumber(parser);
+    } catch (...) {
+        parse.stopWithFailure();
+    }
+    return XML_STATUS_ERROR;
+}
+
+class ParserHandle {
+public:
+    ParserHandle() : m_parser(XML_ParserCreateNS(nullptr, namespaceSeparator)) { }
+    ~ParserHandle()
+    {
+        if (m_parser)
+            XML_ParserFree(m_parser);
+    }
+    ParserHandle(const ParserHandle &) = delete;
+    ParserHandle &operator=(const ParserHandle &) = delete;
+    XML_Parser get() const { return m_parser; }
+
+private:
+    XML_Parser m_parser;
+};
+
+void setWalkHandlers(XML_Parser parser, bool on)
+{
+    XML_SetElementHandler(parser, on ? onStartElement : nullptr, on ? onEndElement : nullptr);
+    XML_SetCharacterDataHandler(parser, on ? onCharacters : nullptr);
+    XML_SetCdataSectionHandler(parser, on ? onStartCdata : nullptr, on ? onEndCdata : nullptr);
+    XML_SetCommentHandler(parser, on ? onComment : nullptr);
+    XML_SetProcessingInstructionHandler(parser, on ? onProcessingInstruction : nullptr);
+}
+
+ConversionResult loadFailure(QString reason, qint64 line, qint64 column)
+{
+    ConversionResult result;
+    result.status = ConversionResult::Status::LoadFailed;
+    result.reason = std::move(reason);
+    result.line = line;
+    result.column = column;
+    return result;
+}
+
+ConversionResult parseFailure(const Parse &parse)
+{
+    if (parse.walkFailed) {
+        ConversionResult result;
+        result.status = ConversionResult::Status::WalkFailed;
+        result.reason = parse.reason;
+        result.step = parse.step;
+        return result;
+    }
+    if (parse.stopped)
+        return loadFailure(parse.reason, static_cast<qint64>(parse.line),
+                           static_cast<qint64>(parse.column) + 1);
+    const XML_Error code = XML_GetErrorCode(parse.parser);
+    const QString reason = code == XML_ERROR_UNKNOWN_ENCODING
+            ? parse.encodings.failureReason()
+            : QString::fromUtf8(XML_ErrorString(code));
+    return loadFailure(reason, static_cast<qint64>(XML_GetErrorLineNumber(parse.parser)),
+                       static_cast<qint64>(XML_GetErrorColumnNumber(parse.parser)) + 1);
+}
+
+ConversionResult walkFailure(QString reason, int step)
+{
+    ConversionResult result;
+    result.status = ConversionResult::Status::WalkFailed;
+    result.reason = std::move(reason);
+    result.step = step;
+    return result;
+}
 
 } // namespace
 
 ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const QString &delimiter,
                               const std::atomic_bool *cancel)
 {
-    Q_UNUSED(delimiter);
-    ConversionResult result;
-    XML_Parser parser = XML_ParserCreate(nullptr);
-    char buffer[65536];
-    for (;;) {
-        if (cancel && *cancel) {
-            result.status = ConversionResult::Status::Cancelled;
-            break;
+    try {
+        const ParserHandle handle;
+        if (!handle.get())
+            return walkFailure(QStringLiteral("Out of memory"), FlattenWalk::TakeChild);
+        const QByteArray delimiterBytes = delimiter.toUtf8();
+        OutputBuffer buffer(output);
+        FlattenWalk walk(std::string_view(delimiterBytes.constData(),
+                                          static_cast<std::size_t>(delimiterBytes.size())),
+                         buffer);
+
+        Parse parse;
+        parse.parser = handle.get();
+        XML_Parser parser = handle.get();
+        XML_SetUserData(parser, &parse);
+        XML_SetReturnNSTriplet(parser, 1);
+        XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
+        XML_SetSkippedEntityHandler(parser, onSkippedEntity);
+        XML_SetExternalEntityRefHandler(parser, onExternalEntity);
+        parse.encodings.install(parser);
+        bool walking = output != nullptr;
+        if (walking) {
+            parse.walk = &walk;
+            setWalkHandlers(parser, true);
         }
-        const qint64 n = input.read(buffer, sizeof buffer);
-        if (n < 0) {
-            result.status = ConversionResult::Status::LoadFailed;
-            result.reason = input.errorString();
-            break;
+
+        int readSize = baseReadSize;
+        for (;;) {
+            if (cancel && cancel->load(std::memory_order_relaxed)) {
+                ConversionResult result;
+                result.status = ConversionResult::Status::Cancelled;
+                return result;
+            }
+            void *chunk = XML_GetBuffer(parser, readSize);
+            if (!chunk)
+                return walkFailure(QStringLiteral("Out of memory"), FlattenWalk::TakeChild);
+            qint64 size = input.read(static_cast<char *>(chunk), readSize);
+            if (size == 0 && input.isSequential() && !input.atEnd() && input.waitForReadyRead(-1))
+                continue;
+            if (size < 0)
+                return loadFailure(input.errorString(), 0, 0);
+            const quint64 eventsBefore = walk.events();
+            const bool last = size == 0;
+            if (XML_ParseBuffer(parser, static_cast<int>(size), last) != XML_STATUS_OK)
+                return parseFailure(parse);
+            if (last)
+                break;
+            if (walking && buffer.failed()) {
+                // The rest only tells whether the document is well-formed.
+                walking = false;
+                setWalkHandlers(parser, false);
+            }
+            readSize = walk.events() == eventsBefore ? std::min(readSize * 2, maxReadSize)
+                                                     : baseReadSize;
         }
-        if (XML_Parse(parser, buffer, static_cast<int>(n), n == 0) == XML_STATUS_ERROR) {
-            result.status = ConversionResult::Status::LoadFailed;
-            result.reason = QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(parser)));
-            result.line = static_cast<qint64>(XML_GetErrorLineNumber(parser));
-            result.column = static_cast<qint64>(XML_GetErrorColumnNumber(parser)) + 1;
-            break;
+
+        ConversionResult result;
+        result.linesWritten = walk.linesWritten();
+        if (output && !buffer.flush()) {
+            result.status = ConversionResult::Status::WriteFailed;
+            result.reason = QStringLiteral("Cannot write the output: %1").arg(buffer.errorString());
         }
-        if (n == 0)
-            break;
+        return result;
+    } catch (...) {
+        return walkFailure(describeCurrentException(), FlattenWalk::TakeChild);
     }
-    XML_ParserFree(parser);
-    Q_UNUSED(output);
-    return result;
 }

@@ -1,13 +1,20 @@
 #include "conversion/writetextfile.h"
 
+#include "conversion/outputfile.h"
 #include "shell/failure.h"
-
-#include <QFile>
 
 void WriteTextFile(const QString &text, const QString &path)
 {
-    QFile file(path);
+    OutputFile file(path);
+    if (!file.open())
+        throw Failure(file.errorString());
     const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        throw Failure(QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
+    if (file.device()->write(bytes) != bytes.size()) {
+        const QString reason
+                = QStringLiteral("Cannot write \"%1\": %2").arg(path, file.device()->errorString());
+        file.discard();
+        throw Failure(reason);
+    }
+    if (!file.commit())
+        throw Failure(file.errorString());
 }

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <expat.h>
+
+// Lets a parser read documents declared in encodings it lacks (windows-1252, ISO-8859-15,
+// Shift_JIS, EUC-KR …) through the system's converter: single-byte sets, and multi-byte sets in
+// which the first byte tells the length of a sequence. The tables are built once per encoding.
+class LegacyEncodings {
+public:
+    // Makes parser ask this object for encodings it does not know; parser must not outlive it.
+    void install(XML_Parser parser);
+
+    // For a parser that failed with XML_ERROR_UNKNOWN_ENCODING: why the document's encoding
+    // could not be used.
+    QString failureReason() const;
+
+private:
+    static int XMLCALL handleUnknownEncoding(void *self, const XML_Char *name, XML_Encoding *info);
+
+    QString m_name;
+    bool m_knownToSystem = false;
+};
