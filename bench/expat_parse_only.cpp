@@ -56,7 +56,7 @@ bool parseFile(const char *path, int readSize)
 
 int main(int argc, char *argv[])
 {
-    int readSize = 64 * 1024;
+    int readSize = 256 * 1024; // the converter's read size
     int first = 1;
     if (argc > 2 && std::strcmp(argv[1], "--read-size") == 0) {
         readSize = std::atoi(argv[2]);
