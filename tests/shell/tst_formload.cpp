@@ -1,0 +1,438 @@
+#include "filelist/filelistview.h"
+#include "shell/applicationfolder.h"
+#include "shell/errorreport.h"
+#include "shell/settingsstore.h"
+#include "shell/startup.h"
+#include "support/storedsettings.h"
+#include "support/windowfixture.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <optional>
+
+namespace {
+
+const QStringList OptionNames{QStringLiteral("Option1"), QStringLiteral("Option2"),
+                              QStringLiteral("Option3"), QStringLiteral("Option4"),
+                              QStringLiteral("Option5"), QStringLiteral("Option6"),
+                              QStringLiteral("Option7")};
+
+QStringList checkedOptions(WindowFixture &fixture)
+{
+    QStringList checked;
+    for (const QString &name : OptionNames) {
+        if (fixture.control<QRadioButton>(qPrintable(name))->isChecked())
+            checked.append(name);
+    }
+    return checked;
+}
+
+// "Key=Value" texts stored before start-up, as an earlier run would have left them.
+void storeBeforeStart(WindowFixture &fixture, const QStringList &stored)
+{
+    for (const QString &pair : stored) {
+        const qsizetype equals = pair.indexOf(QLatin1Char('='));
+        fixture.settings.WriteSetting(pair.left(equals), pair.mid(equals + 1));
+    }
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString shippedFile(const QString &name)
+{
+    return QStringLiteral(QUILLMERE_BIN_DIR "/") + name;
+}
+
+} // namespace
+
+class TestFormLoad : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void firstStartOnEmptyStore();
+    void storedSaveInOriginalFolder();
+    void restoresStoredChoices_data();
+    void restoresStoredChoices();
+    void storedEmptyTextsStayEmpty();
+    void unreadableBooleanIsReportedAtItsStep_data();
+    void unreadableBooleanIsReportedAtItsStep();
+    void unknownDesktopIsReportedAtStep136();
+    void skin_data();
+    void skin();
+    void handPointer_data();
+    void handPointer();
+    void applicationTitle_data();
+    void applicationTitle();
+    void closingTheWindowEndsTheProgram();
+
+private:
+    // Points the platform's desktop folder at the given text through the user-dirs file.
+    void setDesktopEntry(const QByteArray &value);
+
+    std::optional<QTemporaryDir> m_applicationFolder;
+    std::optional<QTemporaryDir> m_xdgConfig;
+    QString m_desktop;
+    QByteArray m_previousXdgConfig;
+};
+
+void TestFormLoad::init()
+{
+    m_applicationFolder.emplace();
+    m_xdgConfig.emplace();
+    setApplicationFolderForTesting(m_applicationFolder->path());
+    m_desktop = m_xdgConfig->filePath(QStringLiteral("My Desktop"));
+    QVERIFY(QDir().mkpath(m_desktop));
+    m_previousXdgConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", m_xdgConfig->path().toLocal8Bit());
+    setDesktopEntry('"' + m_desktop.toLocal8Bit() + '"');
+}
+
+void TestFormLoad::cleanup()
+{
+    setApplicationFolderForTesting(QString());
+    if (m_previousXdgConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", m_previousXdgConfig);
+    m_xdgConfig.reset();
+    m_applicationFolder.reset();
+}
+
+void TestFormLoad::setDesktopEntry(const QByteArray &value)
+{
+    QVERIFY(writeFile(m_xdgConfig->filePath(QStringLiteral("user-dirs.dirs")),
+                      "XDG_DESKTOP_DIR=" + value + '\n'));
+}
+
+void TestFormLoad::firstStartOnEmptyStore()
+{
+    WindowFixture fixture;
+    fixture.window.Form_Load();
+
+    QCOMPARE(fixture.dialogs.errorReports(), QStringList());
+    QCOMPARE(checkedOptions(fixture),
+             (QStringList{QStringLiteral("Option1"), QStringLiteral("Option6")}));
+    QVERIFY(fixture.control<QGroupBox>("Frame4")->isEnabled());
+    const QString desktopFolder = m_desktop + QLatin1Char('/');
+    QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), desktopFolder);
+    QCOMPARE(fixture.control<QLineEdit>("Text2")->text(), QStringLiteral("|"));
+
+    // The handlers that start-up ran wrote their keys; "Other" kept its text, so it has none.
+    QStringList keys = storedKeys(fixture.settingsFile());
+    keys.sort();
+    QCOMPARE(keys,
+             (QStringList{QStringLiteral("Option1"), QStringLiteral("Option2"),
+                          QStringLiteral("Option3"), QStringLiteral("Option4"),
+                          QStringLiteral("Option5"), QStringLiteral("Option6"),
+                          QStringLiteral("Option7"), QStringLiteral("Snapshot"),
+                          QStringLiteral("Text1")}));
+    const QString file = fixture.settingsFile();
+    QCOMPARE(storedValue(file, QStringLiteral("Option1")), QStringLiteral("True"));
+    QCOMPARE(storedValue(file, QStringLiteral("Option3")), QStringLiteral("False"));
+    QCOMPARE(storedValue(file, QStringLiteral("Option6")), QStringLiteral("True"));
+    QCOMPARE(storedValue(file, QStringLiteral("Option7")), QStringLiteral("False"));
+    QCOMPARE(storedValue(file, QStringLiteral("Text1")), desktopFolder);
+
+    QCOMPARE(fixture.window.windowTitle(), QStringLiteral("Quillmere"));
+    QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Quillmere"));
+    QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("quillmere"));
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Quillmere"));
+    QCOMPARE(fixture.window.windowIcon().availableSizes(),
+             (QList<QSize>{QSize(32, 32), QSize(48, 48), QSize(128, 128), QSize(256, 256)}));
+    auto *list = fixture.control<FileListView>("ListView1");
+    QCOMPARE(list->columnCount(), 1);
+    QCOMPARE(list->headerItem()->text(0), QStringLiteral("XML File(s)"));
+    QCOMPARE(list->header()->sectionSize(0), 467);
+}
+
+void TestFormLoad::storedSaveInOriginalFolder()
+{
+    WindowFixture fixture;
+    storeBeforeStart(fixture, {QStringLiteral("Option6=False"), QStringLiteral("Option7=True")});
+    fixture.window.Form_Load();
+
+    QCOMPARE(fixture.dialogs.errorReports(), QStringList());
+    QCOMPARE(checkedOptions(fixture),
+             (QStringList{QStringLiteral("Option1"), QStringLiteral("Option7")}));
+    QVERIFY(!fixture.control<QGroupBox>("Frame4")->isEnabled());
+    QVERIFY(!fixture.control<QLineEdit>("Text1")->isEnabled());
+    QVERIFY(!fixture.control<QPushButton>("PushButton9")->isEnabled());
+}
+
+void TestFormLoad::restoresStoredChoices_data()
+{
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QStringList>("checked");
+    QTest::addColumn<bool>("frame4Enabled");
+    QTest::newRow("lowerCaseTrue")
+            << QStringList{QStringLiteral("Option1=False"), QStringLiteral("Option3=true")}
+            << QStringList{QStringLiteral("Option3"), QStringLiteral("Option6")} << true;
+    QTest::newRow("numbers") << QStringList{QStringLiteral("Option1=0"),
+                                            QStringLiteral("Option4=-1")}
+                             << QStringList{QStringLiteral("Option4"), QStringLiteral("Option6")}
+                             << true;
+    // Each restored selection runs its click handler, which stores the whole group again.
+    QTest::newRow("firstTrueRewritesGroup")
+            << QStringList{QStringLiteral("Option1=False"), QStringLiteral("Option2=True"),
+                           QStringLiteral("Option5=TRUE")}
+            << QStringList{QStringLiteral("Option2"), QStringLiteral("Option6")} << true;
+    QTest::newRow("falseIntoSelected") << QStringList{QStringLiteral("Option1=False")}
+                                       << QStringList{QStringLiteral("Option6")} << true;
+    QTest::newRow("noSaveOption") << QStringList{QStringLiteral("Option6=False"),
+                                                 QStringLiteral("Option7=False")}
+                                  << QStringList{QStringLiteral("Option1")} << false;
+}
+
+void TestFormLoad::restoresStoredChoices()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(QStringList, checked);
+    QFETCH(bool, frame4Enabled);
+    WindowFixture fixture;
+    storeBeforeStart(fixture, stored);
+    fixture.window.Form_Load();
+
+    QCOMPARE(fixture.dialogs.errorReports(), QStringList());
+    QCOMPARE(checkedOptions(fixture), checked);
+    QCOMPARE(fixture.control<QGroupBox>("Frame4")->isEnabled(), frame4Enabled);
+    // A restored selection is stored again as a click would store it.
+    for (const QString &name : checked)
+        QCOMPARE(storedValue(fixture.settingsFile(), name), QStringLiteral("True"));
+}
+
+void TestFormLoad::storedEmptyTextsStayEmpty()
+{
+    WindowFixture fixture;
+    storeBeforeStart(fixture, {QStringLiteral("Text1="), QStringLiteral("Other=")});
+    fixture.window.Form_Load();
+    QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), QString());
+    QCOMPARE(fixture.control<QLineEdit>("Text2")->text(), QString());
+    QCOMPARE(storedValue(fixture.settingsFile(), QStringLiteral("Other")), QString());
+}
+
+void TestFormLoad::unreadableBooleanIsReportedAtItsStep_data()
+{
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QStringList>("checked");
+    QTest::addColumn<bool>("frame4Enabled");
+    const QString no = QStringLiteral("False");
+    auto group = [&](const QString &one, const QString &three, const QString &five) {
+        return QStringList{QStringLiteral("Option1=") + one, QStringLiteral("Option2=") + no,
+                           QStringLiteral("Option3=") + three, QStringLiteral("Option4=") + no,
+                           QStringLiteral("Option5=") + five};
+    };
+    QTest::newRow("option1") << group(QStringLiteral("maybe"), no, no) << 140
+                             << QStringList{QStringLiteral("Option1"), QStringLiteral("Option6")}
+                             << true;
+    QTest::newRow("option3") << group(no, QStringLiteral("yes"), QStringLiteral("True")) << 144
+                             << QStringList{QStringLiteral("Option5"), QStringLiteral("Option6")}
+                             << true;
+    QTest::newRow("option6") << QStringList{QStringLiteral("Option6=x"),
+                                            QStringLiteral("Option7=False")}
+                             << 150
+                             << QStringList{QStringLiteral("Option1"), QStringLiteral("Option6")}
+                             << true;
+    QTest::newRow("emptyOption7") << QStringList{QStringLiteral("Option6=False"),
+                                                 QStringLiteral("Option7=")}
+                                  << 152 << QStringList{QStringLiteral("Option1")} << false;
+}
+
+void TestFormLoad::unreadableBooleanIsReportedAtItsStep()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(int, step);
+    QFETCH(QStringList, checked);
+    QFETCH(bool, frame4Enabled);
+    WindowFixture fixture;
+    storeBeforeStart(fixture, stored);
+    fixture.window.Form_Load();
+
+    QCOMPARE(fixture.dialogs.errorReports(),
+             QStringList{errorReportText(QStringLiteral("Type mismatch"), ProcedureTag::FormLoad,
+                                         step)});
+    QCOMPARE(checkedOptions(fixture), checked);
+    QCOMPARE(fixture.control<QGroupBox>("Frame4")->isEnabled(), frame4Enabled);
+}
+
+void TestFormLoad::unknownDesktopIsReportedAtStep136()
+{
+    setDesktopEntry(QByteArray());
+    WindowFixture fixture;
+    fixture.window.Form_Load();
+
+    QCOMPARE(fixture.dialogs.errorReports().size(), 1);
+    QVERIFY(fixture.dialogs.errorReports().front().contains(
+            QStringLiteral("Form1.Form_Load at line 136\r\r")));
+    QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), QString());
+    QVERIFY(!storedKeys(fixture.settingsFile()).contains(QStringLiteral("Text1")));
+    // Start-up goes on after the failed step.
+    QCOMPARE(checkedOptions(fixture),
+             (QStringList{QStringLiteral("Option1"), QStringLiteral("Option6")}));
+}
+
+void TestFormLoad::skin_data()
+{
+    QTest::addColumn<QByteArray>("content"); // empty: no skin file
+    QTest::addColumn<bool>("asFolder");
+    QTest::addColumn<bool>("coloured");
+    QTest::addColumn<bool>("styled");
+    QTest::addColumn<bool>("reported");
+    const QByteArray valid = "QPushButton { color: #10333f; }\n";
+    QTest::newRow("absent") << QByteArray() << false << false << false << false;
+    QTest::newRow("folderOfThatName") << QByteArray() << true << false << false << false;
+    QTest::newRow("present") << valid << false << true << true << false;
+    QTest::newRow("shipped") << readFile(shippedFile(QStringLiteral("x/o.cjs"))) << false << true
+                             << true << false;
+    QTest::newRow("broken") << QByteArray("QPushButton { color: red; } }}") << false << true
+                            << false << true;
+    QTest::newRow("notUtf8") << QByteArray("QLabel { qproperty-text: \"\xff\xfe\"; }") << false
+                             << true << false << true;
+}
+
+void TestFormLoad::skin()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, asFolder);
+    QFETCH(bool, coloured);
+    QFETCH(bool, styled);
+    QFETCH(bool, reported);
+    const QString skinPath = m_applicationFolder->filePath(QStringLiteral("x/o.cjs"));
+    if (asFolder)
+        QVERIFY(QDir().mkpath(skinPath));
+    else if (!content.isEmpty())
+        QVERIFY(writeFile(skinPath, content));
+
+    WindowFixture fixture;
+    fixture.window.Form_Load();
+
+    const QStringList reports = fixture.dialogs.errorReports();
+    QCOMPARE(reports.size(), reported ? 1 : 0);
+    if (reported) {
+        QVERIFY(reports.front().startsWith(QStringLiteral("Cannot load the skin ")));
+        QVERIFY(reports.front().contains(QStringLiteral("Form_Load at line 100\r\r")));
+    }
+    QCOMPARE(fixture.window.styleSheet(), styled ? QString::fromUtf8(content) : QString());
+
+    const QColor face = QGuiApplication::palette().color(QPalette::Button);
+    QVERIFY(face != QColor(Qt::white));
+    const QColor expected = coloured ? face : QColor(Qt::white);
+    QCOMPARE(fixture.window.palette().color(QPalette::Window), expected);
+    if (coloured) {
+        for (const char *name : {"Frame1", "Frame2", "Frame4"})
+            QCOMPARE(fixture.control<QGroupBox>(name)->palette().color(QPalette::Window), face);
+        for (const QString &name : OptionNames) {
+            QCOMPARE(fixture.control<QRadioButton>(qPrintable(name))
+                             ->palette()
+                             .color(QPalette::Window),
+                     face);
+        }
+    }
+}
+
+void TestFormLoad::handPointer_data()
+{
+    QTest::addColumn<QByteArray>("content"); // empty: no pointer file
+    QTest::addColumn<bool>("reported");
+    QTest::addColumn<QPoint>("hotspot");
+    const QByteArray shipped = readFile(shippedFile(QStringLiteral("HAND-M.CUR")));
+    QByteArray moved = shipped;
+    moved[10] = 20;
+    moved[12] = 3;
+    QByteArray icon = shipped;
+    icon[2] = 1;
+    QTest::newRow("absent") << QByteArray() << false << QPoint();
+    QTest::newRow("shipped") << shipped << false << QPoint(9, 1);
+    QTest::newRow("otherHotspot") << moved << false << QPoint(20, 3);
+    QTest::newRow("iconFile") << icon << true << QPoint();
+    QTest::newRow("truncated") << shipped.left(60) << true << QPoint();
+}
+
+void TestFormLoad::handPointer()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, reported);
+    QFETCH(QPoint, hotspot);
+    if (!content.isEmpty())
+        QVERIFY(writeFile(m_applicationFolder->filePath(QStringLiteral("HAND-M.CUR")), content));
+
+    WindowFixture fixture;
+    fixture.window.Form_Load();
+    const QStringList reports = fixture.dialogs.errorReports();
+    QCOMPARE(reports.size(), reported ? 1 : 0);
+    if (reported)
+        QVERIFY(reports.front().contains(QStringLiteral("Form_Load at line 104\r\r")));
+
+    fixture.window.setPointer(Form1::PointerKind::Custom);
+    const QCursor pointer = fixture.window.cursor();
+    if (hotspot.isNull()) {
+        QCOMPARE(pointer.shape(), Qt::PointingHandCursor);
+    } else {
+        QCOMPARE(pointer.shape(), Qt::BitmapCursor);
+        QCOMPARE(pointer.hotSpot(), hotspot);
+        QCOMPARE(pointer.pixmap().size(), QSize(32, 32));
+    }
+}
+
+void TestFormLoad::applicationTitle_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("oneWord") << QStringLiteral("Quillmere") << QStringLiteral("Quillmere");
+    QTest::newRow("twoWords") << QStringLiteral("Quillmere 2021") << QStringLiteral("Quillmere");
+    QTest::newRow("long") << QStringLiteral("Convert Many XML Files Into Delimited Text Files Now")
+                          << QStringLiteral("Convert Many XML Files Into Delimited");
+    QTest::newRow("longOneWord") << QString(45, QLatin1Char('q')) << QString(40, QLatin1Char('q'));
+}
+
+void TestFormLoad::applicationTitle()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, title);
+    QCOMPARE(Main::applicationTitleFor(name), title);
+}
+
+void TestFormLoad::closingTheWindowEndsTheProgram()
+{
+    WindowFixture fixture;
+    fixture.window.Form_Load();
+    fixture.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fixture.window));
+
+    // The program's own event loop, as main() runs it; the watchdog only keeps a broken
+    // build from hanging the suite.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    connect(&watchdog, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+    watchdog.start(60000);
+    QTimer::singleShot(0, &fixture.window, [&] { fixture.window.close(); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(fixture.window.isClosing());
+}
+
+QTEST_MAIN(TestFormLoad)
+#include "tst_formload.moc"
