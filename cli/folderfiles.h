@@ -4,6 +4,7 @@
 #include <QStringList>
 
 // Every file below folder whose name ends in "." + extension (letter case ignored; "*" takes
-// every file): the folder's own files first, then its subfolders level by level, each folder's
-// files and subfolders sorted by name. Paths are absolute; linked folders are not entered.
+// every file), as adding the folder in the window finds them: the folder's own files first,
+// then its subfolders level by level, each folder's files and subfolders sorted by name; names
+// starting with "~" are left out, linked folders are entered once.
 QStringList filesInFolder(const QString &folder, const QString &extension);
