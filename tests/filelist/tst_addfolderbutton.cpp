@@ -1,7 +1,9 @@
+#include "cli/runcli.h"
 #include "filelist/filelistview.h"
 #include "shell/errorreport.h"
 #include "support/windowfixture.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -51,6 +53,7 @@ private slots:
     void windowIsBusyDuringTheScan();
     void closingTheWindowStopsTheScan();
     void failingStoreIsReportedAndTheScanGoesOn();
+    void commandLineDryRunListsWhatTheWindowAdds();
 };
 
 void TestAddFolderButton::initTestCase()
@@ -221,6 +224,34 @@ void TestAddFolderButton::failingStoreIsReportedAndTheScanGoesOn()
     QVERIFY(reports[1].contains(ProcedureTag::PushButton4Click + QStringLiteral("at line 334\r")));
     QCOMPARE(fixture.control<FileListView>("ListView1")->rows(),
              QStringList{files.path() + QStringLiteral("/a.xml")});
+}
+
+void TestAddFolderButton::commandLineDryRunListsWhatTheWindowAdds()
+{
+    QTemporaryDir files;
+    makeFiles(files.path(),
+              {QStringLiteral("b.xml"), QStringLiteral("A.XML"), QStringLiteral("~lock.xml"),
+               QStringLiteral(".hidden.xml"), QStringLiteral("m/deep/c.xml"),
+               QStringLiteral("z/d.xml"), QStringLiteral("z/notes.txt")});
+    QVERIFY(QFile::link(files.path() + QStringLiteral("/m"),
+                        files.path() + QStringLiteral("/z/m")));
+    WindowFixture fixture;
+    fixture.dialogs.answerInputBox(QStringLiteral("xml"));
+    fixture.dialogs.answerBrowseForFolder(files.path());
+    fixture.window.PushButton4_Click();
+
+    QBuffer in;
+    QBuffer out;
+    QBuffer err;
+    in.open(QIODevice::ReadOnly);
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    QCOMPARE(runCli({QStringLiteral("quillmere-cli"), QStringLiteral("--dry-run"), files.path()},
+                    in, out, err),
+             0);
+    const QStringList listed = QString::fromUtf8(out.data()).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(listed, fixture.control<FileListView>("ListView1")->rows());
+    QCOMPARE(listed.size(), 5);
 }
 
 QTEST_MAIN(TestAddFolderButton)
