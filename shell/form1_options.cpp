@@ -23,12 +23,8 @@ void Form1::saveDelimiterOptions()
 
 void Form1::saveSaveOptions()
 {
-    // The folder row follows the choice even when the store cannot be written.
-    guardHandler("saveSaveOptions", [this] {
-        m_settings.WriteSetting(QStringLiteral("Option6"), boolToSetting(Option6->isChecked()));
-        m_settings.WriteSetting(QStringLiteral("Option7"), boolToSetting(Option7->isChecked()));
-    });
-    Frame4->setEnabled(Option6->isChecked());
+    m_settings.WriteSetting(QStringLiteral("Option6"), boolToSetting(Option6->isChecked()));
+    m_settings.WriteSetting(QStringLiteral("Option7"), boolToSetting(Option7->isChecked()));
 }
 
 void Form1::Option1_Click()
@@ -56,14 +52,17 @@ void Form1::Option5_Click()
     guardHandler("Option5_Click", [this] { saveDelimiterOptions(); });
 }
 
+// The folder row follows the choice also when the store cannot be written.
 void Form1::Option6_Click()
 {
-    saveSaveOptions();
+    guardHandler("Option6_Click", [this] { saveSaveOptions(); });
+    Frame4->setEnabled(Option6->isChecked());
 }
 
 void Form1::Option7_Click()
 {
-    saveSaveOptions();
+    guardHandler("Option7_Click", [this] { saveSaveOptions(); });
+    Frame4->setEnabled(Option6->isChecked());
 }
 
 void Form1::Text1_Change()

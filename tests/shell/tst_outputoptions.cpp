@@ -1,0 +1,298 @@
+#include "shell/errorreport.h"
+#include "support/storedsettings.h"
+#include "support/windowfixture.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString Reminder = QStringLiteral("You forgot to input a value.");
+
+void showActive(WindowFixture &fixture)
+{
+    fixture.window.show();
+    fixture.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&fixture.window));
+}
+
+// Makes every later write fail: the store's folder becomes a regular file.
+void blockTheStore(WindowFixture &fixture)
+{
+    QFile blocker(fixture.configFolder.filePath(QStringLiteral("Velmora")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+}
+
+} // namespace
+
+class TestOutputOptions : public QObject {
+    Q_OBJECT
+
+private slots:
+    void delimiterClickStoresFiveKeys_data();
+    void delimiterClickStoresFiveKeys();
+    void saveOptionSwitchesTheFolderRow();
+    void textChangesAreStored();
+    void settingTheSameTextStoresNothing();
+    void failedWritesLeaveTheWindowWorking();
+    void browseForOutputFolder_data();
+    void browseForOutputFolder();
+    void browseStartsAtTheLastFolder();
+    void emptyText2OnLeaving_data();
+    void emptyText2OnLeaving();
+    void text2IgnoresTheWindowLosingActivation();
+    void text2IgnoresItsContextMenu();
+};
+
+void TestOutputOptions::delimiterClickStoresFiveKeys_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QStringList>("stored");
+    const QString t = QStringLiteral("True");
+    const QString f = QStringLiteral("False");
+    QTest::newRow("comma") << QStringLiteral("Option1") << QStringList{t, f, f, f, f};
+    QTest::newRow("semicolon") << QStringLiteral("Option3") << QStringList{f, f, t, f, f};
+    QTest::newRow("tab") << QStringLiteral("Option4") << QStringList{f, f, f, t, f};
+    QTest::newRow("other") << QStringLiteral("Option5") << QStringList{f, f, f, f, t};
+}
+
+void TestOutputOptions::delimiterClickStoresFiveKeys()
+{
+    QFETCH(QString, option);
+    QFETCH(QStringList, stored);
+    WindowFixture fixture;
+    showActive(fixture);
+    QTest::mouseClick(fixture.control<QRadioButton>(qPrintable(option)), Qt::LeftButton);
+
+    const QString file = fixture.settingsFile();
+    QStringList keys = storedKeys(file);
+    keys.sort();
+    QCOMPARE(keys,
+             (QStringList{QStringLiteral("Option1"), QStringLiteral("Option2"),
+                          QStringLiteral("Option3"), QStringLiteral("Option4"),
+                          QStringLiteral("Option5")}));
+    QStringList values;
+    for (const QString &key : keys)
+        values.append(storedValue(file, key));
+    QCOMPARE(values, stored);
+    QVERIFY(fixture.control<QLineEdit>("Text2")->isEnabled());
+}
+
+void TestOutputOptions::saveOptionSwitchesTheFolderRow()
+{
+    WindowFixture fixture;
+    showActive(fixture);
+    const QString file = fixture.settingsFile();
+    auto *frame4 = fixture.control<QGroupBox>("Frame4");
+
+    QTest::mouseClick(fixture.control<QRadioButton>("Option7"), Qt::LeftButton);
+    QCOMPARE(storedValue(file, QStringLiteral("Option6")), QStringLiteral("False"));
+    QCOMPARE(storedValue(file, QStringLiteral("Option7")), QStringLiteral("True"));
+    QVERIFY(!frame4->isEnabled());
+    QVERIFY(!fixture.control<QLineEdit>("Text1")->isEnabled());
+    QVERIFY(!fixture.control<QPushButton>("PushButton9")->isEnabled());
+
+    QTest::mouseClick(fixture.control<QRadioButton>("Option6"), Qt::LeftButton);
+    QCOMPARE(storedValue(file, QStringLiteral("Option6")), QStringLiteral("True"));
+    QCOMPARE(storedValue(file, QStringLiteral("Option7")), QStringLiteral("False"));
+    QVERIFY(frame4->isEnabled());
+    QVERIFY(fixture.control<QPushButton>("PushButton9")->isEnabled());
+}
+
+void TestOutputOptions::textChangesAreStored()
+{
+    WindowFixture fixture;
+    showActive(fixture);
+    auto *text1 = fixture.control<QLineEdit>("Text1");
+    text1->setFocus();
+    QTest::keyClicks(text1, QStringLiteral("/data/out "));
+    QCOMPARE(storedValue(fixture.settingsFile(), QStringLiteral("Text1")),
+             QStringLiteral("/data/out "));
+
+    auto *text2 = fixture.control<QLineEdit>("Text2");
+    text2->setText(QStringLiteral(" ; "));
+    QCOMPARE(storedValue(fixture.settingsFile(), QStringLiteral("Other")), QStringLiteral(" ; "));
+    text2->clear();
+    QCOMPARE(storedKeys(fixture.settingsFile()).count(QStringLiteral("Other")), 1);
+    QCOMPARE(storedValue(fixture.settingsFile(), QStringLiteral("Other")), QString());
+}
+
+void TestOutputOptions::settingTheSameTextStoresNothing()
+{
+    WindowFixture fixture;
+    fixture.control<QLineEdit>("Text2")->setText(QStringLiteral("|"));
+    fixture.control<QLineEdit>("Text1")->setText(QString());
+    QCOMPARE(storedKeys(fixture.settingsFile()), QStringList());
+}
+
+void TestOutputOptions::failedWritesLeaveTheWindowWorking()
+{
+    WindowFixture fixture;
+    showActive(fixture);
+    blockTheStore(fixture);
+
+    QTest::mouseClick(fixture.control<QRadioButton>("Option7"), Qt::LeftButton);
+    QVERIFY(!fixture.control<QGroupBox>("Frame4")->isEnabled());
+    QTest::mouseClick(fixture.control<QRadioButton>("Option4"), Qt::LeftButton);
+    QVERIFY(fixture.control<QRadioButton>("Option4")->isChecked());
+    fixture.control<QLineEdit>("Text2")->setText(QStringLiteral(";"));
+    // These handlers have no report of their own.
+    QCOMPARE(fixture.dialogs.errorReports(), QStringList());
+    QVERIFY(!QFileInfo(fixture.settingsFile()).exists());
+
+    QTest::mouseClick(fixture.control<QRadioButton>("Option6"), Qt::LeftButton);
+    const QString folder = fixture.configFolder.filePath(QStringLiteral("out"));
+    fixture.dialogs.answerBrowseForFolder(folder);
+    QTest::mouseClick(fixture.control<QPushButton>("PushButton9"), Qt::LeftButton);
+    QCOMPARE(fixture.dialogs.errorReports().size(), 1);
+    QVERIFY(fixture.dialogs.errorReports().front().contains(
+            QStringLiteral("Form1.PushButton9_Click at line 104\r\r")));
+    QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), folder + QLatin1Char('/'));
+}
+
+void TestOutputOptions::browseForOutputFolder_data()
+{
+    QTest::addColumn<QString>("picked"); // "<tmp>" stands for a temporary folder
+    QTest::addColumn<QString>("text1");
+    QTest::addColumn<QString>("lastFolder"); // empty: not stored
+    QTest::newRow("folder") << QStringLiteral("<tmp>/Out") << QStringLiteral("<tmp>/Out/")
+                            << QStringLiteral("<tmp>/Out");
+    QTest::newRow("trailingSeparator")
+            << QStringLiteral("<tmp>/Out/") << QStringLiteral("<tmp>/Out/")
+            << QStringLiteral("<tmp>/Out");
+    QTest::newRow("root") << QStringLiteral("/") << QStringLiteral("/") << QStringLiteral("/");
+    QTest::newRow("cancel") << QString() << QStringLiteral("/before/") << QString();
+}
+
+void TestOutputOptions::browseForOutputFolder()
+{
+    QFETCH(QString, picked);
+    QFETCH(QString, text1);
+    QFETCH(QString, lastFolder);
+    WindowFixture fixture;
+    const QString tmp = fixture.configFolder.path();
+    picked.replace(QStringLiteral("<tmp>"), tmp);
+    text1.replace(QStringLiteral("<tmp>"), tmp);
+    lastFolder.replace(QStringLiteral("<tmp>"), tmp);
+    auto *text1Box = fixture.control<QLineEdit>("Text1");
+    text1Box->setText(QStringLiteral("/before/"));
+    showActive(fixture);
+
+    fixture.dialogs.answerBrowseForFolder(picked);
+    QTest::mouseClick(fixture.control<QPushButton>("PushButton9"), Qt::LeftButton);
+
+    QVERIFY(fixture.dialogs.allAnswersUsed());
+    QCOMPARE(fixture.dialogs.errorReports(), QStringList());
+    QCOMPARE(text1Box->text(), text1);
+    QCOMPARE(storedValue(fixture.settingsFile(), QStringLiteral("Text1")), text1);
+    QCOMPARE(storedKeys(fixture.settingsFile()).contains(QStringLiteral("LastFolderDot")),
+             !lastFolder.isEmpty());
+    QCOMPARE(storedValue(fixture.settingsFile(), QStringLiteral("LastFolderDot")), lastFolder);
+}
+
+void TestOutputOptions::browseStartsAtTheLastFolder()
+{
+    WindowFixture fixture;
+    fixture.settings.WriteSetting(QStringLiteral("LastFolderDot"), QStringLiteral("/srv/out"));
+    fixture.dialogs.answerBrowseForFolder(QString());
+    fixture.window.PushButton9_Click();
+    QCOMPARE(fixture.dialogs.calls().size(), 1);
+    QCOMPARE(fixture.dialogs.calls().front().texts,
+             (QStringList{QStringLiteral("Please select folder:"), QStringLiteral("/srv/out")}));
+}
+
+void TestOutputOptions::emptyText2OnLeaving_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("leaveBy");
+    QTest::addColumn<bool>("reminded");
+    QTest::newRow("emptyTab") << QString() << QStringLiteral("tab") << true;
+    QTest::newRow("emptyBacktab") << QString() << QStringLiteral("backtab") << true;
+    QTest::newRow("emptyClick") << QString() << QStringLiteral("click") << true;
+    QTest::newRow("blankPasses") << QStringLiteral(" ") << QStringLiteral("tab") << false;
+    QTest::newRow("textPasses") << QStringLiteral(";") << QStringLiteral("click") << false;
+}
+
+void TestOutputOptions::emptyText2OnLeaving()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, leaveBy);
+    QFETCH(bool, reminded);
+    WindowFixture fixture;
+    showActive(fixture);
+    auto *text2 = fixture.control<QLineEdit>("Text2");
+    text2->setFocus();
+    QTRY_VERIFY(text2->hasFocus());
+    text2->setText(text);
+
+    if (leaveBy == QLatin1String("tab"))
+        QTest::keyClick(text2, Qt::Key_Tab);
+    else if (leaveBy == QLatin1String("backtab"))
+        QTest::keyClick(text2, Qt::Key_Backtab, Qt::ShiftModifier);
+    else
+        QTest::mouseClick(fixture.control<QLineEdit>("Text1"), Qt::LeftButton);
+
+    if (reminded) {
+        QTRY_COMPARE(fixture.dialogs.messages(), QStringList{Reminder});
+        QTRY_VERIFY(text2->hasFocus());
+    } else {
+        QTRY_VERIFY(!text2->hasFocus());
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(fixture.dialogs.messages().size(), reminded ? 1 : 0);
+}
+
+void TestOutputOptions::text2IgnoresTheWindowLosingActivation()
+{
+    WindowFixture fixture;
+    showActive(fixture);
+    auto *text2 = fixture.control<QLineEdit>("Text2");
+    text2->setFocus();
+    QTRY_VERIFY(text2->hasFocus());
+    text2->clear();
+
+    QWidget otherProgram;
+    otherProgram.show();
+    otherProgram.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&otherProgram));
+    QCoreApplication::processEvents();
+    QCOMPARE(fixture.dialogs.messages(), QStringList());
+
+    otherProgram.close();
+    fixture.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&fixture.window));
+    QTRY_VERIFY(text2->hasFocus());
+    QCoreApplication::processEvents();
+    QCOMPARE(fixture.dialogs.messages(), QStringList());
+}
+
+void TestOutputOptions::text2IgnoresItsContextMenu()
+{
+    WindowFixture fixture;
+    showActive(fixture);
+    auto *text2 = fixture.control<QLineEdit>("Text2");
+    text2->setFocus();
+    QTRY_VERIFY(text2->hasFocus());
+    text2->clear();
+
+    std::unique_ptr<QMenu> menu(text2->createStandardContextMenu());
+    menu->popup(text2->mapToGlobal(QPoint(4, 4)));
+    QTRY_VERIFY(menu->isVisible());
+    QCoreApplication::processEvents();
+    menu->close();
+    QTRY_VERIFY(text2->hasFocus());
+    QCoreApplication::processEvents();
+    QCOMPARE(fixture.dialogs.messages(), QStringList());
+}
+
+QTEST_MAIN(TestOutputOptions)
+#include "tst_outputoptions.moc"
