@@ -78,6 +78,7 @@ private slots:
     void restoresStoredChoices_data();
     void restoresStoredChoices();
     void storedEmptyTextsStayEmpty();
+    void choicesSurviveARestart();
     void unreadableBooleanIsReportedAtItsStep_data();
     void unreadableBooleanIsReportedAtItsStep();
     void unknownDesktopIsReportedAtStep136();
@@ -232,6 +233,36 @@ void TestFormLoad::storedEmptyTextsStayEmpty()
     QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), QString());
     QCOMPARE(fixture.control<QLineEdit>("Text2")->text(), QString());
     QCOMPARE(storedValue(fixture.settingsFile(), QStringLiteral("Other")), QString());
+}
+
+void TestFormLoad::choicesSurviveARestart()
+{
+    WindowFixture fixture;
+    fixture.window.Form_Load();
+    fixture.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fixture.window));
+    QTest::mouseClick(fixture.control<QRadioButton>("Option4"), Qt::LeftButton);
+    QTest::mouseClick(fixture.control<QRadioButton>("Option7"), Qt::LeftButton);
+    fixture.control<QLineEdit>("Text1")->setText(QStringLiteral("/srv/out dir\\"));
+    fixture.control<QLineEdit>("Text2")->setText(QStringLiteral(" ¦ "));
+    fixture.window.close();
+
+    // The store keeps nothing in memory: a second window on the same file is a new run.
+    ScriptedDialogs dialogs;
+    Form1 restarted(fixture.settings);
+    restarted.installDialogs(dialogs);
+    restarted.Form_Load();
+    QCOMPARE(dialogs.errorReports(), QStringList());
+    auto control = [&](const char *name) {
+        return restarted.findChild<QWidget *>(QLatin1String(name));
+    };
+    QVERIFY(qobject_cast<QRadioButton *>(control("Option4"))->isChecked());
+    QVERIFY(qobject_cast<QRadioButton *>(control("Option7"))->isChecked());
+    QVERIFY(!qobject_cast<QRadioButton *>(control("Option1"))->isChecked());
+    QVERIFY(!qobject_cast<QRadioButton *>(control("Option6"))->isChecked());
+    QVERIFY(!control("Frame4")->isEnabled());
+    QCOMPARE(qobject_cast<QLineEdit *>(control("Text1"))->text(), QStringLiteral("/srv/out dir\\"));
+    QCOMPARE(qobject_cast<QLineEdit *>(control("Text2"))->text(), QStringLiteral(" ¦ "));
 }
 
 void TestFormLoad::unreadableBooleanIsReportedAtItsStep_data()
