@@ -1,0 +1,361 @@
+#include "conversion/convertfile.h"
+#include "conversion/outputfile.h"
+#include "conversion/writetextfile.h"
+#include "shell/failure.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+// Converting files and writing text files: the output replaces an earlier one only when
+// complete, and a failure leaves neither a partial file nor a temporary one.
+class TestOutputFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void convertsIntoANewFile();
+    void replacesAnEarlierOutput();
+    void unreadableInput_data();
+    void unreadableInput();
+    void unwritableOutput_data();
+    void unwritableOutput();
+    void parseErrorKeepsEarlierOutput();
+    void parseErrorIsReportedBeforeOutputError();
+    void failedWriteKeepsEarlierOutput();
+    void cancelLeavesNoFile();
+    void writeTextFileWritesOnlyTheText_data();
+    void writeTextFileWritesOnlyTheText();
+    void writeTextFileFailureThrows();
+    void permissionsOfNewAndReplacedFiles();
+    void writesThroughASymbolicLink();
+    void readOnlyOutputIsKept();
+    void lockedFolderIsWrittenInPlace();
+    void discardLeavesTargetUntouched();
+
+private:
+    QString path(const QString &name) const { return m_folder->filePath(name); }
+    void write(const QString &name, const QByteArray &content) const;
+    QByteArray read(const QString &name) const;
+    QStringList entries() const;
+
+    std::unique_ptr<QTemporaryDir> m_folder;
+};
+
+namespace {
+
+const QByteArray document = "<r><a>x</a><b>\xc3\xa9</b></r>";
+const QByteArray documentLines = "r,a,x\r\nr,b,\xc3\xa9\r\n";
+
+bool runningAsRoot()
+{
+    return geteuid() == 0;
+}
+
+// Lets the process write no file beyond a size, as a full disk would stop it.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_savedHandler);
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_savedHandler)(int);
+};
+
+QByteArray largeDocument()
+{
+    QByteArray xml = "<records>";
+    for (int i = 0; i < 20000; ++i)
+        xml += "<record><id>" + QByteArray::number(i) + "</id><name>something</name></record>";
+    return xml + "</records>";
+}
+
+} // namespace
+
+void TestOutputFile::init()
+{
+    m_folder = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_folder->isValid());
+}
+
+void TestOutputFile::write(const QString &name, const QByteArray &content) const
+{
+    QFile file(path(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(content), content.size());
+}
+
+QByteArray TestOutputFile::read(const QString &name) const
+{
+    QFile file(path(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return "(cannot read)";
+    return file.readAll();
+}
+
+QStringList TestOutputFile::entries() const
+{
+    return QDir(m_folder->path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                       QDir::Name);
+}
+
+void TestOutputFile::convertsIntoANewFile()
+{
+    write(u"in.xml"_qs, document);
+    const ConversionResult result = convertFile(path(u"in.xml"_qs), path(u"in.csv"_qs), u","_qs);
+    QVERIFY2(result.converted(), qPrintable(result.reason));
+    QCOMPARE(result.linesWritten, 2);
+    QCOMPARE(read(u"in.csv"_qs), documentLines);
+    QCOMPARE(entries(), QStringList({u"in.csv"_qs, u"in.xml"_qs}));
+}
+
+void TestOutputFile::replacesAnEarlierOutput()
+{
+    write(u"in.xml"_qs, document);
+    write(u"in.csv"_qs, QByteArray(100000, 'o'));
+    const ConversionResult result = convertFile(path(u"in.xml"_qs), path(u"in.csv"_qs), u","_qs);
+    QVERIFY2(result.converted(), qPrintable(result.reason));
+    QCOMPARE(read(u"in.csv"_qs), documentLines);
+    QCOMPARE(entries(), QStringList({u"in.csv"_qs, u"in.xml"_qs}));
+}
+
+void TestOutputFile::unreadableInput_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << u"missing.xml"_qs << u"No such file or directory"_qs;
+    QTest::newRow("folder") << u"folder.xml"_qs << u"file to open is a directory"_qs;
+    QTest::newRow("throughFile") << u"plain.txt/in.xml"_qs << u"Not a directory"_qs;
+}
+
+void TestOutputFile::unreadableInput()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, reason);
+    QVERIFY(QDir(m_folder->path()).mkdir(u"folder.xml"_qs));
+    write(u"plain.txt"_qs, "text");
+    const ConversionResult result = convertFile(path(input), path(u"out.csv"_qs), u","_qs);
+    QCOMPARE(result.status, ConversionResult::Status::LoadFailed);
+    QCOMPARE(result.reason, reason);
+    QCOMPARE(result.line, 0);
+    QCOMPARE(result.column, 0);
+    QVERIFY(!QFileInfo::exists(path(u"out.csv"_qs)));
+}
+
+void TestOutputFile::unwritableOutput_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missingFolder") << u"missing/in.csv"_qs << u"No such file or directory"_qs;
+    QTest::newRow("throughFile") << u"plain.txt/in.csv"_qs << u"Not a directory"_qs;
+    QTest::newRow("folderInTheWay") << u"folder.csv"_qs << u"a folder has this name"_qs;
+}
+
+void TestOutputFile::unwritableOutput()
+{
+    QFETCH(QString, output);
+    QFETCH(QString, reason);
+    write(u"in.xml"_qs, document);
+    write(u"plain.txt"_qs, "text");
+    QVERIFY(QDir(m_folder->path()).mkdir(u"folder.csv"_qs));
+    const QStringList before = entries();
+    const ConversionResult result = convertFile(path(u"in.xml"_qs), path(output), u","_qs);
+    QCOMPARE(result.status, ConversionResult::Status::WriteFailed);
+    QCOMPARE(result.reason, u"Cannot write \"%1\": %2"_qs.arg(path(output), reason));
+    QCOMPARE(entries(), before);
+    QCOMPARE(read(u"plain.txt"_qs), QByteArray("text"));
+}
+
+void TestOutputFile::parseErrorKeepsEarlierOutput()
+{
+    write(u"in.xml"_qs, "<r><a>x</r>");
+    write(u"in.csv"_qs, "earlier");
+    const ConversionResult result = convertFile(path(u"in.xml"_qs), path(u"in.csv"_qs), u","_qs);
+    QCOMPARE(result.status, ConversionResult::Status::LoadFailed);
+    QCOMPARE(result.reason, u"mismatched tag"_qs);
+    QCOMPARE(read(u"in.csv"_qs), QByteArray("earlier"));
+    QCOMPARE(entries(), QStringList({u"in.csv"_qs, u"in.xml"_qs}));
+}
+
+void TestOutputFile::parseErrorIsReportedBeforeOutputError()
+{
+    write(u"in.xml"_qs, "<r><a>x</r>");
+    write(u"plain.txt"_qs, "text");
+    const ConversionResult result
+            = convertFile(path(u"in.xml"_qs), path(u"plain.txt/in.csv"_qs), u","_qs);
+    QCOMPARE(result.status, ConversionResult::Status::LoadFailed);
+    QCOMPARE(result.line, 1);
+    QCOMPARE(result.column, 10);
+}
+
+void TestOutputFile::failedWriteKeepsEarlierOutput()
+{
+    write(u"in.xml"_qs, largeDocument());
+    write(u"in.csv"_qs, "earlier");
+    ConversionResult result;
+    {
+        const FileSizeLimit limit(64 * 1024);
+        result = convertFile(path(u"in.xml"_qs), path(u"in.csv"_qs), u","_qs);
+    }
+    QCOMPARE(result.status, ConversionResult::Status::WriteFailed);
+    QCOMPARE(result.reason, u"Cannot write \"%1\": File too large"_qs.arg(path(u"in.csv"_qs)));
+    QCOMPARE(read(u"in.csv"_qs), QByteArray("earlier"));
+    QCOMPARE(entries(), QStringList({u"in.csv"_qs, u"in.xml"_qs}));
+
+    {
+        const FileSizeLimit limit(64 * 1024);
+        QVERIFY_THROWS_EXCEPTION(Failure, WriteTextFile(QString(100000, u'x'), path(u"in.csv"_qs)));
+    }
+    QCOMPARE(read(u"in.csv"_qs), QByteArray("earlier"));
+    QCOMPARE(entries(), QStringList({u"in.csv"_qs, u"in.xml"_qs}));
+}
+
+void TestOutputFile::cancelLeavesNoFile()
+{
+    write(u"in.xml"_qs, document);
+    const std::atomic_bool cancel = true;
+    ConversionResult result
+            = convertFile(path(u"in.xml"_qs), path(u"new.csv"_qs), u","_qs, &cancel);
+    QCOMPARE(result.status, ConversionResult::Status::Cancelled);
+    write(u"old.csv"_qs, "earlier");
+    result = convertFile(path(u"in.xml"_qs), path(u"old.csv"_qs), u","_qs, &cancel);
+    QCOMPARE(result.status, ConversionResult::Status::Cancelled);
+    QCOMPARE(read(u"old.csv"_qs), QByteArray("earlier"));
+    QCOMPARE(entries(), QStringList({u"in.xml"_qs, u"old.csv"_qs}));
+}
+
+void TestOutputFile::writeTextFileWritesOnlyTheText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty") << QString() << QByteArray();
+    QTest::newRow("lines") << u"r,\u00e9\r\nr,\u6f22\r\n"_qs
+                           << QByteArray("r,\xc3\xa9\r\nr,\xe6\xbc\xa2\r\n");
+    QTest::newRow("noFinalLineBreak") << u"a"_qs << QByteArray("a");
+}
+
+void TestOutputFile::writeTextFileWritesOnlyTheText()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    write(u"out.csv"_qs, "an earlier, longer content");
+    WriteTextFile(text, path(u"out.csv"_qs));
+    QCOMPARE(read(u"out.csv"_qs), bytes);
+    QCOMPARE(entries(), QStringList({u"out.csv"_qs}));
+}
+
+void TestOutputFile::writeTextFileFailureThrows()
+{
+    write(u"plain.txt"_qs, "text");
+    const QString target = path(u"plain.txt/out.csv"_qs);
+    try {
+        WriteTextFile(u"x"_qs, target);
+        QFAIL("no failure");
+    } catch (const Failure &failure) {
+        QCOMPARE(failure.description(), u"Cannot write \"%1\": Not a directory"_qs.arg(target));
+    }
+    QCOMPARE(entries(), QStringList({u"plain.txt"_qs}));
+}
+
+void TestOutputFile::permissionsOfNewAndReplacedFiles()
+{
+    write(u"reference.txt"_qs, "x");
+    WriteTextFile(u"x"_qs, path(u"new.csv"_qs));
+    QCOMPARE(QFileInfo(path(u"new.csv"_qs)).permissions(),
+             QFileInfo(path(u"reference.txt"_qs)).permissions());
+
+    write(u"kept.csv"_qs, "x");
+    const QFile::Permissions chosen = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    QVERIFY(QFile::setPermissions(path(u"kept.csv"_qs), chosen));
+    WriteTextFile(u"y"_qs, path(u"kept.csv"_qs));
+    QCOMPARE(read(u"kept.csv"_qs), QByteArray("y"));
+    QCOMPARE(QFileInfo(path(u"kept.csv"_qs)).permissions() & 0x7077, chosen);
+}
+
+void TestOutputFile::writesThroughASymbolicLink()
+{
+    QVERIFY(QDir(m_folder->path()).mkdir(u"real"_qs));
+    write(u"real/target.csv"_qs, "earlier");
+    QVERIFY(QFile::link(path(u"real/target.csv"_qs), path(u"link.csv"_qs)));
+    WriteTextFile(u"new"_qs, path(u"link.csv"_qs));
+    QVERIFY(QFileInfo(path(u"link.csv"_qs)).isSymLink());
+    QCOMPARE(read(u"real/target.csv"_qs), QByteArray("new"));
+    QCOMPARE(QDir(path(u"real"_qs)).entryList(QDir::Files | QDir::Hidden),
+             QStringList({u"target.csv"_qs}));
+}
+
+void TestOutputFile::readOnlyOutputIsKept()
+{
+    if (runningAsRoot())
+        QSKIP("permission bits do not stop root");
+    write(u"in.xml"_qs, document);
+    write(u"in.csv"_qs, "earlier");
+    QVERIFY(QFile::setPermissions(path(u"in.csv"_qs), QFile::ReadOwner));
+    const ConversionResult result = convertFile(path(u"in.xml"_qs), path(u"in.csv"_qs), u","_qs);
+    QCOMPARE(result.status, ConversionResult::Status::WriteFailed);
+    QCOMPARE(result.reason, u"Cannot write \"%1\": Permission denied"_qs.arg(path(u"in.csv"_qs)));
+    QCOMPARE(read(u"in.csv"_qs), QByteArray("earlier"));
+}
+
+void TestOutputFile::lockedFolderIsWrittenInPlace()
+{
+    if (runningAsRoot())
+        QSKIP("permission bits do not stop root");
+    write(u"good.xml"_qs, document);
+    write(u"bad.xml"_qs, "<r>");
+    QVERIFY(QDir(m_folder->path()).mkdir(u"locked"_qs));
+    write(u"locked/out.csv"_qs, "earlier");
+    const QString locked = path(u"locked"_qs);
+    QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+    const auto unlock = qScopeGuard([&] {
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
+
+    ConversionResult result = convertFile(path(u"bad.xml"_qs), path(u"locked/out.csv"_qs), u","_qs);
+    QCOMPARE(result.status, ConversionResult::Status::LoadFailed);
+    QCOMPARE(read(u"locked/out.csv"_qs), QByteArray("earlier"));
+
+    result = convertFile(path(u"good.xml"_qs), path(u"locked/out.csv"_qs), u","_qs);
+    QVERIFY2(result.converted(), qPrintable(result.reason));
+    QCOMPARE(read(u"locked/out.csv"_qs), documentLines);
+
+    result = convertFile(path(u"good.xml"_qs), path(u"locked/new.csv"_qs), u","_qs);
+    QCOMPARE(result.status, ConversionResult::Status::WriteFailed);
+    QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList({u"out.csv"_qs}));
+}
+
+void TestOutputFile::discardLeavesTargetUntouched()
+{
+    write(u"out.csv"_qs, "earlier");
+    {
+        OutputFile file(path(u"out.csv"_qs));
+        QVERIFY2(file.open(), qPrintable(file.errorString()));
+        QCOMPARE(file.device()->write("partial"), 7);
+        QCOMPARE(entries().size(), 2);
+    }
+    QCOMPARE(read(u"out.csv"_qs), QByteArray("earlier"));
+    QCOMPARE(entries(), QStringList({u"out.csv"_qs}));
+}
+
+QTEST_GUILESS_MAIN(TestOutputFile)
+#include "tst_outputfile.moc"
