@@ -32,6 +32,19 @@ QRect twipsRect(int left, int top, int width, int height)
     return QRect(px(left), px(top), px(width), px(height));
 }
 
+// A group of option buttons is one stop in the keyboard order: its selected button, at that
+// button's own place. Qt would otherwise stop at whichever button of the group comes first.
+void keepTabStopOnCheckedOption(const QList<QRadioButton *> &group)
+{
+    const auto update = [group] {
+        for (QRadioButton *option : group)
+            option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    };
+    for (QRadioButton *option : group)
+        QObject::connect(option, &QRadioButton::toggled, option, update);
+    update();
+}
+
 template<typename Widget> Widget *place(QWidget *container, const char *name, const QRect &geometry)
 {
     auto *widget = new Widget(container);
@@ -155,6 +168,9 @@ void Form1::buildLayout()
             Option1,     Text1,        PushButton9, Option6,     Option7};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    keepTabStopOnCheckedOption({Option1, Option2, Option3, Option4, Option5});
+    keepTabStopOnCheckedOption({Option6, Option7});
+    ListView1->setFocus();
 
     connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
     connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
@@ -192,6 +208,14 @@ void Form1::buildLayout()
         pushButton->setMouseTracking(true);
         pushButton->installEventFilter(this);
     }
+    // Option buttons and text boxes track the mouse for their hover look; their moves must not
+    // reach the frame or window behind them, whose handlers reset the pointer.
+    for (QWidget *neutral : {static_cast<QWidget *>(Option1), static_cast<QWidget *>(Option2),
+                             static_cast<QWidget *>(Option3), static_cast<QWidget *>(Option4),
+                             static_cast<QWidget *>(Option5), static_cast<QWidget *>(Option6),
+                             static_cast<QWidget *>(Option7), static_cast<QWidget *>(Text1),
+                             static_cast<QWidget *>(Text2), static_cast<QWidget *>(ProgressBar1)})
+        neutral->setAttribute(Qt::WA_NoMousePropagation);
 }
 
 void Form1::setPointer(PointerKind kind)

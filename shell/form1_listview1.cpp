@@ -6,6 +6,7 @@
 #include "shell/reportingprocedure.h"
 
 #include <QPixmap>
+#include <QScrollBar>
 
 namespace {
 
@@ -63,14 +64,14 @@ void Form1::ListView1_MouseMove(const QPoint &position)
         const int row = ListView1->indexOfTopLevelItem(underPointer);
         m_draggedRow = QPersistentModelIndex(ListView1->indexOfRow(row));
 
-        // Scroll one row on when the pointer is in the band of the first or last visible row,
+        // One row on when the pointer is in the band of the first or last visible row,
         // wherever the window stands on the screen.
         const int band = ListView1->visualItemRect(underPointer).height();
         if (position.y() < band && row >= 1)
-            ListView1->scrollToItem(ListView1->topLevelItem(row - 1));
+            ListView1->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
         else if (position.y() >= ListView1->viewport()->height() - band
                  && row + 1 < ListView1->rowCount())
-            ListView1->scrollToItem(ListView1->topLevelItem(row + 1));
+            ListView1->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     });
 }
 
