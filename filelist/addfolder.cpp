@@ -113,6 +113,18 @@ bool dropsFolder(int errorNumber)
             || errorNumber == ENOTDIR;
 }
 
+// The errno value a caught Failure carries; 0 for anything else.
+int currentFailureNumber()
+{
+    try {
+        throw;
+    } catch (const Failure &failure) {
+        return failure.number();
+    } catch (...) {
+        return 0;
+    }
+}
+
 bool stopsScan(int attributes)
 {
     return attributes == HiddenSystemFolder || attributes == HiddenSystemLinkedFolder;
@@ -274,25 +286,32 @@ void FolderScan::GetSubDirectories2016(QStringList &folders, bool recurse)
             if (at <= i)
                 --i;
         };
+        // Handles the failure being caught; true when the work on this folder ends.
+        auto failed = [&](int step) {
+            if (!quiet) {
+                report(describeCurrentException(), step);
+                return false;
+            }
+            dropIfUnlistable(currentFailureNumber());
+            return true;
+        };
 
         if (!Main::FolderExists(folder) || folder.size() >= PathLimit)
             continue;
-        if (!yield(folder))
-            return;
+        try {
+            if (!yield(folder))
+                return;
+        } catch (...) {
+            if (failed(114))
+                continue;
+        }
         if (!isRootFolder(folder)) {
             try {
                 if (stopsScan(attributesOf(folder)))
                     continue;
-            } catch (const Failure &failure) {
-                if (quiet) {
-                    dropIfUnlistable(failure.number());
-                } else {
-                    report(failure.description(), 116);
-                }
-                continue;
             } catch (...) {
-                if (!quiet)
-                    report(describeCurrentException(), 116);
+                // A failing test lets the statement it guards run: on to the next entry.
+                failed(116);
                 continue;
             }
         }
@@ -304,14 +323,20 @@ void FolderScan::GetSubDirectories2016(QStringList &folders, bool recurse)
                       return isFolderEntry(entry, joined(folder, name));
                   });
         for (const QString &name : subfolders) {
-            if (!yield(folder))
-                return;
-            if (name.size() < PathLimit && !HasUnsafeCharacters(name)
-                && !name.contains(QLatin1Char('?')) && name != QLatin1String(".")
-                && name != QLatin1String("..")) {
-                const QString subfolder = folder + name + Separator;
-                if (isFirstVisit(subfolder))
-                    found.append(subfolder);
+            try {
+                if (!yield(folder))
+                    return;
+                if (name.size() < PathLimit && !HasUnsafeCharacters(name)
+                    && !name.contains(QLatin1Char('?')) && name != QLatin1String(".")
+                    && name != QLatin1String("..")) {
+                    const QString subfolder = folder + name + Separator;
+                    if (isFirstVisit(subfolder))
+                        found.append(subfolder);
+                }
+            } catch (...) {
+                failed(122);
+                errorNumber = 0;
+                break;
             }
         }
         if (errorNumber != 0)
@@ -331,8 +356,12 @@ void FolderScan::GetSubDirectories2016(QStringList &folders, bool recurse)
     for (const QString &entry : std::as_const(found)) {
         if (!Main::FolderExists(entry))
             continue;
-        if (!yield(entry))
-            return;
+        try {
+            if (!yield(entry))
+                return;
+        } catch (...) {
+            report(describeCurrentException(), 156);
+        }
         bool keep = true;
         if (!isRootFolder(entry)) {
             try {

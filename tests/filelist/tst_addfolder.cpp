@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <stdexcept>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -330,35 +332,51 @@ void TestAddFolder::folderTurningIntoFileIsDroppedAndNextEntryFollows()
 
 void TestAddFolder::failureIsReportedOnlyBeforeTheFirstListing_data()
 {
-    QTest::addColumn<QString>("vanishing");
+    QTest::addColumn<QString>("failing");
+    QTest::addColumn<bool>("yieldThrows");
     QTest::addColumn<QStringList>("reportedSteps");
     QTest::addColumn<QStringList>("remaining");
 
     // The first entry fails before any listing began: reported, and the entry stays.
-    QTest::newRow("first") << QStringLiteral("a/") << QStringList{QStringLiteral("116")}
-                           << QStringList{QStringLiteral("a/"), QStringLiteral("b/"),
-                                          QStringLiteral("c/"), QStringLiteral("b/bb/"),
-                                          QStringLiteral("c/cc/")};
-    // A later entry fails after the first listing: quiet, and the entry is removed.
-    QTest::newRow("later") << QStringLiteral("b/") << QStringList{}
-                           << QStringList{QStringLiteral("a/"), QStringLiteral("c/"),
-                                          QStringLiteral("a/aa/"), QStringLiteral("c/cc/")};
+    QTest::newRow("first-vanishes")
+            << QStringLiteral("a/") << false << QStringList{QStringLiteral("116")}
+            << QStringList{QStringLiteral("a/"), QStringLiteral("b/"), QStringLiteral("c/"),
+                           QStringLiteral("b/bb/"), QStringLiteral("c/cc/")};
+    // Once listing has begun a failure is quiet; a missing folder is removed from the list and
+    // the entry after it is still worked on.
+    QTest::newRow("later-vanishes")
+            << QStringLiteral("b/") << false << QStringList{}
+            << QStringList{QStringLiteral("a/"), QStringLiteral("c/"), QStringLiteral("a/aa/"),
+                           QStringLiteral("c/cc/")};
+    // Other failures end the listing of the folder but leave it in the list.
+    QTest::newRow("first-yield-throws")
+            << QStringLiteral("a/") << true << QStringList{QStringLiteral("114")}
+            << QStringList{QStringLiteral("a/"), QStringLiteral("b/"), QStringLiteral("c/"),
+                           QStringLiteral("b/bb/"), QStringLiteral("c/cc/")};
+    QTest::newRow("later-yield-throws")
+            << QStringLiteral("b/") << true << QStringList{}
+            << QStringList{QStringLiteral("a/"), QStringLiteral("b/"), QStringLiteral("c/"),
+                           QStringLiteral("a/aa/"), QStringLiteral("c/cc/")};
 }
 
 void TestAddFolder::failureIsReportedOnlyBeforeTheFirstListing()
 {
-    QFETCH(QString, vanishing);
+    QFETCH(QString, failing);
+    QFETCH(bool, yieldThrows);
     QFETCH(QStringList, reportedSteps);
     QFETCH(QStringList, remaining);
     QTemporaryDir dir;
     const QString root = dir.path();
     makeTree(root, {QStringLiteral("a/aa/"), QStringLiteral("b/bb/"), QStringLiteral("c/cc/")});
-    const QString doomed = root + u'/' + vanishing;
+    const QString doomed = root + u'/' + failing;
 
     ScanHooks hooks;
     hooks.yield = [&](const QString &folder) {
-        if (folder == doomed)
+        if (folder == doomed) {
+            if (yieldThrows)
+                throw std::runtime_error("event loop failed");
             QDir(doomed).removeRecursively();
+        }
         return true;
     };
     QStringList steps;
