@@ -6,6 +6,10 @@
 #include <QByteArray>
 #include <QStringList>
 
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
 // What ConvertToCSV made of a document held in memory.
 struct Flattened {
     ConversionResult result;
@@ -17,6 +21,45 @@ inline Flattened flattenBytes(const QByteArray &xml, const QString &delimiter)
     QByteArray source = xml;
     QBuffer input(&source);
     input.open(QIODevice::ReadOnly);
+    Flattened flattened;
+    QBuffer output(&flattened.output);
+    output.open(QIODevice::WriteOnly);
+    flattened.result = ConvertToCSV(input, &output, delimiter);
+    return flattened;
+}
+
+// A sequential input that hands out its bytes a few at a time, as a pipe might.
+class TrickleDevice final : public QIODevice {
+public:
+    explicit TrickleDevice(QByteArray data) : m_data(std::move(data))
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+    std::function<void()> onRead;
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (onRead)
+            onRead();
+        const qint64 size
+                = std::min<qint64>({maxSize, m_data.size() - m_position, 1 + m_position % 7});
+        std::memcpy(data, m_data.constData() + m_position, static_cast<size_t>(size));
+        m_position += size;
+        return size;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray m_data;
+    qint64 m_position = 0;
+};
+
+// What ConvertToCSV made of a document that arrived a few bytes at a time.
+inline Flattened flattenTrickled(const QByteArray &xml, const QString &delimiter)
+{
+    TrickleDevice input(xml);
     Flattened flattened;
     QBuffer output(&flattened.output);
     output.open(QIODevice::WriteOnly);

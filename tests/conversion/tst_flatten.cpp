@@ -46,34 +46,6 @@ const QByteArray catalog = R"(<?xml version="1.0"?>
 </catalog>
 )";
 
-// A sequential input that hands out its bytes a few at a time, as a pipe might.
-class TrickleDevice final : public QIODevice {
-public:
-    explicit TrickleDevice(QByteArray data) : m_data(std::move(data))
-    {
-        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    }
-    bool isSequential() const override { return true; }
-    std::function<void()> onRead;
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
-    {
-        if (onRead)
-            onRead();
-        const qint64 size
-                = std::min<qint64>({maxSize, m_data.size() - m_position, 1 + m_position % 7});
-        memcpy(data, m_data.constData() + m_position, static_cast<size_t>(size));
-        m_position += size;
-        return size;
-    }
-    qint64 writeData(const char *, qint64) override { return -1; }
-
-private:
-    QByteArray m_data;
-    qint64 m_position = 0;
-};
-
 // A record file large enough to take many reads and several output buffers.
 QByteArray records(int count)
 {
