@@ -9,6 +9,7 @@
 #include "conversion/pathhelpers.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QTemporaryDir>
@@ -122,23 +123,28 @@ public:
 
     void show(qsizetype done, qsizetype total, const QString &nextInput)
     {
-        if (m_enabled)
-            write(m_err,
-                  QStringLiteral("\r\x1b[K[%1/%2] Processing: %3")
-                          .arg(done)
-                          .arg(total)
-                          .arg(Main::GetFileNameFromPath(nextInput)));
+        // A few updates a second are enough to read; thousands of small files would otherwise
+        // cost as many terminal writes.
+        if (!m_enabled || (m_shown.isValid() && m_shown.elapsed() < 100))
+            return;
+        m_shown.start();
+        write(m_err,
+              QStringLiteral("\r\x1b[K[%1/%2] Processing: %3")
+                      .arg(done)
+                      .arg(total)
+                      .arg(Main::GetFileNameFromPath(nextInput)));
     }
 
     void clear()
     {
-        if (m_enabled)
+        if (m_enabled && m_shown.isValid())
             write(m_err, QStringLiteral("\r\x1b[K"));
     }
 
 private:
     QIODevice &m_err;
     bool m_enabled;
+    QElapsedTimer m_shown;
 };
 
 } // namespace
