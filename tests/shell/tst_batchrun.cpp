@@ -1,0 +1,406 @@
+#include "conversion/conversionworker.h"
+#include "filelist/filelistview.h"
+#include "shell/errorreport.h"
+#include "support/windowfixture.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+const QByteArray sample = "<root><child>value</child><n><m>x</m></n></root>";
+
+// A window with input files in a temporary folder and the run's controls at hand.
+struct RunFixture : WindowFixture {
+    RunFixture()
+    {
+        list = control<FileListView>("ListView1");
+        list->setHeaderLabels({u"XML File(s)"_s});
+        bar = control<QProgressBar>("ProgressBar1");
+        start = control<QPushButton>("PushButton2");
+        text1 = control<QLineEdit>("Text1");
+        text2 = control<QLineEdit>("Text2");
+        saveHere = control<QRadioButton>("Option6");
+        saveBeside = control<QRadioButton>("Option7");
+        saveBeside->setChecked(true);
+    }
+
+    QString input(const QString &name, const QByteArray &content = sample)
+    {
+        const QString path = folder.filePath(name);
+        writeFile(path, content);
+        list->appendRow(path);
+        return path;
+    }
+    QString path(const QString &name) const { return folder.filePath(name); }
+    QStringList filesInFolder() const
+    {
+        return QDir(folder.path())
+                .entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+                           QDir::Name);
+    }
+    bool atRest() const
+    {
+        return bar->value() == 0 && window.progressValue() == 0.0
+                && bar->text() == u"Progress Bar"_s
+                && window.pointer() == Form1::PointerKind::Default && !window.runInProgress();
+    }
+
+    QTemporaryDir folder;
+    FileListView *list = nullptr;
+    QProgressBar *bar = nullptr;
+    QPushButton *start = nullptr;
+    QLineEdit *text1 = nullptr;
+    QLineEdit *text2 = nullptr;
+    QRadioButton *saveHere = nullptr;
+    QRadioButton *saveBeside = nullptr;
+};
+
+QStringList texts(const char *first, const char *second = nullptr)
+{
+    QStringList result{QString::fromUtf8(first)};
+    if (second)
+        result.append(QString::fromUtf8(second));
+    return result;
+}
+
+} // namespace
+
+class TestBatchRun : public QObject {
+    Q_OBJECT
+
+private slots:
+    void emptyListConvertsNothing();
+    void folderCheck_data();
+    void folderCheck();
+    void parseErrorInTheMiddle();
+    void unreadableListedFile_data();
+    void unreadableListedFile();
+    void childlessRootGivesEmptyFile();
+    void rerunOverwrites();
+    void delimiters_data();
+    void delimiters();
+    void emptyOtherIsRefused();
+    void secondClickWhileYieldingDoesNothing();
+    void failedWriteIsReportedAndRunGoesOn();
+    void outputPlaceIsReadForEveryRow();
+    void closingMidRunLeavesNoPartialFile();
+};
+
+void TestBatchRun::emptyListConvertsNothing()
+{
+    RunFixture fixture;
+    fixture.start->click();
+    QCOMPARE(fixture.dialogs.messages(), texts("No files added."));
+    QCOMPARE(fixture.dialogs.calls().size(), 1);
+    QVERIFY(fixture.atRest());
+    QVERIFY(fixture.filesInFolder().isEmpty());
+}
+
+void TestBatchRun::folderCheck_data()
+{
+    QTest::addColumn<bool>("saveToFolder");
+    QTest::addColumn<QString>("text1"); // "<out>" is a folder that exists
+    QTest::addColumn<bool>("converts");
+
+    QTest::newRow("chosenFolder") << true << u"<out>"_s << true;
+    QTest::newRow("chosenFolderTrailing") << true << u"<out>/"_s << true;
+    QTest::newRow("chosenEmpty") << true << QString() << false;
+    QTest::newRow("chosenMissing") << true << u"<out>/missing"_s << false;
+    QTest::newRow("chosenThroughFile") << true << u"<out>/file.txt/sub"_s << false;
+    QTest::newRow("besideEmpty") << false << QString() << true;
+    QTest::newRow("besideMissing") << false << u"<out>/missing"_s << true;
+}
+
+void TestBatchRun::folderCheck()
+{
+    QFETCH(bool, saveToFolder);
+    QFETCH(QString, text1);
+    QFETCH(bool, converts);
+    RunFixture fixture;
+    QTemporaryDir out;
+    writeFile(out.filePath(u"file.txt"_s), "x");
+    fixture.input(u"a.xml"_s);
+    (saveToFolder ? fixture.saveHere : fixture.saveBeside)->setChecked(true);
+    fixture.text1->setText(text1.replace(u"<out>"_s, out.path()));
+
+    fixture.start->click();
+    if (!converts) {
+        QCOMPARE(fixture.dialogs.messages(),
+                 texts("Folder does not exist. Please select another folder."));
+        QCOMPARE(fixture.filesInFolder(), texts("a.xml"));
+        QVERIFY(fixture.atRest());
+        return;
+    }
+    QCOMPARE(fixture.dialogs.messages(), texts("Done."));
+    const QString output = saveToFolder ? out.filePath(u"a.csv"_s) : fixture.path(u"a.csv"_s);
+    QCOMPARE(readFile(output), QByteArray("root,child,value\r\nroot,n,m,x\r\n"));
+    QCOMPARE(QFile::exists(fixture.path(u"a.csv"_s)), !saveToFolder);
+    QVERIFY(fixture.atRest());
+}
+
+void TestBatchRun::parseErrorInTheMiddle()
+{
+    RunFixture fixture;
+    fixture.input(u"a.xml"_s);
+    // "%" in the name must reach the bar's caption as it is.
+    const QString broken = fixture.input(u"b%p%v%m.xml"_s, "<root>\n<open></root>\n");
+    fixture.input(u"c.xml"_s, "<c>3</c>");
+    QString captionDuringMessage;
+    double valueDuringMessage = -1;
+    fixture.dialogs.whileOpen = [&](const ScriptedDialogs::Call &) {
+        if (captionDuringMessage.isEmpty()) {
+            captionDuringMessage = fixture.bar->text();
+            valueDuringMessage = fixture.window.progressValue();
+        }
+    };
+
+    fixture.start->click();
+    const QStringList messages = fixture.dialogs.messages();
+    QCOMPARE(messages.size(), 2);
+    const QRegularExpression failure(
+            u"^Error reading (.*)\r\nerror:(.+)\r\nLine:(\\d+)\r\nposition:(\\d+)$"_s,
+            QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = failure.match(messages.at(0));
+    QVERIFY2(match.hasMatch(), qPrintable(messages.at(0)));
+    QCOMPARE(match.captured(1), broken);
+    QCOMPARE(match.captured(3), u"2"_s);
+    QVERIFY(match.captured(4).toInt() > 0);
+    QCOMPARE(messages.at(1), u"Done."_s);
+    QVERIFY(fixture.dialogs.errorReports().isEmpty());
+
+    QCOMPARE(captionDuringMessage, u"Processing: b%p%v%m.xml"_s);
+    QCOMPARE(valueDuringMessage, 200.0 / 3);
+    QCOMPARE(fixture.filesInFolder(),
+             texts("a.csv", "a.xml") + texts("b%p%v%m.xml", "c.csv") + texts("c.xml"));
+    QCOMPARE(readFile(fixture.path(u"c.csv"_s)), QByteArray("c,3\r\n"));
+    QVERIFY(fixture.atRest());
+}
+
+void TestBatchRun::unreadableListedFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("isFolder");
+    QTest::newRow("missing") << u"gone.xml"_s << false;
+    QTest::newRow("folder") << u"folder.xml"_s << true;
+}
+
+void TestBatchRun::unreadableListedFile()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, isFolder);
+    RunFixture fixture;
+    const QString listed = fixture.path(name);
+    if (isFolder)
+        QVERIFY(QDir().mkpath(listed));
+    fixture.list->appendRow(listed);
+    fixture.input(u"ok.xml"_s);
+
+    fixture.start->click();
+    const QStringList messages = fixture.dialogs.messages();
+    QCOMPARE(messages.size(), 2);
+    QVERIFY2(messages.at(0).startsWith(u"Error reading "_s + listed + u"\r\nerror:"_s),
+             qPrintable(messages.at(0)));
+    QVERIFY2(messages.at(0).endsWith(u"\r\nLine:0\r\nposition:0"_s), qPrintable(messages.at(0)));
+    QCOMPARE(messages.at(1), u"Done."_s);
+    QVERIFY(QFile::exists(fixture.path(u"ok.csv"_s)));
+    QVERIFY(!QFile::exists(fixture.path(QFileInfo(name).completeBaseName() + u".csv"_s)));
+}
+
+void TestBatchRun::childlessRootGivesEmptyFile()
+{
+    RunFixture fixture;
+    fixture.input(u"empty.xml"_s, "<?xml version=\"1.0\"?>\n<root attr=\"1\"/>\n");
+    fixture.start->click();
+    QCOMPARE(fixture.dialogs.messages(), texts("Done."));
+    const QFileInfo output(fixture.path(u"empty.csv"_s));
+    QVERIFY(output.exists());
+    QCOMPARE(output.size(), 0);
+}
+
+void TestBatchRun::rerunOverwrites()
+{
+    RunFixture fixture;
+    const QString input = fixture.input(u"a.xml"_s, "<r><old>1</old><old>2</old></r>");
+    fixture.start->click();
+    QCOMPARE(readFile(fixture.path(u"a.csv"_s)), QByteArray("r,old,1\r\nr,old,2\r\n"));
+
+    writeFile(input, "<r><new>3</new></r>");
+    fixture.start->click();
+    QCOMPARE(readFile(fixture.path(u"a.csv"_s)), QByteArray("r,new,3\r\n"));
+    QCOMPARE(fixture.dialogs.messages(), texts("Done.", "Done."));
+}
+
+void TestBatchRun::delimiters_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("comma") << u"Option1"_s << u"|"_s << QByteArray("root,child,value\r\n");
+    QTest::newRow("commaSpace") << u"Option2"_s << u"|"_s << QByteArray("root, child, value\r\n");
+    QTest::newRow("semicolon") << u"Option3"_s << u"|"_s << QByteArray("root;child;value\r\n");
+    QTest::newRow("tab") << u"Option4"_s << u"|"_s << QByteArray("root\tchild\tvalue\r\n");
+    QTest::newRow("otherBar") << u"Option5"_s << u"|"_s << QByteArray("root|child|value\r\n");
+    QTest::newRow("otherDash") << u"Option5"_s << u" - "_s
+                               << QByteArray("root - child - value\r\n");
+}
+
+void TestBatchRun::delimiters()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, other);
+    QFETCH(QByteArray, expected);
+    RunFixture fixture;
+    fixture.input(u"d.xml"_s, "<root>\n  <child>value</child>\n</root>");
+    fixture.control<QRadioButton>(qPrintable(option))->setChecked(true);
+    fixture.text2->setText(other);
+    fixture.start->click();
+    QCOMPARE(fixture.dialogs.messages(), texts("Done."));
+    QCOMPARE(readFile(fixture.path(u"d.csv"_s)), expected);
+}
+
+void TestBatchRun::emptyOtherIsRefused()
+{
+    RunFixture fixture;
+    fixture.input(u"a.xml"_s);
+    fixture.control<QRadioButton>("Option5")->setChecked(true);
+    fixture.text2->clear();
+    fixture.start->click();
+    QCOMPARE(fixture.dialogs.messages(), texts("You forgot to input a value."));
+    QCOMPARE(fixture.filesInFolder(), texts("a.xml"));
+    QVERIFY(fixture.atRest());
+
+    // "Other" not selected: its empty box does not matter.
+    fixture.control<QRadioButton>("Option3")->setChecked(true);
+    fixture.start->click();
+    QCOMPARE(fixture.dialogs.messages().last(), u"Done."_s);
+}
+
+void TestBatchRun::secondClickWhileYieldingDoesNothing()
+{
+    RunFixture fixture;
+    fixture.input(u"a.xml"_s);
+    fixture.input(u"b.xml"_s);
+    int clicksDuringRun = 0;
+    QTimer during;
+    connect(&during, &QTimer::timeout, &fixture.window, [&] {
+        if (!fixture.window.runInProgress())
+            return;
+        ++clicksDuringRun;
+        fixture.start->click();
+        QVERIFY(fixture.window.runInProgress());
+    });
+    during.start(0);
+    fixture.start->click();
+    during.stop();
+
+    QVERIFY(clicksDuringRun >= 2);
+    QCOMPARE(fixture.dialogs.messages(), texts("Done."));
+    QCOMPARE(fixture.filesInFolder(), texts("a.csv", "a.xml") + texts("b.csv", "b.xml"));
+}
+
+void TestBatchRun::failedWriteIsReportedAndRunGoesOn()
+{
+    RunFixture fixture;
+    QTemporaryDir out;
+    // A folder where the output file should go cannot be replaced by a file, even by root.
+    QVERIFY(QDir().mkpath(out.filePath(u"a.csv"_s)));
+    fixture.input(u"a.xml"_s);
+    fixture.input(u"b.xml"_s);
+    fixture.saveHere->setChecked(true);
+    fixture.text1->setText(out.path());
+
+    fixture.start->click();
+    const QStringList reports = fixture.dialogs.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.front().contains(u"\r\n"_s + ProcedureTag::PushButton2Click
+                                      + u"at line 160\r\r"_s),
+             qPrintable(reports.front()));
+    QVERIFY(!reports.front().startsWith(u"\r\n"_s));
+    QCOMPARE(fixture.dialogs.messages(), texts("Done."));
+    QVERIFY(QFileInfo(out.filePath(u"a.csv"_s)).isDir());
+    QCOMPARE(readFile(out.filePath(u"b.csv"_s)), QByteArray("root,child,value\r\nroot,n,m,x\r\n"));
+    QVERIFY(fixture.atRest());
+}
+
+void TestBatchRun::outputPlaceIsReadForEveryRow()
+{
+    RunFixture fixture;
+    QTemporaryDir out;
+    fixture.input(u"bad.xml"_s, "<unclosed>");
+    fixture.input(u"good.xml"_s);
+    fixture.saveHere->setChecked(true);
+    fixture.text1->setText(out.path());
+    // While the first file's failure is shown, the user switches to "beside the original".
+    fixture.dialogs.whileOpen = [&](const ScriptedDialogs::Call &call) {
+        if (call.texts.value(0).startsWith(u"Error reading"_s))
+            fixture.saveBeside->setChecked(true);
+    };
+    fixture.start->click();
+    QCOMPARE(fixture.dialogs.messages().last(), u"Done."_s);
+    QVERIFY(QFile::exists(fixture.path(u"good.csv"_s)));
+    QVERIFY(QDir(out.path()).isEmpty());
+}
+
+void TestBatchRun::closingMidRunLeavesNoPartialFile()
+{
+    RunFixture fixture;
+    fixture.input(u"small.xml"_s);
+    QByteArray big = "<big>";
+    big.reserve(24 << 20);
+    while (big.size() < (24 << 20))
+        big += "<row><name>some name</name><value>1234567890</value></row>\n";
+    big += "</big>";
+    const QString bigInput = fixture.input(u"big.xml"_s, big);
+    fixture.input(u"after.xml"_s);
+    fixture.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fixture.window));
+
+    // Closes the window while the worker converts the big file.
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, &fixture.window, [&] {
+        if (fixture.bar->text() == u"Processing: big.xml"_s
+            && ConversionWorker::unjoinedThreads() == 1) {
+            watch.stop();
+            fixture.window.close();
+        }
+    });
+    watch.start(0);
+    fixture.start->click();
+
+    QVERIFY(fixture.window.isClosing());
+    QVERIFY(!watch.isActive());
+    QCOMPARE(ConversionWorker::unjoinedThreads(), 0);
+    QVERIFY(fixture.dialogs.calls().isEmpty());
+    QCOMPARE(readFile(fixture.path(u"small.csv"_s)),
+             QByteArray("root,child,value\r\nroot,n,m,x\r\n"));
+    // Neither the big file's output nor any temporary file of it, and nothing after it.
+    QCOMPARE(fixture.filesInFolder(),
+             texts("after.xml", "big.xml") + texts("small.csv", "small.xml"));
+    QCOMPARE(fixture.list->rowText(1), bigInput);
+}
+
+QTEST_MAIN(TestBatchRun)
+#include "tst_batchrun.moc"
