@@ -88,7 +88,8 @@ inline bool FlattenWalk::isBlank(const char *data, std::size_t size)
 inline void FlattenWalk::characters(const char *data, std::size_t size)
 {
     ++m_events;
-    m_step = TakeChild;
+    // Reading the value belongs to the step that writes its line.
+    m_step = m_inCdata ? OtherLine : TextLine;
     if (m_inCdata) {
         m_cdata.append(data, size);
         return;

@@ -1,0 +1,79 @@
+#include "flattentesting.h"
+
+#include <QTest>
+
+#include <cstdlib>
+#include <new>
+
+// Memory exhaustion inside the walk: the program's allocations fail above a size while armed.
+namespace {
+std::size_t failAbove = 0;
+}
+
+void *operator new(std::size_t size)
+{
+    if (failAbove != 0 && size > failAbove)
+        throw std::bad_alloc();
+    if (void *memory = std::malloc(size == 0 ? 1 : size))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void operator delete(void *memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void *memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+
+void *operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+
+void operator delete[](void *memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void *memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+
+class TestFlattenWalkFailure : public QObject {
+    Q_OBJECT
+
+private slots:
+    void reportsTheStep_data();
+    void reportsTheStep();
+};
+
+void TestFlattenWalkFailure::reportsTheStep_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<int>("step");
+    const QByteArray large(3 << 20, 'x');
+    QTest::newRow("textValue") << "<r><a>" + large + "</a></r>" << 118;
+    QTest::newRow("cdataValue") << "<r><![CDATA[" + large + "]]></r>" << 128;
+    QTest::newRow("childName") << "<r><" + large + "/></r>" << 114;
+}
+
+void TestFlattenWalkFailure::reportsTheStep()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(int, step);
+    failAbove = 2 << 20;
+    const Flattened flattened = flattenBytes(xml, u","_qs);
+    failAbove = 0;
+    QCOMPARE(flattened.result.status, ConversionResult::Status::WalkFailed);
+    QCOMPARE(flattened.result.step, step);
+    QCOMPARE(flattened.result.reason, u"Out of memory"_qs);
+    QVERIFY(flattened.output.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestFlattenWalkFailure)
+#include "tst_flatten_walkfailure.moc"
