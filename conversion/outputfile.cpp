@@ -56,6 +56,13 @@ bool OutputFile::open()
         return false;
     }
     const bool exists = target.exists();
+    if (exists && !target.isFile()) {
+        // A device or a pipe is written, never replaced by a regular file.
+        if (openSpool())
+            return true;
+        fail(m_spoolError);
+        return false;
+    }
     if (exists) {
         // A file the user may not write stays as it is, although its folder would allow
         // replacing it.
@@ -152,6 +159,7 @@ bool OutputFile::openSpool()
                                                + QLatin1String("/quillmere-XXXXXX.spool"));
     if (m_spool->open())
         return true;
+    m_spoolError = m_spool->errorString();
     m_spool.reset();
     return false;
 }

@@ -11,9 +11,9 @@ class QTemporaryFile;
 // temporary file beside the target, which commit() renames over it; until then, and after a
 // failure or discard(), the target stays as it was and no temporary file remains. Where the
 // target's folder allows no new file but the target itself may be written, the content is
-// spooled in the system's temporary folder and copied into the target by commit(). Nothing is
-// flushed to the disk: an interrupted program leaves no partial file under the target's name,
-// but a power loss may.
+// spooled in the system's temporary folder and copied into the target by commit(), and so is
+// the content for a target that is a device or a pipe. Nothing is flushed to the disk: an
+// interrupted program leaves no partial file under the target's name, but a power loss may.
 class OutputFile {
 public:
     explicit OutputFile(QString targetPath);
@@ -44,5 +44,6 @@ private:
     QString m_resolvedTarget; // the file a symbolic link at the target leads to
     QFile m_file; // the temporary file beside the target
     std::unique_ptr<QTemporaryFile> m_spool;
+    QString m_spoolError;
     QString m_errorString;
 };

@@ -11,7 +11,9 @@
 
 #include <atomic>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Converting files and writing text files: the output replaces an earlier one only when
@@ -39,6 +41,7 @@ private slots:
     void readOnlyOutputIsKept();
     void lockedFolderIsWrittenInPlace();
     void discardLeavesTargetUntouched();
+    void pipeTargetIsWrittenNotReplaced();
 
 private:
     QString path(const QString &name) const { return m_folder->filePath(name); }
@@ -355,6 +358,23 @@ void TestOutputFile::discardLeavesTargetUntouched()
     }
     QCOMPARE(read(u"out.csv"_qs), QByteArray("earlier"));
     QCOMPARE(entries(), QStringList({u"out.csv"_qs}));
+}
+
+void TestOutputFile::pipeTargetIsWrittenNotReplaced()
+{
+    const QByteArray pipe = QFile::encodeName(path(u"pipe.csv"_qs));
+    QCOMPARE(mkfifo(pipe.constData(), 0600), 0);
+    // Holding both ends lets the writer open the pipe at once and keeps what it wrote.
+    const int ends = ::open(pipe.constData(), O_RDWR | O_NONBLOCK);
+    QVERIFY(ends >= 0);
+    const auto closeEnds = qScopeGuard([ends] { ::close(ends); });
+    WriteTextFile(u"through the pipe"_qs, path(u"pipe.csv"_qs));
+    char received[64];
+    const ssize_t size = ::read(ends, received, sizeof received);
+    QCOMPARE(QByteArray(received, size > 0 ? static_cast<qsizetype>(size) : 0),
+             QByteArray("through the pipe"));
+    QVERIFY(!QFileInfo(path(u"pipe.csv"_qs)).isFile());
+    QCOMPARE(entries(), QStringList({u"pipe.csv"_qs}));
 }
 
 QTEST_GUILESS_MAIN(TestOutputFile)
