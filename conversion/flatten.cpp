@@ -323,8 +323,10 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const QString
                 walking = false;
                 setWalkHandlers(parser, false);
             }
-            readSize = walk.events() == eventsBefore ? std::min(readSize * 2, maxReadSize)
-                                                     : baseReadSize;
+            if (walk.events() == eventsBefore)
+                readSize = std::min(readSize * 2, walking ? maxReadSize : maxCheckReadSize);
+            else
+                readSize = baseReadSize;
         }
 
         ConversionResult result;
