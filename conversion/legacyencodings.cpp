@@ -65,6 +65,7 @@ private:
 struct EncodingTable {
     std::array<int, 256> map{};
     bool multiByte = false;
+    bool known = false; // the system's converter has the encoding
     bool usable = false;
 };
 
@@ -118,6 +119,7 @@ std::shared_ptr<const EncodingTable> buildTable(const QByteArray &encoding)
     Converter converter(encoding);
     if (!converter.isValid())
         return table;
+    table->known = true;
     bool ambiguous = false;
     for (int byte = 0; byte < 256; ++byte) {
         const char single = static_cast<char>(byte);
@@ -159,7 +161,9 @@ std::shared_ptr<const EncodingTable> tableFor(const QByteArray &encoding)
     if (found != tables.constEnd())
         return *found;
     auto table = buildTable(encoding);
-    tables.insert(encoding, table);
+    // Names the system does not know are not kept: documents could declare any number of them.
+    if (table->known)
+        tables.insert(encoding, table);
     return table;
 }
 
@@ -206,7 +210,7 @@ int XMLCALL LegacyEncodings::handleUnknownEncoding(void *self, const XML_Char *n
         encodings->m_name = QString::fromUtf8(declared);
         const QByteArray systemName = systemEncodingName(declared);
         const std::shared_ptr<const EncodingTable> table = tableFor(systemName);
-        encodings->m_knownToSystem = Converter(systemName).isValid();
+        encodings->m_knownToSystem = table->known;
         if (!table->usable)
             return XML_STATUS_ERROR;
         std::copy(table->map.begin(), table->map.end(), info->map);
