@@ -30,6 +30,8 @@ class Bench:
         self.data = os.path.join(build, "bench-data")
         self.out = os.path.join(build, "bench-out")
         self.rows = []
+        self.folders = 0
+        self.last_output = None
         for program in (self.cli, self.parse_only):
             if not os.access(program, os.X_OK):
                 sys.exit("run.py: %s is missing; build with -DQUILLMERE_BENCH=ON first" % program)
@@ -37,24 +39,26 @@ class Bench:
     def input(self, name):
         return os.path.join(self.data, name)
 
-    def fresh_output(self, name="out"):
-        """An empty output folder: earlier results are removed outside the timed runs."""
-        folder = os.path.join(self.out, name)
-        shutil.rmtree(folder, ignore_errors=True)
+    def fresh_output(self):
+        """A new, empty output folder. Earlier results stay until the end: deleting thousands of
+        files right before a timed run makes the file system's next file creations slower."""
+        self.folders += 1
+        folder = os.path.join(self.out, "run%d" % self.folders)
         os.makedirs(folder)
+        self.last_output = folder
         return folder
 
-    def timed(self, command, prepare=None):
-        """Best wall time of RUNS runs, and the highest peak resident memory seen, in KiB."""
+    def timed(self, command):
+        """Best wall time of RUNS runs, and the highest peak resident memory seen, in KiB.
+        command is the argument list, or a function that makes it anew for every run."""
         best = float("inf")
         peak = 0
         with tempfile.NamedTemporaryFile("r", suffix=".time") as report:
             for _ in range(RUNS):
-                if prepare:
-                    prepare()
+                arguments = command() if callable(command) else command
                 start = time.perf_counter()
                 finished = subprocess.run(
-                    ["/usr/bin/time", "-v", "-o", report.name] + command,
+                    ["/usr/bin/time", "-v", "-o", report.name] + arguments,
                     stdout=subprocess.DEVNULL,
                     stderr=subprocess.PIPE,
                 )
@@ -62,7 +66,7 @@ class Bench:
                 if finished.returncode != 0:
                     sys.exit(
                         "run.py: %s failed (%d):\n%s"
-                        % (" ".join(command), finished.returncode, finished.stderr.decode(errors="replace"))
+                        % (" ".join(arguments), finished.returncode, finished.stderr.decode(errors="replace"))
                     )
                 best = min(best, elapsed)
                 report.seek(0)
@@ -71,12 +75,11 @@ class Bench:
                         peak = max(peak, int(line.rsplit(":", 1)[1]))
         return best, peak
 
-    def convert(self, inputs, jobs=1, folder="out"):
-        """quillmere-cli over inputs into a fresh output folder: (best time, peak KiB)."""
-        target = os.path.join(self.out, folder)
+    def convert(self, inputs, jobs=1):
+        """quillmere-cli over inputs, each run into a fresh output folder: (best time, peak KiB).
+        The last run's results stay in self.last_output."""
         return self.timed(
-            [self.cli, "-q", "-j", str(jobs), "-o", target] + inputs,
-            prepare=lambda: self.fresh_output(folder),
+            lambda: [self.cli, "-q", "-j", str(jobs), "-o", self.fresh_output()] + inputs
         )
 
     def row(self, name, value, target=None, passed=None):
@@ -108,7 +111,8 @@ def main():
         sys.exit("usage: run.py BUILD_FOLDER")
     bench = Bench(os.path.abspath(sys.argv[1]))
     generate.generate(bench.data)
-    os.makedirs(bench.out, exist_ok=True)
+    shutil.rmtree(bench.out, ignore_errors=True)
+    os.makedirs(bench.out)
 
     records = bench.input("records.xml")
     nested = bench.input("nested.xml")
@@ -116,7 +120,9 @@ def main():
         os.path.join(bench.input("small"), name) for name in os.listdir(bench.input("small"))
     )
 
-    print("quillmere-cli benchmark, best of %d runs each" % RUNS)
+    # Other work on the machine shows in every figure, most in the -j 2 speed-up.
+    print("quillmere-cli benchmark, best of %d runs each; load average %.2f on %d cores"
+          % (RUNS, os.getloadavg()[0], os.cpu_count()))
     print("  %-52s %14s  %-12s %s" % ("measurement", "measured", "target", ""))
 
     # Warm the page cache, so that every program reads from memory alike.
@@ -130,7 +136,7 @@ def main():
         read_time, _ = bench.timed(["cat", path])
         parse_time, _ = bench.timed([bench.parse_only, path])
         cli_time, cli_peak = bench.convert([path])
-        result = os.path.join(bench.out, "out", os.path.basename(path)[:-4] + ".csv")
+        result = os.path.join(bench.last_output, os.path.basename(path)[:-4] + ".csv")
         output_mib = os.path.getsize(result) / MIB
         print("  %s file: %.0f MiB in, %.0f MiB out; read %.0f MiB/s, parse-only %.0f MiB/s, "
               "quillmere-cli %.0f MiB/s" % (label, size_mib, output_mib, size_mib / read_time,
@@ -172,6 +178,7 @@ def main():
                   "<= %.1f s" % HUGE_TOKEN_BOUND_SECONDS, seconds <= HUGE_TOKEN_BOUND_SECONDS)
 
     shutil.rmtree(bench.out, ignore_errors=True)
+    print("load average at the end %.2f" % os.getloadavg()[0])
     missed = [row[0] for row in bench.rows if row[3] == "MISS"]
     checked = sum(1 for row in bench.rows if row[3])
     print("%d of %d targets met" % (checked - len(missed), checked))
