@@ -44,7 +44,13 @@ void Form1::PushButton2_Click()
             });
             return;
         }
-        // An empty "Other" delimiter would run names and values together: refused up front.
+
+        procedure.run(108, [] { yieldToEventLoop(); });
+        if (isClosing())
+            return;
+
+        // An empty "Other" delimiter would run names and values together: refused before it is
+        // chosen, after the yield in which it could still change.
         if (procedure.test(178, [this] {
                 return !Option1->isChecked() && !Option2->isChecked() && !Option3->isChecked()
                         && !Option4->isChecked() && Option5->isChecked() && Text2->text().isEmpty();
@@ -54,10 +60,6 @@ void Form1::PushButton2_Click()
             });
             return;
         }
-
-        procedure.run(108, [] { yieldToEventLoop(); });
-        if (isClosing())
-            return;
 
         QString delimiter;
         if (procedure.test(110, [this] { return Option1->isChecked(); }))
