@@ -21,6 +21,7 @@ constexpr XML_Char namespaceSeparator = '\xFF';
 // huge token, which the parser scans again from its start on every chunk: larger reads keep
 // that linear.
 constexpr int baseReadSize = 256 * 1024;
+constexpr int sequentialReadSize = 32 * 1024;
 constexpr int maxReadSize = 64 * 1024 * 1024;
 // Without the walk there are no events to count, so every chunk looks like part of a huge
 // token; a lower bound on the reads keeps the memory of a plain check modest.
@@ -228,6 +229,25 @@ void setWalkHandlers(XML_Parser parser, bool on)
     XML_SetProcessingInstructionHandler(parser, on ? onProcessingInstruction : nullptr);
 }
 
+// Fills data unless the input ends first, so that a pipe handing out small pieces still makes
+// full chunks (a huge token then costs a linear number of scans). -1 when nothing could be read.
+qint64 readChunk(QIODevice &input, char *data, qint64 size)
+{
+    qint64 filled = 0;
+    while (filled < size) {
+        const qint64 got = input.read(data + filled, size - filled);
+        if (got < 0)
+            return filled > 0 ? filled : -1;
+        if (got == 0) {
+            if (input.isSequential() && !input.atEnd() && input.waitForReadyRead(-1))
+                continue;
+            break;
+        }
+        filled += got;
+    }
+    return filled;
+}
+
 ConversionResult loadFailure(QString reason, qint64 line, qint64 column)
 {
     ConversionResult result;
@@ -297,7 +317,16 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const QString
             setWalkHandlers(parser, true);
         }
 
-        int readSize = baseReadSize;
+        // A small file is read in one piece of its own size, sparing the memory of a full read.
+        int baseRead = baseReadSize;
+        if (input.isSequential()) {
+            baseRead = sequentialReadSize;
+        } else {
+            const qint64 remaining = input.size() - input.pos();
+            if (remaining >= 0 && remaining < baseReadSize)
+                baseRead = std::max(static_cast<int>(remaining) + 1, 4096);
+        }
+        int readSize = baseRead;
         for (;;) {
             if (cancel && cancel->load(std::memory_order_relaxed)) {
                 ConversionResult result;
@@ -307,9 +336,7 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const QString
             void *chunk = XML_GetBuffer(parser, readSize);
             if (!chunk)
                 return walkFailure(QStringLiteral("Out of memory"), FlattenWalk::TakeChild);
-            qint64 size = input.read(static_cast<char *>(chunk), readSize);
-            if (size == 0 && input.isSequential() && !input.atEnd() && input.waitForReadyRead(-1))
-                continue;
+            const qint64 size = readChunk(input, static_cast<char *>(chunk), readSize);
             if (size < 0)
                 return loadFailure(input.errorString(), 0, 0);
             const quint64 eventsBefore = walk.events();
@@ -323,10 +350,10 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const QString
                 walking = false;
                 setWalkHandlers(parser, false);
             }
-            if (walk.events() == eventsBefore)
+            if (walk.events() == eventsBefore && size == readSize)
                 readSize = std::min(readSize * 2, walking ? maxReadSize : maxCheckReadSize);
             else
-                readSize = baseReadSize;
+                readSize = baseRead;
         }
 
         ConversionResult result;

@@ -2,9 +2,16 @@
 
 #include <QFileDevice>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+
+namespace {
+
+constexpr std::size_t initialCapacity = 16 * 1024;
+
+} // namespace
 
 class OutputBuffer::Writer {
 public:
@@ -64,8 +71,9 @@ private:
 
 OutputBuffer::OutputBuffer(QIODevice *device, std::size_t capacity)
     : m_device(device),
-      m_capacity(capacity),
-      m_buffers{std::unique_ptr<char[]>(new char[capacity]), nullptr},
+      m_capacity(std::min(capacity, initialCapacity)),
+      m_maxCapacity(capacity),
+      m_buffers{std::unique_ptr<char[]>(new char[m_capacity]), nullptr},
       m_current(m_buffers[0].get()),
       // A file's device is used by nothing else while the walk runs, so another thread may
       // write it; other devices (sockets, processes) belong to their own thread.
@@ -93,6 +101,21 @@ bool OutputBuffer::flush()
 
 void OutputBuffer::appendLarge(const char *data, std::size_t size)
 {
+    // The buffer grows to its full size before its first write: small outputs take little
+    // memory, large ones no more writes.
+    while (m_capacity < m_maxCapacity && size > m_capacity - m_used) {
+        const std::size_t capacity = std::min(m_capacity * 2, m_maxCapacity);
+        std::unique_ptr<char[]> grown(new char[capacity]);
+        std::memcpy(grown.get(), m_current, m_used);
+        m_buffers[0] = std::move(grown);
+        m_current = m_buffers[0].get();
+        m_capacity = capacity;
+    }
+    if (size <= m_capacity - m_used) {
+        copyBytes(m_current + m_used, data, size);
+        m_used += size;
+        return;
+    }
     const std::size_t room = m_capacity - m_used;
     copyBytes(m_current + m_used, data, room);
     m_used = m_capacity;

@@ -50,6 +50,7 @@ private:
 
     QIODevice *m_device;
     std::size_t m_capacity;
+    std::size_t m_maxCapacity;
     std::unique_ptr<char[]> m_buffers[2];
     char *m_current;
     std::size_t m_used = 0;

@@ -36,6 +36,7 @@ public:
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
     bool isSequential() const override { return true; }
+    qint64 consumed() const { return m_position; }
     std::function<void()> onRead;
 
 protected:

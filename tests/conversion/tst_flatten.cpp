@@ -312,7 +312,8 @@ void TestFlatten::writeFailsAfterSomeBytes()
 void TestFlatten::cancelStopsTheParse()
 {
     std::atomic_bool cancel = false;
-    TrickleDevice input(records(1000));
+    const QByteArray xml = records(20000);
+    TrickleDevice input(xml);
     int reads = 0;
     input.onRead = [&] {
         if (++reads == 50)
@@ -323,7 +324,7 @@ void TestFlatten::cancelStopsTheParse()
     output.open(QIODevice::WriteOnly);
     const ConversionResult result = ConvertToCSV(input, &output, u","_qs, &cancel);
     QCOMPARE(result.status, ConversionResult::Status::Cancelled);
-    QCOMPARE(reads, 50);
+    QVERIFY(input.consumed() < xml.size() / 10);
 }
 
 void TestFlatten::unreadableInput()
