@@ -2,6 +2,7 @@
 
 #include <QHash>
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -40,6 +41,11 @@ void runOrdered(const QStringList &keys, int threads, const std::function<void(q
     std::vector<char> over(count, 0);
     std::vector<char> ran(count, 0);
     std::atomic<qsizetype> next = 0;
+    // Reports need not follow each item at once: the reporting thread looks every 50 ms
+    // and is woken only when everything is over, which spares a wake-up per item when
+    // there are thousands of small files. Workers waiting for a predecessor are woken at once.
+    qsizetype itemsLeft = count;
+    int workersWaiting = 0;
 
     // Items are taken in index order, so an item's predecessor was taken earlier and is over or
     // in another thread's hands: waiting for it cannot deadlock.
@@ -47,17 +53,22 @@ void runOrdered(const QStringList &keys, int threads, const std::function<void(q
         for (qsizetype i = next++; i < count; i = next++) {
             if (previous[i] >= 0) {
                 std::unique_lock lock(mutex);
+                ++workersWaiting;
                 changed.wait(lock, [&] { return over[previous[i]] != 0; });
+                --workersWaiting;
             }
             const bool run = !cancelled();
             if (run)
                 work(i);
+            bool wake = false;
             {
                 const std::lock_guard lock(mutex);
                 over[i] = 1;
                 ran[i] = run;
+                wake = --itemsLeft == 0 || workersWaiting > 0;
             }
-            changed.notify_all();
+            if (wake)
+                changed.notify_all();
         }
     };
 
@@ -67,13 +78,16 @@ void runOrdered(const QStringList &keys, int threads, const std::function<void(q
     for (qsizetype t = 0; t < poolSize; ++t)
         pool.emplace_back(worker);
 
-    for (qsizetype i = 0; i < count; ++i) {
-        bool itemRan = false;
+    using namespace std::chrono_literals;
+    for (qsizetype reported = 0; reported < count;) {
+        std::vector<char> batch;
         {
             std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return over[i] != 0; });
-            itemRan = ran[i] != 0;
+            changed.wait_for(lock, 50ms, [&] { return over[reported] != 0; });
+            for (qsizetype i = reported; i < count && over[i] != 0; ++i)
+                batch.push_back(ran[i]);
         }
-        report(i, itemRan);
+        for (const char itemRan : batch)
+            report(reported++, itemRan != 0);
     }
 }
