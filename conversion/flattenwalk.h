@@ -6,6 +6,7 @@
 
 #include <QtGlobal>
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -58,7 +59,6 @@ private:
     void setPendingName(std::string_view prefix, std::string_view localName);
     void writeChildLine(std::string_view name, std::string_view value);
     void writeTextValue(std::string_view text);
-    static bool isBlank(const char *data, std::size_t size);
 
     std::string m_delimiter;
     OutputBuffer &m_output;
@@ -71,19 +71,25 @@ private:
     quint64 m_events = 0;
     int m_step = PathStart;
     Top m_top = Top::Open;
-    bool m_textHasContent = false;
+    unsigned char m_textKinds = 0; // the bytes of m_text, as FlattenWalkDetail kinds
     bool m_inCdata = false;
 };
 
-inline bool FlattenWalk::isBlank(const char *data, std::size_t size)
-{
-    for (std::size_t i = 0; i < size; ++i) {
-        const char c = data[i];
-        if (c != ' ' && c != '\n' && c != '\t' && c != '\r')
-            return false;
-    }
-    return true;
-}
+namespace FlattenWalkDetail {
+// What a byte of text tells: a blank adds nothing, any other byte makes the text content, and
+// an ampersand may begin the characters "&#13;".
+enum : unsigned char { Content = 1, Ampersand = 2 };
+inline constexpr std::array<unsigned char, 256> textByteKinds = [] {
+    std::array<unsigned char, 256> kinds{};
+    kinds.fill(Content);
+    kinds[static_cast<unsigned char>(' ')] = 0;
+    kinds[static_cast<unsigned char>('\t')] = 0;
+    kinds[static_cast<unsigned char>('\r')] = 0;
+    kinds[static_cast<unsigned char>('\n')] = 0;
+    kinds[static_cast<unsigned char>('&')] = Content | Ampersand;
+    return kinds;
+}();
+} // namespace FlattenWalkDetail
 
 inline void FlattenWalk::characters(const char *data, std::size_t size)
 {
@@ -95,8 +101,10 @@ inline void FlattenWalk::characters(const char *data, std::size_t size)
         return;
     }
     m_text.append(data, size);
-    if (!m_textHasContent)
-        m_textHasContent = !isBlank(data, size);
+    unsigned char kinds = 0;
+    for (std::size_t i = 0; i < size; ++i)
+        kinds |= FlattenWalkDetail::textByteKinds[static_cast<unsigned char>(data[i])];
+    m_textKinds |= kinds;
 }
 
 inline void FlattenWalk::openTop()
@@ -121,7 +129,7 @@ inline void FlattenWalk::writeChildLine(std::string_view name, std::string_view 
 
 inline void FlattenWalk::writeTextValue(std::string_view text)
 {
-    // Values are short and rarely hold an ampersand: a plain loop beats a library search.
+    // Values are short: a plain loop beats a library search.
     static constexpr std::string_view removed = "&#13;";
     const char *data = text.data();
     const std::size_t size = text.size();
@@ -138,7 +146,7 @@ inline void FlattenWalk::writeTextValue(std::string_view text)
 
 inline void FlattenWalk::flushText()
 {
-    if (m_textHasContent) {
+    if (m_textKinds & FlattenWalkDetail::Content) {
         m_step = TextLine;
         if (m_top == Top::Pending) {
             // The line the element's name would give once on the path.
@@ -151,12 +159,15 @@ inline void FlattenWalk::flushText()
             m_step = TextLine;
             m_output.append(m_path.withDelimiter());
         }
-        writeTextValue(m_text.view());
+        if (m_textKinds & FlattenWalkDetail::Ampersand)
+            writeTextValue(m_text.view());
+        else
+            m_output.append(m_text.view());
         m_output.append("\r\n", 2);
         ++m_lines;
-        m_textHasContent = false;
     }
     m_text.clear();
+    m_textKinds = 0;
 }
 
 inline void FlattenWalk::setPendingName(std::string_view prefix, std::string_view localName)
