@@ -116,6 +116,32 @@ QString describeFailure(const Job &job)
     return {};
 }
 
+// The conversions the paths ask for, in conversion order: folders give the files they hold.
+QList<Job> collectJobs(const CliOptions &options, const QString &outputDir)
+{
+    QList<Job> jobs;
+    const auto addJob = [&](const QString &input) {
+        const QString output = options.toStdout
+                ? QString()
+                : outputPathFor(input, !outputDir.isEmpty(), outputDir);
+        jobs.append(Job{input, output, {}});
+    };
+    for (const QString &path : options.paths) {
+        if (path == standardInput) {
+            jobs.append(Job{standardInput, QString(), {}});
+            continue;
+        }
+        const QString input = absolutePath(path);
+        if (QFileInfo(input).isDir()) {
+            for (const QString &file : filesInFolder(input, options.extension))
+                addJob(file);
+        } else {
+            addJob(input);
+        }
+    }
+    return jobs;
+}
+
 // One line on a terminal, rewritten in place; messages clear it before they are printed.
 class ProgressLine {
 public:
@@ -147,81 +173,11 @@ private:
     QElapsedTimer m_shown;
 };
 
-} // namespace
-
-int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevice &err,
-           const CliEnvironment &environment)
+// Converts every job, as many at a time as asked, and reports the failures in job order.
+// Returns the exit status.
+int convertAll(QList<Job> &jobs, const CliOptions &options, QIODevice &in, QIODevice &out,
+               QIODevice &err, const CliEnvironment &environment)
 {
-    const int defaultJobs
-            = environment.defaultJobs > 0 ? environment.defaultJobs : QThread::idealThreadCount();
-    const ParsedCommandLine parsed = parseCommandLine(arguments, defaultJobs);
-    switch (parsed.action) {
-    case ParsedCommandLine::Action::Help:
-        write(out, parsed.text);
-        return 0;
-    case ParsedCommandLine::Action::Version:
-        write(out, parsed.text + u'\n');
-        return 0;
-    case ParsedCommandLine::Action::UsageError:
-        write(err,
-              QStringLiteral("quillmere-cli: ") + parsed.text
-                      + QStringLiteral("\nTry 'quillmere-cli --help' for more information.\n"));
-        return 2;
-    case ParsedCommandLine::Action::Run:
-        break;
-    }
-    const CliOptions &options = parsed.options;
-
-    QString outputDir;
-    if (!options.outputDir.isEmpty()) {
-        outputDir = absolutePath(options.outputDir);
-        if (!Main::FolderExists(outputDir)) {
-            write(err,
-                  QStringLiteral("Folder does not exist. Please select another folder.\n")
-                          + outputDir + u'\n');
-            return 1;
-        }
-    }
-
-    QList<Job> jobs;
-    const auto addJob = [&](const QString &input) {
-        const QString output = options.toStdout
-                ? QString()
-                : outputPathFor(input, !outputDir.isEmpty(), outputDir);
-        jobs.append(Job{input, output, {}});
-    };
-    for (const QString &path : options.paths) {
-        if (path == standardInput) {
-            jobs.append(Job{standardInput, QString(), {}});
-            continue;
-        }
-        const QString input = absolutePath(path);
-        if (QFileInfo(input).isDir()) {
-            for (const QString &file : filesInFolder(input, options.extension))
-                addJob(file);
-        } else {
-            addJob(input);
-        }
-    }
-
-    if (options.toStdout && jobs.size() != 1) {
-        write(err,
-              QStringLiteral("quillmere-cli: --stdout needs exactly one input file; the paths "
-                             "give %1\n")
-                      .arg(jobs.size()));
-        return 2;
-    }
-    if (jobs.isEmpty()) {
-        if (!options.quiet)
-            write(err, QStringLiteral("No files added.\n"));
-        return 0;
-    }
-    if (options.dryRun) {
-        for (const Job &job : std::as_const(jobs))
-            write(out, job.input + u'\n');
-        return 0;
-    }
-
     QStringList outputs;
     outputs.reserve(jobs.size());
     for (const Job &job : std::as_const(jobs))
@@ -275,4 +231,62 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
                       .arg(failed)
                       .arg(jobs.size()));
     return failed > 0 ? 1 : 0;
+}
+
+} // namespace
+
+int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevice &err,
+           const CliEnvironment &environment)
+{
+    const int defaultJobs
+            = environment.defaultJobs > 0 ? environment.defaultJobs : QThread::idealThreadCount();
+    const ParsedCommandLine parsed = parseCommandLine(arguments, defaultJobs);
+    switch (parsed.action) {
+    case ParsedCommandLine::Action::Help:
+        write(out, parsed.text);
+        return 0;
+    case ParsedCommandLine::Action::Version:
+        write(out, parsed.text + u'\n');
+        return 0;
+    case ParsedCommandLine::Action::UsageError:
+        write(err,
+              QStringLiteral("quillmere-cli: ") + parsed.text
+                      + QStringLiteral("\nTry 'quillmere-cli --help' for more information.\n"));
+        return 2;
+    case ParsedCommandLine::Action::Run:
+        break;
+    }
+    const CliOptions &options = parsed.options;
+
+    QString outputDir;
+    if (!options.outputDir.isEmpty()) {
+        outputDir = absolutePath(options.outputDir);
+        if (!Main::FolderExists(outputDir)) {
+            write(err,
+                  QStringLiteral("Folder does not exist. Please select another folder.\n")
+                          + outputDir + u'\n');
+            return 1;
+        }
+    }
+
+    QList<Job> jobs = collectJobs(options, outputDir);
+    if (options.toStdout && jobs.size() != 1) {
+        write(err,
+              QStringLiteral("quillmere-cli: --stdout needs exactly one input file; the paths "
+                             "give %1\n")
+                      .arg(jobs.size()));
+        return 2;
+    }
+    if (jobs.isEmpty()) {
+        if (!options.quiet)
+            write(err, QStringLiteral("No files added.\n"));
+        return 0;
+    }
+    if (options.dryRun) {
+        for (const Job &job : std::as_const(jobs))
+            write(out, job.input + u'\n');
+        return 0;
+    }
+
+    return convertAll(jobs, options, in, out, err, environment);
 }
