@@ -9,7 +9,7 @@
 
 #include <expat.h>
 
-#include <cstring>
+#include <algorithm>
 #include <string_view>
 
 namespace {
@@ -24,7 +24,7 @@ constexpr int baseReadSize = 256 * 1024;
 constexpr int sequentialReadSize = 32 * 1024;
 constexpr int maxReadSize = 64 * 1024 * 1024;
 // Without the walk there are no events to count, so every chunk looks like part of a huge
-// token; a lower bound on the reads keeps the memory of a plain check modest.
+// token; a lower cap keeps the memory of a plain check modest.
 constexpr int maxCheckReadSize = 4 * 1024 * 1024;
 
 struct Parse {

@@ -28,8 +28,10 @@ public:
         SplitPath = 130,
     };
 
+    // Writes the lines to output; the delimiter is UTF-8.
     FlattenWalk(std::string_view delimiter, OutputBuffer &output);
 
+    // The parser's events, in document order; names and data are UTF-8.
     void startElement(std::string_view prefix, std::string_view localName);
     void endElement();
     void characters(const char *data, std::size_t size);

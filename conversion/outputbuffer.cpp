@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -145,8 +146,16 @@ void OutputBuffer::handOff()
         return;
     }
     if (!m_writer) {
-        m_buffers[1].reset(new char[m_capacity]);
-        m_writer = std::make_unique<Writer>(*this);
+        try {
+            m_buffers[1].reset(new char[m_capacity]);
+            m_writer = std::make_unique<Writer>(*this);
+        } catch (const std::system_error &) {
+            // No thread to be had: write in this one.
+            m_writeInBackground = false;
+            writeOut(m_current, m_used);
+            m_used = 0;
+            return;
+        }
     }
     m_writer->start(m_current, m_used);
     m_current = m_current == m_buffers[0].get() ? m_buffers[1].get() : m_buffers[0].get();
