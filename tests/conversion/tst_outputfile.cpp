@@ -149,14 +149,19 @@ void TestOutputFile::unreadableInput_data()
     QTest::newRow("missing") << u"missing.xml"_qs << u"No such file or directory"_qs;
     QTest::newRow("folder") << u"folder.xml"_qs << u"file to open is a directory"_qs;
     QTest::newRow("throughFile") << u"plain.txt/in.xml"_qs << u"Not a directory"_qs;
+    QTest::newRow("noPermission") << u"secret.xml"_qs << u"Permission denied"_qs;
 }
 
 void TestOutputFile::unreadableInput()
 {
     QFETCH(QString, input);
     QFETCH(QString, reason);
+    if (input == u"secret.xml" && runningAsRoot())
+        QSKIP("permission bits do not stop root");
     QVERIFY(QDir(m_folder->path()).mkdir(u"folder.xml"_qs));
     write(u"plain.txt"_qs, "text");
+    write(u"secret.xml"_qs, "<r/>");
+    QVERIFY(QFile::setPermissions(path(u"secret.xml"_qs), QFile::WriteOwner));
     const ConversionResult result = convertFile(path(input), path(u"out.csv"_qs), u","_qs);
     QCOMPARE(result.status, ConversionResult::Status::LoadFailed);
     QCOMPARE(result.reason, reason);
