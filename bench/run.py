@@ -39,48 +39,61 @@ class Bench:
     def input(self, name):
         return os.path.join(self.data, name)
 
-    def fresh_output(self):
-        """A new, empty output folder. Earlier results stay until the end: deleting thousands of
-        files right before a timed run makes the file system's next file creations slower."""
+    def fresh_output(self, root=None):
+        """A new, empty output folder under root (default the benchmark's output folder).
+        Earlier results stay until the end: deleting thousands of files right before a timed
+        run makes the file system's next file creations slower."""
         self.folders += 1
-        folder = os.path.join(self.out, "run%d" % self.folders)
+        folder = os.path.join(root or self.out, "run%d" % self.folders)
         os.makedirs(folder)
         self.last_output = folder
         return folder
 
-    def timed(self, command):
-        """Best wall time of RUNS runs, and the highest peak resident memory seen, in KiB.
-        command is the argument list, or a function that makes it anew for every run."""
-        best = float("inf")
-        peak = 0
+    def timed_together(self, commands):
+        """Runs the commands in turn, RUNS rounds, so that a passing disturbance hits them
+        alike. For each: the best wall time and the highest peak resident memory, in KiB.
+        A command is an argument list, or a function that makes one anew for every run."""
+        best = [float("inf")] * len(commands)
+        peak = [0] * len(commands)
         with tempfile.NamedTemporaryFile("r", suffix=".time") as report:
             for _ in range(RUNS):
-                arguments = command() if callable(command) else command
-                start = time.perf_counter()
-                finished = subprocess.run(
-                    ["/usr/bin/time", "-v", "-o", report.name] + arguments,
-                    stdout=subprocess.DEVNULL,
-                    stderr=subprocess.PIPE,
-                )
-                elapsed = time.perf_counter() - start
-                if finished.returncode != 0:
-                    sys.exit(
-                        "run.py: %s failed (%d):\n%s"
-                        % (" ".join(arguments), finished.returncode, finished.stderr.decode(errors="replace"))
+                for n, command in enumerate(commands):
+                    arguments = command() if callable(command) else command
+                    # Results of the runs before are written to the disk first, so that their
+                    # write-back does not compete with the run being timed.
+                    os.sync()
+                    start = time.perf_counter()
+                    finished = subprocess.run(
+                        ["/usr/bin/time", "-v", "-o", report.name] + arguments,
+                        stdout=subprocess.DEVNULL,
+                        stderr=subprocess.PIPE,
                     )
-                best = min(best, elapsed)
-                report.seek(0)
-                for line in report:
-                    if "Maximum resident set size" in line:
-                        peak = max(peak, int(line.rsplit(":", 1)[1]))
-        return best, peak
+                    elapsed = time.perf_counter() - start
+                    if finished.returncode != 0:
+                        sys.exit(
+                            "run.py: %s failed (%d):\n%s"
+                            % (" ".join(arguments), finished.returncode,
+                               finished.stderr.decode(errors="replace"))
+                        )
+                    best[n] = min(best[n], elapsed)
+                    report.seek(0)
+                    for line in report:
+                        if "Maximum resident set size" in line:
+                            peak[n] = max(peak[n], int(line.rsplit(":", 1)[1]))
+        return list(zip(best, peak))
+
+    def timed(self, command):
+        """Best wall time of RUNS runs of one command, and its highest peak memory in KiB."""
+        return self.timed_together([command])[0]
+
+    def conversion(self, inputs, jobs=1, root=None):
+        """The quillmere-cli command over inputs, into a fresh output folder for every run;
+        the last run's results stay in self.last_output."""
+        return lambda: [self.cli, "-q", "-j", str(jobs), "-o", self.fresh_output(root)] + inputs
 
     def convert(self, inputs, jobs=1):
-        """quillmere-cli over inputs, each run into a fresh output folder: (best time, peak KiB).
-        The last run's results stay in self.last_output."""
-        return self.timed(
-            lambda: [self.cli, "-q", "-j", str(jobs), "-o", self.fresh_output()] + inputs
-        )
+        """Times quillmere-cli over inputs: (best time, peak KiB)."""
+        return self.timed(self.conversion(inputs, jobs))
 
     def row(self, name, value, target=None, passed=None):
         verdict = "" if passed is None else ("PASS" if passed else "MISS")
@@ -150,9 +163,9 @@ def main():
 
     for label, path, parse_target in (("record", records, 0.75), ("nested", nested, 0.55)):
         size_mib = os.path.getsize(path) / MIB
-        read_time, _ = bench.timed(["cat", path])
-        parse_time, _ = bench.timed([bench.parse_only, path])
-        cli_time, cli_peak = bench.convert([path])
+        (read_time, _), (parse_time, _), (cli_time, cli_peak) = bench.timed_together(
+            [["cat", path], [bench.parse_only, path], bench.conversion([path])]
+        )
         result = os.path.join(bench.last_output, os.path.basename(path)[:-4] + ".csv")
         output_mib = os.path.getsize(result) / MIB
         print("  %s file: %.0f MiB in, %.0f MiB out; read %.0f MiB/s, parse-only %.0f MiB/s, "
@@ -179,16 +192,30 @@ def main():
                       "<= 8.0 MiB", growth <= 8.0)
             bench.row("  (peak of the 1 KB file)", "%.1f MiB" % (tiny_peak / 1024))
 
-    small_parse, _ = bench.timed([bench.parse_only] + small)
     small_folder = bench.input("small")
-    serial, _ = bench.convert([small_folder], jobs=1)
-    parallel, _ = bench.convert([small_folder], jobs=2)
+    (small_parse, _), (serial, _), (parallel, _) = bench.timed_together(
+        [[bench.parse_only] + small, bench.conversion([small_folder], 1),
+         bench.conversion([small_folder], 2)]
+    )
     print("  2000 small files: parse-only %.2f s, quillmere-cli -j 1 %.2f s, -j 2 %.2f s"
           % (small_parse, serial, parallel))
     bench.ratio_row("small files: -j 1 time / Expat parse-only time", serial / small_parse,
                     at_most=5.0)
     bench.ratio_row("small files: -j 2 speed-up over -j 1", serial / parallel, at_least=1.7)
     bench.row("  (cores free: two busy processes vs one)", "%.2f" % free_cores())
+    # The same in memory, without the disk file system's inode allocation, whose cost swings
+    # with how many files were deleted on the machine in the last minutes.
+    if os.path.isdir("/dev/shm"):
+        memory = tempfile.mkdtemp(prefix="quillmere-bench-", dir="/dev/shm")
+        try:
+            (memory_serial, _), (memory_parallel, _) = bench.timed_together(
+                [bench.conversion([small_folder], 1, memory),
+                 bench.conversion([small_folder], 2, memory)]
+            )
+        finally:
+            shutil.rmtree(memory, ignore_errors=True)
+        bench.row("  (outputs in /dev/shm: -j 1 %.2f s, -j 2 %.2f s)" % (memory_serial, memory_parallel),
+                  "%.2fx" % (memory_serial / memory_parallel))
 
     for name in ("huge-comment.xml", "huge-cdata.xml"):
         seconds, _ = bench.convert([bench.input(name)])
@@ -196,6 +223,7 @@ def main():
                   "<= %.1f s" % HUGE_TOKEN_BOUND_SECONDS, seconds <= HUGE_TOKEN_BOUND_SECONDS)
 
     shutil.rmtree(bench.out, ignore_errors=True)
+    os.sync()
     print("load average at the end %.2f" % os.getloadavg()[0])
     missed = [row[0] for row in bench.rows if row[3] == "MISS"]
     checked = sum(1 for row in bench.rows if row[3])
