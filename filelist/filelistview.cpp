@@ -56,12 +56,28 @@ QStringList FileListView::rows() const
     return result;
 }
 
+namespace {
+
+// The list only reads the dropped paths. A file manager that offers to move its files would
+// delete them once a move is accepted, so a drop is taken as a copy whenever the source allows.
+void acceptAsCopy(QDropEvent *event)
+{
+    if (event->possibleActions() & Qt::CopyAction) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->acceptProposedAction();
+    }
+}
+
+} // namespace
+
 void FileListView::dragEnterEvent(QDragEnterEvent *event)
 {
     if (droppedLocalPaths(event->mimeData()).isEmpty())
         event->ignore();
     else
-        event->acceptProposedAction();
+        acceptAsCopy(event);
 }
 
 void FileListView::dragMoveEvent(QDragMoveEvent *event)
@@ -69,7 +85,7 @@ void FileListView::dragMoveEvent(QDragMoveEvent *event)
     if (droppedLocalPaths(event->mimeData()).isEmpty())
         event->ignore();
     else
-        event->acceptProposedAction();
+        acceptAsCopy(event);
 }
 
 void FileListView::dropEvent(QDropEvent *event)
@@ -79,7 +95,7 @@ void FileListView::dropEvent(QDropEvent *event)
         event->ignore();
         return;
     }
-    event->acceptProposedAction();
+    acceptAsCopy(event);
     emit filesDropped(paths);
 }
 

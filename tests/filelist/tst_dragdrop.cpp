@@ -37,22 +37,24 @@ struct DragOutcome {
     bool enterAccepted;
     bool moveAccepted;
     bool dropAccepted;
+    Qt::DropAction dropAction;
 };
 
+// Shift asks for a move, as in a file manager.
 DragOutcome dragOnto(FileListView &list, const QMimeData &data)
 {
     QWidget *viewport = list.viewport();
     const QPoint centre = viewport->rect().center();
     QDragEnterEvent enter(centre, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
-                          Qt::NoModifier);
+                          Qt::ShiftModifier);
     QCoreApplication::sendEvent(viewport, &enter);
     QDragMoveEvent move(centre, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
-                        Qt::NoModifier);
+                        Qt::ShiftModifier);
     QCoreApplication::sendEvent(viewport, &move);
     QDropEvent drop(QPointF(centre), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
-                    Qt::NoModifier);
+                    Qt::ShiftModifier);
     QCoreApplication::sendEvent(viewport, &drop);
-    return {enter.isAccepted(), move.isAccepted(), drop.isAccepted()};
+    return {enter.isAccepted(), move.isAccepted(), drop.isAccepted(), drop.dropAction()};
 }
 
 } // namespace
@@ -101,6 +103,9 @@ void TestDragDrop::acceptance()
     QCOMPARE(outcome.enterAccepted, accepted);
     QCOMPARE(outcome.moveAccepted, accepted);
     QCOMPARE(outcome.dropAccepted, accepted);
+    // Taken as a copy, so a file manager that offered a move never deletes the user's files.
+    if (accepted)
+        QCOMPARE(outcome.dropAction, Qt::CopyAction);
     QCOMPARE(dropped.size(), accepted ? 1 : 0);
     // The rows come from a queued call once the drop has been answered.
     QCOMPARE(list->rowCount(), 0);
