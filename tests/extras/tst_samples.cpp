@@ -3,6 +3,7 @@
 #include "filelist/filelistview.h"
 #include "shell/applicationfolder.h"
 #include "shell/errorreport.h"
+#include "support/testfiles.h"
 #include "support/windowfixture.h"
 
 #include <QDir>
@@ -21,16 +22,6 @@ const QString Question = QStringLiteral(
         "Would you like this software to open the folder where these sample files are stored (so "
         "that you can view them before working with them)?");
 const QString SnapshotKey = QStringLiteral("Snapshot");
-
-void makeFiles(const QString &folder, const QStringList &names)
-{
-    QVERIFY(QDir().mkpath(folder));
-    for (const QString &name : names) {
-        QFile file(folder + u'/' + name);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("<sample/>");
-    }
-}
 
 } // namespace
 
@@ -93,7 +84,7 @@ void TestSamples::capture()
     QFETCH(bool, folderExists);
     QFETCH(QStringList, captured);
     if (folderExists) {
-        makeFiles(m_samples, names);
+        makeTree(m_samples, names, "<sample/>");
         QVERIFY(QDir().mkpath(sample(QStringLiteral("subfolder"))));
     }
     QTemporaryDir config;
@@ -109,7 +100,7 @@ void TestSamples::capture()
 
 void TestSamples::loadingTwiceAddsOnce()
 {
-    makeFiles(m_samples, {QStringLiteral("a.xml"), QStringLiteral("b.xml")});
+    makeTree(m_samples, {QStringLiteral("a.xml"), QStringLiteral("b.xml")}, "<sample/>");
     WindowFixture fixture;
     Main::CaptureSampleList(fixture.settings);
     fixture.dialogs.answerQuestion(false);
@@ -126,7 +117,7 @@ void TestSamples::loadingTwiceAddsOnce()
 
 void TestSamples::removedSampleIsAddedAgainAtTheEnd()
 {
-    makeFiles(m_samples, {QStringLiteral("a.xml"), QStringLiteral("b.xml")});
+    makeTree(m_samples, {QStringLiteral("a.xml"), QStringLiteral("b.xml")}, "<sample/>");
     WindowFixture fixture;
     Main::CaptureSampleList(fixture.settings);
     auto *list = fixture.control<FileListView>("ListView1");
@@ -144,7 +135,7 @@ void TestSamples::removedSampleIsAddedAgainAtTheEnd()
 
 void TestSamples::rowDifferingInCaseDoesNotBlock()
 {
-    makeFiles(m_samples, {QStringLiteral("a.xml")});
+    makeTree(m_samples, {QStringLiteral("a.xml")}, "<sample/>");
     WindowFixture fixture;
     Main::CaptureSampleList(fixture.settings);
     auto *list = fixture.control<FileListView>("ListView1");
@@ -158,10 +149,10 @@ void TestSamples::rowDifferingInCaseDoesNotBlock()
 
 void TestSamples::onlyCapturedFilesThatStillExistAreLoaded()
 {
-    makeFiles(m_samples, {QStringLiteral("a.xml"), QStringLiteral("b.xml")});
+    makeTree(m_samples, {QStringLiteral("a.xml"), QStringLiteral("b.xml")}, "<sample/>");
     WindowFixture fixture;
     Main::CaptureSampleList(fixture.settings);
-    makeFiles(m_samples, {QStringLiteral("added-later.xml")});
+    makeTree(m_samples, {QStringLiteral("added-later.xml")}, "<sample/>");
     QVERIFY(QFile::remove(sample(QStringLiteral("a.xml"))));
     fixture.dialogs.answerQuestion(false);
     fixture.window.PushButton7_Click();
@@ -205,11 +196,11 @@ void TestSamples::startCapturesUntilTheFolderHoldsFiles()
         fixture.window.Form_Load();
         QCOMPARE(fixture.settings.ReadSetting(SnapshotKey, QStringLiteral("missing")), QString());
     }
-    makeFiles(m_samples, {QStringLiteral("first.xml")});
+    makeTree(m_samples, {QStringLiteral("first.xml")}, "<sample/>");
     fixture.window.Form_Load();
     QCOMPARE(fixture.settings.ReadSetting(SnapshotKey, {}), sample(QStringLiteral("first.xml")));
     // Once a list is stored it is kept.
-    makeFiles(m_samples, {QStringLiteral("second.xml")});
+    makeTree(m_samples, {QStringLiteral("second.xml")}, "<sample/>");
     fixture.window.Form_Load();
     QCOMPARE(fixture.settings.ReadSetting(SnapshotKey, {}), sample(QStringLiteral("first.xml")));
 }

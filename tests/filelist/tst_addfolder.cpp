@@ -1,5 +1,6 @@
 #include "filelist/addfolder.h"
 #include "filelist/addfolderfiles.h"
+#include "support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,23 +17,6 @@
 using namespace AddFolder;
 
 namespace {
-
-// Creates the files (paths relative to the root, folders made as needed); a trailing "/" makes
-// an empty folder instead.
-void makeTree(const QString &root, const QStringList &paths)
-{
-    for (const QString &path : paths) {
-        const QString full = root + u'/' + path;
-        if (path.endsWith(u'/')) {
-            QVERIFY(QDir().mkpath(full));
-            continue;
-        }
-        QVERIFY(QDir().mkpath(QFileInfo(full).absolutePath()));
-        QFile file(full);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("<a/>");
-    }
-}
 
 // The rows relative to the root, for short comparisons.
 QStringList relative(const QString &root, const QStringList &rows)
@@ -86,7 +70,8 @@ void TestAddFolder::levelOrderAcrossThreeLevels()
     makeTree(root,
              {QStringLiteral("z.xml"), QStringLiteral("a.xml"), QStringLiteral("Y/y.xml"),
               QStringLiteral("Y/Z/z.xml"), QStringLiteral("b/b.xml"), QStringLiteral("b/c/c.xml"),
-              QStringLiteral("b/c/d/d.xml"), QStringLiteral("b/C2/e.xml")});
+              QStringLiteral("b/c/d/d.xml"), QStringLiteral("b/C2/e.xml")},
+             "<a/>");
 
     QStringList folders{root + u'/'};
     FolderScan scan;
@@ -138,7 +123,8 @@ void TestAddFolder::patterns()
              {QStringLiteral("a.xml"), QStringLiteral("B.XML"), QStringLiteral("a.xml.bak"),
               QStringLiteral("README"), QStringLiteral("notes.txt"), QStringLiteral(".hidden.xml"),
               QStringLiteral("~lock.xml"), QStringLiteral("~README"), QStringLiteral("sub/c.Xml"),
-              QStringLiteral("folder.xml/")});
+              QStringLiteral("folder.xml/")},
+             "<a/>");
 
     QCOMPARE(relative(root, filesOfFolderTree(root, pattern)), expected);
 }
@@ -204,11 +190,12 @@ void TestAddFolder::unsafeAndUndecodableNamesAreSkipped()
     const QString root = dir.path();
     makeTree(root,
              {QStringLiteral("ok\u2013dash/a.xml"), QStringLiteral("bad\u0085/b.xml"),
-              QStringLiteral("bad\u0085/deeper/c.xml"), QStringLiteral("tab\there/d.xml")});
+              QStringLiteral("bad\u0085/deeper/c.xml"), QStringLiteral("tab\there/d.xml")},
+             "<a/>");
     // Names whose bytes are not UTF-8 have no text form on this platform.
     const QByteArray rootBytes = QFile::encodeName(root);
     QVERIFY(::mkdir(QByteArray(rootBytes + "/raw\xff").constData(), 0755) == 0);
-    makeTree(root, {QStringLiteral("ok\u2013dash/x.xml")});
+    makeTree(root, {QStringLiteral("ok\u2013dash/x.xml")}, "<a/>");
     // QTemporaryDir cannot remove what it cannot name.
     const auto removeRaw = qScopeGuard([&] {
         ::unlink(QByteArray(rootBytes + "/raw\xff/e.xml").constData());
@@ -231,7 +218,7 @@ void TestAddFolder::namedPipeIsNeitherListedNorOpened()
 {
     QTemporaryDir dir;
     const QString root = dir.path();
-    makeTree(root, {QStringLiteral("a.xml"), QStringLiteral("sub/b.xml")});
+    makeTree(root, {QStringLiteral("a.xml"), QStringLiteral("sub/b.xml")}, "<a/>");
     QVERIFY(::mkfifo(QFile::encodeName(root + QStringLiteral("/pipe.xml")).constData(), 0644) == 0);
     QVERIFY(::mkfifo(QFile::encodeName(root + QStringLiteral("/sub/pipe")).constData(), 0644) == 0);
 
@@ -267,7 +254,8 @@ void TestAddFolder::attributes()
     const QString root = dir.path() + u'/';
     makeTree(dir.path(),
              {QStringLiteral("plain.xml"), QStringLiteral("folder/"), QStringLiteral(".hidden"),
-              QStringLiteral(".cache/"), QStringLiteral("read-only.xml")});
+              QStringLiteral(".cache/"), QStringLiteral("read-only.xml")},
+             "<a/>");
     QVERIFY(QFile::link(root + QStringLiteral("plain.xml"), root + QStringLiteral("file-link")));
     QVERIFY(QFile::link(root + QStringLiteral("folder"), root + QStringLiteral("folder-link")));
     QVERIFY(QFile::link(root + QStringLiteral("gone"), root + QStringLiteral("broken-link")));
@@ -284,7 +272,8 @@ void TestAddFolder::unreadableSubfolderIsDroppedWithItsFiles()
     const QString root = dir.path();
     makeTree(root,
              {QStringLiteral("a/a.xml"), QStringLiteral("b/b.xml"), QStringLiteral("b/deep/x.xml"),
-              QStringLiteral("c/c.xml"), QStringLiteral("c/deep/y.xml")});
+              QStringLiteral("c/c.xml"), QStringLiteral("c/deep/y.xml")},
+             "<a/>");
     const QString locked = root + QStringLiteral("/b");
     QVERIFY(QFile::setPermissions(locked, QFile::WriteOwner | QFile::ExeOwner));
 
@@ -304,7 +293,8 @@ void TestAddFolder::folderTurningIntoFileIsDroppedAndNextEntryFollows()
     makeTree(root,
              {QStringLiteral("a/a.xml"), QStringLiteral("a/deep/x.xml"), QStringLiteral("b/b.xml"),
               QStringLiteral("b/deep/z.xml"), QStringLiteral("c/c.xml"),
-              QStringLiteral("c/deep/y.xml")});
+              QStringLiteral("c/deep/y.xml")},
+             "<a/>");
     const QString doomed = root + QStringLiteral("/b/");
 
     ScanHooks hooks;
@@ -367,7 +357,8 @@ void TestAddFolder::failureIsReportedOnlyBeforeTheFirstListing()
     QFETCH(QStringList, remaining);
     QTemporaryDir dir;
     const QString root = dir.path();
-    makeTree(root, {QStringLiteral("a/aa/"), QStringLiteral("b/bb/"), QStringLiteral("c/cc/")});
+    makeTree(root, {QStringLiteral("a/aa/"), QStringLiteral("b/bb/"), QStringLiteral("c/cc/")},
+             "<a/>");
     const QString doomed = root + u'/' + failing;
 
     ScanHooks hooks;
@@ -397,7 +388,8 @@ void TestAddFolder::symbolicLinkLoopEnds()
     QTemporaryDir dir;
     const QString root = dir.path();
     makeTree(root,
-             {QStringLiteral("top.xml"), QStringLiteral("a/a.xml"), QStringLiteral("a/b/b.xml")});
+             {QStringLiteral("top.xml"), QStringLiteral("a/a.xml"), QStringLiteral("a/b/b.xml")},
+             "<a/>");
     QVERIFY(QFile::link(root, root + QStringLiteral("/a/b/up")));
     QVERIFY(QFile::link(root + QStringLiteral("/a"), root + QStringLiteral("/a/b/back")));
     QVERIFY(QFile::link(root + QStringLiteral("/self"), root + QStringLiteral("/self")));
@@ -411,7 +403,7 @@ void TestAddFolder::linkedFolderIsListedOnce()
 {
     QTemporaryDir dir;
     const QString root = dir.path();
-    makeTree(root, {QStringLiteral("real/r.xml"), QStringLiteral("z/")});
+    makeTree(root, {QStringLiteral("real/r.xml"), QStringLiteral("z/")}, "<a/>");
     QVERIFY(QFile::link(root + QStringLiteral("/real"), root + QStringLiteral("/z/shortcut")));
     QVERIFY(QFile::link(root + QStringLiteral("/real/r.xml"), root + QStringLiteral("/l.xml")));
 
@@ -426,7 +418,7 @@ void TestAddFolder::everyScanStartsAfresh()
 {
     QTemporaryDir dir;
     const QString root = dir.path();
-    makeTree(root, {QStringLiteral("a.xml"), QStringLiteral("sub/b.xml")});
+    makeTree(root, {QStringLiteral("a.xml"), QStringLiteral("sub/b.xml")}, "<a/>");
     const QStringList expected{root + QStringLiteral("/a.xml"),
                                root + QStringLiteral("/sub/b.xml")};
     QCOMPARE(filesOfFolderTree(root, QStringLiteral("*.xml")), expected);
@@ -459,7 +451,7 @@ void TestAddFolder::stopsAtTheNextYield()
 {
     QTemporaryDir dir;
     const QString root = dir.path();
-    makeTree(root, {QStringLiteral("a/a.xml"), QStringLiteral("b/b.xml")});
+    makeTree(root, {QStringLiteral("a/a.xml"), QStringLiteral("b/b.xml")}, "<a/>");
     int yields = 0;
     ScanHooks hooks;
     hooks.yield = [&](const QString &) {

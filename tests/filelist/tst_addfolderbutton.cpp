@@ -1,6 +1,7 @@
 #include "cli/runcli.h"
 #include "filelist/filelistview.h"
 #include "shell/errorreport.h"
+#include "support/testfiles.h"
 #include "support/windowfixture.h"
 
 #include <QBuffer>
@@ -18,16 +19,6 @@ using Kind = ScriptedDialogs::Kind;
 
 const QString Prompt = QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for "
                                       "all txt files, doc for all doc files, etc.)");
-
-void makeFiles(const QString &root, const QStringList &paths)
-{
-    for (const QString &path : paths) {
-        const QString full = root + u'/' + path;
-        QVERIFY(QDir().mkpath(QFileInfo(full).absolutePath()));
-        QFile file(full);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
-}
 
 QStringList rowsBelow(const QString &root, const FileListView &list)
 {
@@ -64,9 +55,9 @@ void TestAddFolderButton::initTestCase()
 void TestAddFolderButton::addsMatchingFilesAndRemembersChoices()
 {
     QTemporaryDir files;
-    makeFiles(files.path(),
-              {QStringLiteral("a.xml"), QStringLiteral("~a.xml"), QStringLiteral("b.txt"),
-               QStringLiteral("sub/c.XML")});
+    makeTree(files.path(),
+             {QStringLiteral("a.xml"), QStringLiteral("~a.xml"), QStringLiteral("b.txt"),
+              QStringLiteral("sub/c.XML")});
     WindowFixture fixture;
     fixture.dialogs.answerInputBox(QStringLiteral("xml"));
     fixture.dialogs.answerBrowseForFolder(files.path() + u'/');
@@ -115,9 +106,9 @@ void TestAddFolderButton::answers()
     QFETCH(QString, answer);
     QFETCH(QStringList, expected);
     QTemporaryDir files;
-    makeFiles(files.path(),
-              {QStringLiteral("a.xml"), QStringLiteral("Makefile"), QStringLiteral("notes.TXT"),
-               QStringLiteral(".hidden"), QStringLiteral("~temp")});
+    makeTree(files.path(),
+             {QStringLiteral("a.xml"), QStringLiteral("Makefile"), QStringLiteral("notes.TXT"),
+              QStringLiteral(".hidden"), QStringLiteral("~temp")});
     WindowFixture fixture;
     fixture.dialogs.answerInputBox(answer);
     fixture.dialogs.answerBrowseForFolder(files.path());
@@ -159,7 +150,7 @@ void TestAddFolderButton::cancelledBrowserKeepsTheExtension()
 void TestAddFolderButton::sameScanTwiceAddsEveryFileTwice()
 {
     QTemporaryDir files;
-    makeFiles(files.path(), {QStringLiteral("a.xml"), QStringLiteral("s/b.xml")});
+    makeTree(files.path(), {QStringLiteral("a.xml"), QStringLiteral("s/b.xml")});
     WindowFixture fixture;
     for (int i = 0; i < 2; ++i) {
         fixture.dialogs.answerInputBox(QStringLiteral("xml"));
@@ -174,7 +165,7 @@ void TestAddFolderButton::sameScanTwiceAddsEveryFileTwice()
 void TestAddFolderButton::windowIsBusyDuringTheScan()
 {
     QTemporaryDir files;
-    makeFiles(files.path(), {QStringLiteral("a.xml"), QStringLiteral("s/b.xml")});
+    makeTree(files.path(), {QStringLiteral("a.xml"), QStringLiteral("s/b.xml")});
     WindowFixture fixture;
     QList<Form1::PointerKind> seen;
     // Runs at the scan's first yield to the event loop.
@@ -191,7 +182,7 @@ void TestAddFolderButton::windowIsBusyDuringTheScan()
 void TestAddFolderButton::closingTheWindowStopsTheScan()
 {
     QTemporaryDir files;
-    makeFiles(files.path(), {QStringLiteral("a.xml"), QStringLiteral("s/b.xml")});
+    makeTree(files.path(), {QStringLiteral("a.xml"), QStringLiteral("s/b.xml")});
     WindowFixture fixture;
     QTimer::singleShot(0, &fixture.window, [&] { fixture.window.close(); });
     fixture.dialogs.answerInputBox(QStringLiteral("xml"));
@@ -205,7 +196,7 @@ void TestAddFolderButton::closingTheWindowStopsTheScan()
 void TestAddFolderButton::failingStoreIsReportedAndTheScanGoesOn()
 {
     QTemporaryDir files;
-    makeFiles(files.path(), {QStringLiteral("a.xml")});
+    makeTree(files.path(), {QStringLiteral("a.xml")});
     WindowFixture fixture;
     // A settings file below a regular file cannot be written by anyone.
     const QString blocker = QFileInfo(fixture.settingsFile()).absolutePath();
@@ -229,10 +220,10 @@ void TestAddFolderButton::failingStoreIsReportedAndTheScanGoesOn()
 void TestAddFolderButton::commandLineDryRunListsWhatTheWindowAdds()
 {
     QTemporaryDir files;
-    makeFiles(files.path(),
-              {QStringLiteral("b.xml"), QStringLiteral("A.XML"), QStringLiteral("~lock.xml"),
-               QStringLiteral(".hidden.xml"), QStringLiteral("m/deep/c.xml"),
-               QStringLiteral("z/d.xml"), QStringLiteral("z/notes.txt")});
+    makeTree(files.path(),
+             {QStringLiteral("b.xml"), QStringLiteral("A.XML"), QStringLiteral("~lock.xml"),
+              QStringLiteral(".hidden.xml"), QStringLiteral("m/deep/c.xml"),
+              QStringLiteral("z/d.xml"), QStringLiteral("z/notes.txt")});
     QVERIFY(QFile::link(files.path() + QStringLiteral("/m"),
                         files.path() + QStringLiteral("/z/m")));
     WindowFixture fixture;

@@ -1,5 +1,6 @@
 #include "filelist/droppedfiles.h"
 #include "filelist/filelistview.h"
+#include "support/testfiles.h"
 #include "support/windowfixture.h"
 
 #include <QDir>
@@ -13,16 +14,6 @@
 #include <QUrl>
 
 namespace {
-
-void makeFiles(const QString &root, const QStringList &paths)
-{
-    for (const QString &path : paths) {
-        const QString full = root + u'/' + path;
-        QVERIFY(QDir().mkpath(QFileInfo(full).absolutePath()));
-        QFile file(full);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
-}
 
 QList<QUrl> fileUrls(const QStringList &paths)
 {
@@ -166,12 +157,12 @@ void TestDragDrop::drops()
     QFETCH(QStringList, expected);
     QTemporaryDir dir;
     const QString root = dir.path();
-    makeFiles(root,
-              {QStringLiteral("a.xml"), QStringLiteral("c.xml"), QStringLiteral("notes.txt"),
-               QStringLiteral("one/data.xml"), QStringLiteral("one/notes.txt"),
-               QStringLiteral("one/README"), QStringLiteral("one/.hidden"),
-               QStringLiteral("one/~data.xml"), QStringLiteral("one/deep/x.xml"),
-               QStringLiteral("one/deep/deeper/y.bin"), QStringLiteral("two/t.xml")});
+    makeTree(root,
+             {QStringLiteral("a.xml"), QStringLiteral("c.xml"), QStringLiteral("notes.txt"),
+              QStringLiteral("one/data.xml"), QStringLiteral("one/notes.txt"),
+              QStringLiteral("one/README"), QStringLiteral("one/.hidden"),
+              QStringLiteral("one/~data.xml"), QStringLiteral("one/deep/x.xml"),
+              QStringLiteral("one/deep/deeper/y.bin"), QStringLiteral("two/t.xml")});
     WindowFixture fixture;
     auto *list = fixture.control<FileListView>("ListView1");
     QStringList paths;
@@ -192,9 +183,8 @@ void TestDragDrop::vanishedItemDoesNotStopTheOthers()
 {
     QTemporaryDir dir;
     const QString root = dir.path();
-    makeFiles(
-            root,
-            {QStringLiteral("a.xml"), QStringLiteral("gone/g.xml"), QStringLiteral("kept/k.xml")});
+    makeTree(root,
+             {QStringLiteral("a.xml"), QStringLiteral("gone/g.xml"), QStringLiteral("kept/k.xml")});
     WindowFixture fixture;
     auto *list = fixture.control<FileListView>("ListView1");
     QMimeData data;

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Creates the files named relative to the root, making folders as needed, each holding the
+// content; a path ending in "/" makes an empty folder instead. A failure fails the test.
+void makeTree(const QString &root, const QStringList &paths, const QByteArray &content = {});
