@@ -6,6 +6,11 @@
 BUILD_FOLDER holds bin/quillmere-cli and bin/expat_parse_only (a build with QUILLMERE_BENCH=ON).
 The inputs are generated once into BUILD_FOLDER/bench-data; results go to BUILD_FOLDER/bench-out.
 Every time is the best of three runs. Exits with 1 when a target is missed.
+
+Figures swing with the machine: other processes take cores (the run prints how many were free),
+and on ext4 without a journal, creating files right after thousands were deleted (by anyone,
+in the last few minutes) is several times slower, which shows in the small-file figures. The
+rows "in /dev/shm" give the same runs with the output in memory for comparison.
 """
 import os
 import shutil
