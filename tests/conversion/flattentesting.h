@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QStringList>
+#include <QTest>
 
 #include <algorithm>
 #include <cstring>
@@ -26,6 +27,16 @@ inline Flattened flattenBytes(const QByteArray &xml, const QString &delimiter)
     output.open(QIODevice::WriteOnly);
     flattened.result = ConvertToCSV(input, &output, delimiter);
     return flattened;
+}
+
+// Checks that the document is refused as not well-formed, with the reason and the position.
+inline void verifyRefused(const QByteArray &xml, const QString &reason, qint64 line, qint64 column)
+{
+    const Flattened flattened = flattenBytes(xml, QStringLiteral(","));
+    QCOMPARE(flattened.result.status, ConversionResult::Status::LoadFailed);
+    QCOMPARE(flattened.result.reason, reason);
+    QCOMPARE(flattened.result.line, line);
+    QCOMPARE(flattened.result.column, column);
 }
 
 // A sequential input that hands out its bytes a few at a time, as a pipe might.

@@ -108,11 +108,7 @@ void TestEncodings::refused()
     QFETCH(QString, reason);
     QFETCH(qint64, line);
     QFETCH(qint64, column);
-    const Flattened flattened = flattenBytes(xml, u","_qs);
-    QCOMPARE(flattened.result.status, ConversionResult::Status::LoadFailed);
-    QCOMPARE(flattened.result.reason, reason);
-    QCOMPARE(flattened.result.line, line);
-    QCOMPARE(flattened.result.column, column);
+    verifyRefused(xml, reason, line, column);
 }
 
 QTEST_GUILESS_MAIN(TestEncodings)
