@@ -202,7 +202,7 @@ bool matchesWildcard(const QString &name, const QString &pattern)
     const QList<uint> foldedPattern = pattern.toCaseFolded().toUcs4();
     if (globMatches(foldedName, 0, foldedPattern, 0))
         return true;
-    // The original platform lets a final ".*" match nothing at all, dot included.
+    // As in a Windows directory listing, a final ".*" also matches nothing at all, dot included.
     if (pattern.endsWith(QLatin1String(".*")))
         return globMatches(foldedName, 0, foldedPattern.mid(0, foldedPattern.size() - 2), 0);
     return false;

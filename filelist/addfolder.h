@@ -45,7 +45,7 @@ bool IsExistingFile(const QString &path);
 // True when the name holds a code point below 32, from 127 to 159, or "?".
 bool HasUnsafeCharacters(const QString &name);
 
-// True when the wildcard pattern matches the name as the original platform's listing does:
+// True when the wildcard pattern matches the name as a Windows directory listing does:
 // "*" any run, "?" one character, letter case ignored, and a trailing ".*" also matching names
 // without a dot (so "*.*" matches every name).
 bool matchesWildcard(const QString &name, const QString &pattern);

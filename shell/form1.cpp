@@ -5,6 +5,7 @@
 #include "shell/captionprogressbar.h"
 #include "shell/handlerguard.h"
 #include "shell/settingsstore.h"
+#include "shell/twips.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -21,15 +22,10 @@
 
 namespace {
 
-// The layout is designed in twips; 15 twips make a pixel at 96 dots per inch.
-int px(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
 QRect twipsRect(int left, int top, int width, int height)
 {
-    return QRect(px(left), px(top), px(width), px(height));
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
+                 twipsToPixels(height));
 }
 
 // A group of option buttons is one stop in the keyboard order: its selected button, at that
@@ -72,7 +68,7 @@ void Form1::buildLayout()
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);
-    setFixedSize(px(8040), px(7455));
+    setFixedSize(twipsToPixels(8040), twipsToPixels(7455));
     QFont windowFont(QStringLiteral("Arial"), 9, QFont::Bold);
     setFont(windowFont);
     QPalette white = palette();
@@ -161,7 +157,7 @@ void Form1::buildLayout()
     Option1->setChecked(true);
     Option6->setChecked(true);
 
-    // Keyboard order of the design's tab indices 0 to 19; frames never take the focus.
+    // Keyboard order of the window's tab indices 0 to 19; frames never take the focus.
     const QList<QWidget *> tabOrder{
             ListView1,   ProgressBar1, PushButton1, PushButton4, PushButton2, PushButton6,
             PushButton7, Option4,      Text2,       Option5,     Option3,     Option2,

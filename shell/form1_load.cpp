@@ -8,15 +8,11 @@
 #include "shell/settingsstore.h"
 #include "shell/skin.h"
 #include "shell/startup.h"
+#include "shell/twips.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
-
-namespace {
-// The first column is 7000 twips wide; 15 twips make a pixel at 96 dots per inch.
-constexpr int FirstColumnWidth = (7000 + 15 / 2) / 15;
-} // namespace
 
 void Form1::Form_Load()
 {
@@ -33,7 +29,7 @@ void Form1::Form_Load()
     procedure.run(130, [&] { setWindowIcon(Main::productIcon()); });
     procedure.run(130, [&] { Main::SetApplicationTitle(); });
     procedure.run(132, [&] { ListView1->setHeaderLabels({QStringLiteral("XML File(s)")}); });
-    procedure.run(134, [&] { ListView1->setColumnWidth(0, FirstColumnWidth); });
+    procedure.run(134, [&] { ListView1->setColumnWidth(0, twipsToPixels(7000)); });
 
     // The default is worked out first, as for any argument: without a desktop folder the step
     // fails and Text1 keeps its text.
