@@ -4,8 +4,9 @@ black with a white outline, 32 x 32 pixels at 32 bits per pixel with an alpha ch
 as a Windows .ico file. Usage: make-drag-icon.py OUTPUT
 """
 import math
-import struct
 import sys
+
+from iconfile import icon_file
 
 SIZE = 32
 SAMPLES = 4  # per pixel and axis, for smooth edges
@@ -66,30 +67,15 @@ def render():
     return pixels
 
 
-def ico(pixels):
-    header = struct.pack("<IiiHHIIiiII", 40, SIZE, 2 * SIZE, 1, 32, 0, 0, 0, 0, 0, 0)
-    colour = bytearray()
-    for row in reversed(range(SIZE)):  # bottom-up
-        for r, g, b, a in pixels[row * SIZE:(row + 1) * SIZE]:
-            colour += bytes((b, g, r, a))
-    mask = bytearray()
-    for row in reversed(range(SIZE)):
-        bits = 0
-        for column in range(SIZE):
-            if pixels[row * SIZE + column][3] == 0:
-                bits |= 1 << (SIZE - 1 - column)
-        mask += struct.pack(">I", bits)
-    image = header + colour + mask
-    directory = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", SIZE, SIZE, 0, 0, 1, 32, len(image), 6 + 16)
-    return directory + entry + image
 
 
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
     with open(sys.argv[1], "wb") as output:
-        output.write(ico(render()))
+        pixels = render()
+        rows = [pixels[row * SIZE:(row + 1) * SIZE] for row in range(SIZE)]
+        output.write(icon_file(rows))
 
 
 if __name__ == "__main__":

@@ -5,8 +5,9 @@ The pointer is 32 x 32 pixels at 32 bits per pixel with an alpha channel; the ho
 the file's directory entry, is the tip of the index finger. Usage: make-hand-cursor.py OUTPUT
 """
 import math
-import struct
 import sys
+
+from iconfile import icon_file
 
 SIZE = 32
 SAMPLES = 4  # per pixel and axis, for smooth edges
@@ -91,29 +92,13 @@ def render():
     return pixels
 
 
-def cursor_file(pixels):
-    colour = b''.join(struct.pack('<4B', b, g, r, a)
-                      for line in reversed(pixels) for (r, g, b, a) in line)
-    mask = b''
-    for line in reversed(pixels):
-        bits = 0
-        for column, (_, _, _, alpha) in enumerate(line):
-            if alpha == 0:
-                bits |= 1 << (31 - column)
-        mask += struct.pack('>I', bits)
-    bitmap = struct.pack('<IiiHHIIiiII', 40, SIZE, 2 * SIZE, 1, 32, 0,
-                         len(colour) + len(mask), 0, 0, 0, 0) + colour + mask
-    header = struct.pack('<HHH', 0, 2, 1)
-    entry = struct.pack('<BBBBHHII', SIZE, SIZE, 0, 0, HOTSPOT[0], HOTSPOT[1], len(bitmap),
-                        len(header) + 16)
-    return header + entry + bitmap
 
 
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
     with open(sys.argv[1], 'wb') as output:
-        output.write(cursor_file(render()))
+        output.write(icon_file(render(), HOTSPOT))
 
 
 if __name__ == '__main__':
