@@ -245,15 +245,10 @@ inline void FlattenWalk::endCdata()
 
 inline void FlattenWalk::comment(std::string_view text)
 {
-    ++m_events;
-    if (m_depth == 0)
-        return;
-    if (!m_text.empty())
-        flushText();
-    openTop();
-    writeChildLine("#comment", text);
+    processingInstruction("#comment", text);
 }
 
+// A comment or instruction is a childless node: one line under its parent, none outside the root.
 inline void FlattenWalk::processingInstruction(std::string_view target, std::string_view data)
 {
     ++m_events;
