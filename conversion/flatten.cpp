@@ -3,7 +3,7 @@
 #include "conversion/flattenwalk.h"
 #include "conversion/legacyencodings.h"
 #include "conversion/outputbuffer.h"
-#include "shell/failure.h"
+#include "core/failure.h"
 
 #include <QIODevice>
 

@@ -1,7 +1,7 @@
 #include "conversion/writetextfile.h"
 
 #include "conversion/outputfile.h"
-#include "shell/failure.h"
+#include "core/failure.h"
 
 void WriteTextFile(const QString &text, const QString &path)
 {

@@ -1,9 +1,9 @@
 #include "filelist/addfolder.h"
 
 #include "conversion/pathhelpers.h"
-#include "shell/errorreport.h"
-#include "shell/eventloop.h"
-#include "shell/failure.h"
+#include "core/errorreport.h"
+#include "core/eventloop.h"
+#include "core/failure.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "conversion/pathhelpers.h"
+#include "core/failure.h"
 #include "filelist/addfolder.h"
-#include "shell/failure.h"
 
 #include <QString>
 #include <QStringList>

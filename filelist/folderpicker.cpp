@@ -1,6 +1,6 @@
 #include "filelist/folderpicker.h"
 
-#include "shell/dialogs.h"
+#include "core/dialogs.h"
 
 namespace AddFolder {
 

@@ -1,10 +1,10 @@
 #include "shell/form1.h"
 
 #include "conversion/conversionworker.h"
+#include "core/handlerguard.h"
+#include "core/settingsstore.h"
 #include "filelist/filelistview.h"
 #include "shell/captionprogressbar.h"
-#include "shell/handlerguard.h"
-#include "shell/settingsstore.h"
 #include "shell/twips.h"
 
 #include <QCloseEvent>

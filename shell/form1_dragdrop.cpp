@@ -1,10 +1,11 @@
+// Files and folders dropped on the list (ListView1).
 #include "shell/form1.h"
 
 #include "conversion/pathhelpers.h"
+#include "core/handlerguard.h"
 #include "filelist/addfolder.h"
 #include "filelist/addfolderfiles.h"
 #include "filelist/filelistview.h"
-#include "shell/handlerguard.h"
 
 namespace {
 

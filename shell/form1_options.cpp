@@ -1,10 +1,11 @@
+// The delimiter and save options (Option1-7, Text1, Text2) and the "..." button (PushButton9).
 #include "shell/form1.h"
 
 #include "conversion/pathhelpers.h"
+#include "core/handlerguard.h"
+#include "core/reportingprocedure.h"
+#include "core/settingsstore.h"
 #include "filelist/folderpicker.h"
-#include "shell/handlerguard.h"
-#include "shell/reportingprocedure.h"
-#include "shell/settingsstore.h"
 
 #include <QApplication>
 #include <QGroupBox>

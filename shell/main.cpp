@@ -1,5 +1,5 @@
+#include "core/settingsstore.h"
 #include "shell/form1.h"
-#include "shell/settingsstore.h"
 
 #include <QApplication>
 

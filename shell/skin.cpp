@@ -1,8 +1,8 @@
 #include "shell/skin.h"
 
 #include "conversion/pathhelpers.h"
-#include "shell/applicationfolder.h"
-#include "shell/failure.h"
+#include "core/applicationfolder.h"
+#include "core/failure.h"
 
 #include <QCheckBox>
 #include <QFile>

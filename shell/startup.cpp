@@ -1,10 +1,9 @@
 #include "shell/startup.h"
 
 #include "conversion/pathhelpers.h"
-#include "shell/failure.h"
+#include "core/failure.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QStandardPaths>
 
@@ -12,11 +11,6 @@ namespace Main {
 
 namespace {
 constexpr qsizetype MaximumTitleLength = 40;
-}
-
-bool FileExists(const QString &path)
-{
-    return !path.isEmpty() && QFileInfo(path).lastModified().isValid();
 }
 
 QString GetDesktopFolder()

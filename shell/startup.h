@@ -5,9 +5,6 @@
 // The small helpers start-up needs and other parts of the program share.
 namespace Main {
 
-// True when the file system can tell the path's last-modified time; never fails.
-bool FileExists(const QString &path);
-
 // The user's desktop folder followed by the native separator. Throws Failure when the platform
 // names no desktop folder.
 QString GetDesktopFolder();

@@ -1,7 +1,7 @@
 #include "conversion/convertfile.h"
 #include "conversion/outputfile.h"
 #include "conversion/writetextfile.h"
-#include "shell/failure.h"
+#include "core/failure.h"
 
 #include <QDir>
 #include <QFile>

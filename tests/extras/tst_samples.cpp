@@ -1,8 +1,9 @@
 #include "conversion/convertfile.h"
-#include "extras/samples.h"
+#include "core/applicationfolder.h"
+#include "core/errorreport.h"
+#include "extras/loadsamples.h"
+#include "extras/samplelist.h"
 #include "filelist/filelistview.h"
-#include "shell/applicationfolder.h"
-#include "shell/errorreport.h"
 #include "support/testfiles.h"
 #include "support/windowfixture.h"
 

@@ -1,6 +1,6 @@
 #include "cli/runcli.h"
+#include "core/errorreport.h"
 #include "filelist/filelistview.h"
-#include "shell/errorreport.h"
 #include "support/testfiles.h"
 #include "support/windowfixture.h"
 

@@ -1,5 +1,5 @@
+#include "core/applicationfolder.h"
 #include "filelist/filelistview.h"
-#include "shell/applicationfolder.h"
 #include "support/windowfixture.h"
 
 #include <QImage>

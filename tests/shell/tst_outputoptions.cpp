@@ -1,4 +1,4 @@
-#include "shell/errorreport.h"
+#include "core/errorreport.h"
 #include "support/storedsettings.h"
 #include "support/windowfixture.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/settingsstore.h"
 #include "shell/form1.h"
-#include "shell/settingsstore.h"
 #include "support/scripteddialogs.h"
 
 #include <QTemporaryDir>

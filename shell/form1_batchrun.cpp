@@ -1,11 +1,12 @@
+// "Start Converting" (PushButton2): the batch run over the list, file by file on a worker.
 #include "shell/form1.h"
 
 #include "conversion/conversionworker.h"
 #include "conversion/outputnaming.h"
 #include "conversion/pathhelpers.h"
+#include "core/eventloop.h"
+#include "core/reportingprocedure.h"
 #include "filelist/filelistview.h"
-#include "shell/eventloop.h"
-#include "shell/reportingprocedure.h"
 
 #include <QEventLoop>
 #include <QLineEdit>

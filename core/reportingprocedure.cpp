@@ -1,6 +1,6 @@
-#include "shell/reportingprocedure.h"
+#include "core/reportingprocedure.h"
 
-#include "shell/dialogs.h"
+#include "core/dialogs.h"
 
 void ReportingProcedure::report(const QString &description)
 {

@@ -1,8 +1,9 @@
+// "Load Sample/Example Files" (PushButton7).
 #include "shell/form1.h"
 
-#include "extras/samples.h"
+#include "core/reportingprocedure.h"
+#include "extras/loadsamples.h"
 #include "filelist/filelistview.h"
-#include "shell/reportingprocedure.h"
 
 void Form1::PushButton7_Click()
 {

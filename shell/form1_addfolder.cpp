@@ -1,12 +1,13 @@
+// "Add All XML File(s) In Folder" (PushButton4): a folder and an extension, then the scan.
 #include "shell/form1.h"
 
 #include "conversion/pathhelpers.h"
+#include "core/reportingprocedure.h"
+#include "core/settingsstore.h"
 #include "filelist/addfolder.h"
 #include "filelist/addfolderfiles.h"
 #include "filelist/filelistview.h"
 #include "filelist/folderpicker.h"
-#include "shell/reportingprocedure.h"
-#include "shell/settingsstore.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/errorreport.h"
-#include "shell/failure.h"
+#include "core/errorreport.h"
+#include "core/failure.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "shell/errorreport.h"
+#include "core/errorreport.h"
 
-#include "shell/dialogs.h"
+#include "core/dialogs.h"
 
 QString errorReportText(const QString &description, const QString &tag, int step)
 {

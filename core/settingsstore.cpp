@@ -1,6 +1,6 @@
-#include "shell/settingsstore.h"
+#include "core/settingsstore.h"
 
-#include "shell/failure.h"
+#include "core/failure.h"
 
 #include <QSettings>
 

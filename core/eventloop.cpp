@@ -1,4 +1,4 @@
-#include "shell/eventloop.h"
+#include "core/eventloop.h"
 
 #include <QCoreApplication>
 

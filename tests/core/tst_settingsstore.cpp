@@ -1,5 +1,5 @@
-#include "shell/failure.h"
-#include "shell/settingsstore.h"
+#include "core/failure.h"
+#include "core/settingsstore.h"
 #include "support/storedsettings.h"
 
 #include <QFile>

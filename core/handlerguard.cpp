@@ -1,4 +1,4 @@
-#include "shell/handlerguard.h"
+#include "core/handlerguard.h"
 
 #include <cstdio>
 

@@ -1,9 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
-class Dialogs;
-class FileListView;
 class SettingsStore;
 
 // The example files delivered in the "Samples" folder of the application folder.
@@ -16,8 +15,8 @@ QString samplesFolder();
 // "Snapshot" (empty text when there is none). Failures of the store pass to the caller.
 void CaptureSampleList(SettingsStore &settings);
 
-// Appends every stored sample file that still exists and is not yet listed, then asks whether
-// to show the Samples folder and, on Yes, opens it without waiting. Failures pass to the caller.
-void LoadSampleFiles(FileListView &list, SettingsStore &settings, Dialogs &dialogs);
+// The stored sample files that still exist, in stored order. Failures of the store pass to the
+// caller.
+QStringList storedSampleFiles(SettingsStore &settings);
 
 } // namespace Main

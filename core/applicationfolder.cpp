@@ -1,4 +1,4 @@
-#include "shell/applicationfolder.h"
+#include "core/applicationfolder.h"
 
 #include <QCoreApplication>
 #include <QDir>

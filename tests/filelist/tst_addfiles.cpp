@@ -22,7 +22,7 @@ QStringList names(const char *spaceSeparated)
 
 } // namespace
 
-class TestPushButton1 : public QObject {
+class TestAddFiles : public QObject {
     Q_OBJECT
 
 private slots:
@@ -34,7 +34,7 @@ private slots:
     void resultFromChosenFiles();
 };
 
-void TestPushButton1::dialogResultAddsRows_data()
+void TestAddFiles::dialogResultAddsRows_data()
 {
     QTest::addColumn<QString>("result");
     QTest::addColumn<QStringList>("expected");
@@ -52,7 +52,7 @@ void TestPushButton1::dialogResultAddsRows_data()
     QTest::newRow("folderOnly") << nul("/data|") << names("/old.xml /data/");
 }
 
-void TestPushButton1::dialogResultAddsRows()
+void TestAddFiles::dialogResultAddsRows()
 {
     QFETCH(QString, result);
     QFETCH(QStringList, expected);
@@ -67,7 +67,7 @@ void TestPushButton1::dialogResultAddsRows()
     QCOMPARE(fixture.dialogs.calls().size(), 1);
 }
 
-void TestPushButton1::dialogShowsTitleAndFilter()
+void TestAddFiles::dialogShowsTitleAndFilter()
 {
     WindowFixture fixture;
     fixture.dialogs.answerOpenFiles({});
@@ -79,7 +79,7 @@ void TestPushButton1::dialogShowsTitleAndFilter()
                           u"XML Files (*.xml)"_s}));
 }
 
-void TestPushButton1::sameFileTwiceGivesTwoRows()
+void TestAddFiles::sameFileTwiceGivesTwoRows()
 {
     WindowFixture fixture;
     fixture.dialogs.answerOpenFiles(u"/data/a.xml"_s);
@@ -90,7 +90,7 @@ void TestPushButton1::sameFileTwiceGivesTwoRows()
     QCOMPARE(fixture.control<FileListView>("ListView1")->rows(), names("/data/a.xml /data/a.xml"));
 }
 
-void TestPushButton1::resultFromChosenFiles_data()
+void TestAddFiles::resultFromChosenFiles_data()
 {
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QString>("expected");
@@ -105,12 +105,12 @@ void TestPushButton1::resultFromChosenFiles_data()
             << names("/x/a.xml /x/sub/a.xml") << nul("|/x/a.xml|/x/sub/a.xml");
 }
 
-void TestPushButton1::resultFromChosenFiles()
+void TestAddFiles::resultFromChosenFiles()
 {
     QFETCH(QStringList, files);
     QFETCH(QString, expected);
     QCOMPARE(openFilesResult(files), QDir::toNativeSeparators(expected));
 }
 
-QTEST_MAIN(TestPushButton1)
-#include "tst_pushbutton1.moc"
+QTEST_MAIN(TestAddFiles)
+#include "tst_addfiles.moc"

@@ -1,9 +1,10 @@
+// The list (ListView1): reordering by dragging, removing rows, and "Clear List" (PushButton6).
 #include "shell/form1.h"
 
+#include "core/applicationfolder.h"
+#include "core/handlerguard.h"
+#include "core/reportingprocedure.h"
 #include "filelist/filelistview.h"
-#include "shell/applicationfolder.h"
-#include "shell/handlerguard.h"
-#include "shell/reportingprocedure.h"
 
 #include <QPixmap>
 #include <QScrollBar>

@@ -1,5 +1,5 @@
-#include "shell/errorreport.h"
-#include "shell/reportingprocedure.h"
+#include "core/errorreport.h"
+#include "core/reportingprocedure.h"
 #include "support/scripteddialogs.h"
 
 #include <QTest>

@@ -1,11 +1,13 @@
+// The window's start-up (Form_Load): skin, pointers, samples, title and the stored choices.
 #include "shell/form1.h"
 
-#include "extras/samples.h"
+#include "core/fileexists.h"
+#include "core/reportingprocedure.h"
+#include "core/settingsstore.h"
+#include "extras/samplelist.h"
 #include "filelist/filelistview.h"
 #include "shell/cursorfile.h"
 #include "shell/producticon.h"
-#include "shell/reportingprocedure.h"
-#include "shell/settingsstore.h"
 #include "shell/skin.h"
 #include "shell/startup.h"
 #include "shell/twips.h"
