@@ -16,6 +16,8 @@ constexpr std::array valueOptions{
         ValueOption{QLatin1StringView("-o"), QLatin1StringView("output-dir")},
         ValueOption{QLatin1StringView("-e"), QLatin1StringView("extension")},
         ValueOption{QLatin1StringView("-j"), QLatin1StringView("jobs")},
+        ValueOption{QLatin1StringView("--files-from"), QLatin1StringView("files-from")},
+        ValueOption{QLatin1StringView("--shard"), QLatin1StringView("shard")},
 };
 
 // QCommandLineParser reads "-d --" as an option without a value followed by the end of the
@@ -80,12 +82,25 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
             QStringLiteral("Print the input files in conversion order; convert nothing."));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("Print errors only: no progress, no summary."));
+    const QCommandLineOption filesFrom(
+            QStringLiteral("files-from"),
+            QStringLiteral("Read more paths from FILE, one a line (- reads standard input)."),
+            QStringLiteral("FILE"));
+    const QCommandLineOption nulSeparated(
+            QStringLiteral("0"),
+            QStringLiteral("Paths in the --files-from list, and those printed by --dry-run, "
+                           "are separated by NUL instead of line breaks."));
+    const QCommandLineOption shard(
+            QStringLiteral("shard"),
+            QStringLiteral("Convert only part K of N (1 <= K <= N); the N parts together "
+                           "convert every file once."),
+            QStringLiteral("K/N"));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Show the version."));
-    parser.addOptions(
-            {delimiter, tab, outputDir, extension, toStdout, jobs, dryRun, quiet, help, version});
+    parser.addOptions({delimiter, tab, outputDir, extension, toStdout, jobs, dryRun, quiet,
+                       filesFrom, nulSeparated, shard, help, version});
     parser.addPositionalArgument(
             QStringLiteral("PATH"),
             QStringLiteral("XML file or folder to convert; - reads standard input and writes "
@@ -119,8 +134,20 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
 
     CliOptions &options = result.options;
     options.paths = parser.positionalArguments();
-    if (options.paths.isEmpty())
+    options.filesFrom = parser.value(filesFrom);
+    if (parser.isSet(filesFrom) && options.filesFrom.isEmpty())
+        return usageError(QStringLiteral("--files-from needs a file"));
+    if (options.paths.isEmpty() && options.filesFrom.isEmpty())
         return usageError(QStringLiteral("no PATH given"));
+    if (options.filesFrom == QLatin1String("-") && options.paths.contains(QStringLiteral("-")))
+        return usageError(QStringLiteral("standard input (-) can be read only once"));
+    options.nulSeparated = parser.isSet(nulSeparated);
+    if (parser.isSet(shard)) {
+        options.shard = parseShard(parser.value(shard));
+        if (!options.shard)
+            return usageError(QStringLiteral("--shard needs K/N with 1 <= K <= N, not \"")
+                              + parser.value(shard) + u'"');
+    }
 
     if (parser.isSet(tab) && parser.isSet(delimiter))
         return usageError(QStringLiteral("--tab and --delimiter cannot be used together"));
@@ -158,6 +185,10 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
         return usageError(QStringLiteral("--stdout and --output-dir cannot be used together"));
     if (options.paths.count(QStringLiteral("-")) > 1)
         return usageError(QStringLiteral("standard input (-) can be read only once"));
+    // A part is chosen by its output file; standard output is not one.
+    if (options.shard && (options.toStdout || options.paths.contains(QStringLiteral("-"))))
+        return usageError(QStringLiteral("--shard needs results written to files, not to "
+                                         "standard output"));
 
     options.dryRun = parser.isSet(dryRun);
     options.quiet = parser.isSet(quiet);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/shard.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +15,9 @@ struct CliOptions {
     int jobs = 1;
     bool dryRun = false;
     bool quiet = false;
+    QString filesFrom; // a file listing more paths; "-" for standard input; empty: none
+    bool nulSeparated = false; // the file list and the dry run's listing separate by NUL
+    std::optional<Shard> shard; // convert only this part of the job list
 };
 
 // What the command line asks for: a run with its options, the help or version text, or a

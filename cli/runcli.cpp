@@ -1,8 +1,10 @@
 #include "cli/runcli.h"
 
 #include "cli/commandline.h"
+#include "cli/fileslist.h"
 #include "cli/folderfiles.h"
 #include "cli/orderedrun.h"
+#include "cli/outputidentity.h"
 #include "conversion/convertfile.h"
 #include "conversion/flatten.h"
 #include "conversion/outputnaming.h"
@@ -117,7 +119,8 @@ QString describeFailure(const Job &job)
 }
 
 // The conversions the paths ask for, in conversion order: folders give the files they hold.
-QList<Job> collectJobs(const CliOptions &options, const QString &outputDir)
+QList<Job> collectJobs(const CliOptions &options, const QStringList &paths,
+                       const QString &outputDir)
 {
     QList<Job> jobs;
     const auto addJob = [&](const QString &input) {
@@ -126,7 +129,7 @@ QList<Job> collectJobs(const CliOptions &options, const QString &outputDir)
                 : outputPathFor(input, !outputDir.isEmpty(), outputDir);
         jobs.append(Job{input, output, {}});
     };
-    for (const QString &path : options.paths) {
+    for (const QString &path : paths) {
         if (path == standardInput) {
             jobs.append(Job{standardInput, QString(), {}});
             continue;
@@ -233,6 +236,37 @@ int convertAll(QList<Job> &jobs, const CliOptions &options, QIODevice &in, QIODe
     return failed > 0 ? 1 : 0;
 }
 
+// The paths named on the command line, then those of the --files-from list. A listed "-" is a
+// file of that name, never standard input. Returns nothing when the list cannot be read.
+std::optional<QStringList> allPaths(const CliOptions &options, QIODevice &in, QIODevice &err)
+{
+    QStringList paths = options.paths;
+    if (options.filesFrom.isEmpty())
+        return paths;
+    QFile listFile(options.filesFrom);
+    QIODevice *list = &in;
+    if (options.filesFrom != standardInput) {
+        if (!listFile.open(QIODevice::ReadOnly)) {
+            write(err,
+                  QStringLiteral("quillmere-cli: cannot read the file list ") + options.filesFrom
+                          + QStringLiteral(": ") + listFile.errorString() + u'\n');
+            return std::nullopt;
+        }
+        list = &listFile;
+    }
+    for (const QString &path : readFilesList(*list, options.nulSeparated))
+        paths.append(absolutePath(path));
+    return paths;
+}
+
+// Keeps the jobs whose output belongs to the chosen part, in their order.
+void keepShard(QList<Job> &jobs, const Shard &shard)
+{
+    jobs.removeIf([&shard](const Job &job) {
+        return shardOf(outputIdentity(job.output), shard.count) != shard.index;
+    });
+}
+
 } // namespace
 
 int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevice &err,
@@ -263,13 +297,18 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
         outputDir = absolutePath(options.outputDir);
         if (!Main::FolderExists(outputDir)) {
             write(err,
-                  QStringLiteral("Folder does not exist. Please select another folder.\n")
-                          + outputDir + u'\n');
+                  QStringLiteral("quillmere-cli: the output folder does not exist: ") + outputDir
+                          + u'\n');
             return 1;
         }
     }
 
-    QList<Job> jobs = collectJobs(options, outputDir);
+    const std::optional<QStringList> paths = allPaths(options, in, err);
+    if (!paths)
+        return 1;
+    QList<Job> jobs = collectJobs(options, *paths, outputDir);
+    if (options.shard)
+        keepShard(jobs, *options.shard);
     if (options.toStdout && jobs.size() != 1) {
         write(err,
               QStringLiteral("quillmere-cli: --stdout needs exactly one input file; the paths "
@@ -283,8 +322,9 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
         return 0;
     }
     if (options.dryRun) {
+        const QChar separator = options.nulSeparated ? QChar(u'\0') : QChar(u'\n');
         for (const Job &job : std::as_const(jobs))
-            write(out, job.input + u'\n');
+            write(out, job.input + separator);
         return 0;
     }
 

@@ -232,7 +232,8 @@ void TestCli::missingOutputDir()
 
     const Run result = run({u"--output-dir"_s, outputDir, u"in.xml"_s});
     QCOMPARE(result.status, 1);
-    QVERIFY(result.err.startsWith("Folder does not exist. Please select another folder.\n"));
+    QCOMPARE(QString::fromUtf8(result.err),
+             u"quillmere-cli: the output folder does not exist: "_s + path(outputDir) + u'\n');
     QCOMPARE(QDir(path(QString())).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
              QStringList{u"in.xml"_s});
 }
