@@ -15,8 +15,9 @@ QString samplesFolder();
 // "Snapshot" (empty text when there is none). Failures of the store pass to the caller.
 void CaptureSampleList(SettingsStore &settings);
 
-// The stored sample files that still exist, in stored order. Failures of the store pass to the
-// caller.
+// The stored sample files that still exist, in stored order. A stored file whose folder is not
+// the present Samples folder is taken from the present one by its name. Failures of the store
+// pass to the caller.
 QStringList storedSampleFiles(SettingsStore &settings);
 
 } // namespace Main

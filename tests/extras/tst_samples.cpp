@@ -38,6 +38,8 @@ private slots:
     void removedSampleIsAddedAgainAtTheEnd();
     void rowDifferingInCaseDoesNotBlock();
     void onlyCapturedFilesThatStillExistAreLoaded();
+    void listStoredElsewhereFoundByName();
+    void folderWithJoinerLoads();
     void yesOpensTheSamplesFolder();
     void failureEndsTheHandler();
     void startCapturesUntilTheFolderHoldsFiles();
@@ -160,6 +162,36 @@ void TestSamples::onlyCapturedFilesThatStillExistAreLoaded()
 
     QCOMPARE(fixture.control<FileListView>("ListView1")->rows(),
              QStringList{sample(QStringLiteral("b.xml"))});
+}
+
+void TestSamples::listStoredElsewhereFoundByName()
+{
+    makeTree(m_samples, {QStringLiteral("a.xml"), QStringLiteral("c.xml")}, "<sample/>");
+    QTemporaryDir before;
+    makeTree(before.path(), {QStringLiteral("a.xml"), QStringLiteral("b.xml")}, "<sample/>");
+    QTemporaryDir config;
+    SettingsStore settings(config.filePath(QStringLiteral("settings.conf")));
+    settings.WriteSetting(SnapshotKey,
+                          before.filePath(QStringLiteral("a.xml")) + u'|'
+                                  + before.filePath(QStringLiteral("b.xml")) + u'|'
+                                  + sample(QStringLiteral("c.xml")));
+
+    QCOMPARE(Main::storedSampleFiles(settings),
+             (QStringList{sample(QStringLiteral("a.xml")), sample(QStringLiteral("c.xml"))}));
+}
+
+void TestSamples::folderWithJoinerLoads()
+{
+    const QString appFolder = m_appFolder.filePath(QStringLiteral("one|two"));
+    setApplicationFolderForTesting(appFolder);
+    m_samples = appFolder + QStringLiteral("/Samples");
+    makeTree(m_samples, {QStringLiteral("a.xml"), QStringLiteral("b|c.xml")}, "<sample/>");
+    QTemporaryDir config;
+    SettingsStore settings(config.filePath(QStringLiteral("settings.conf")));
+    Main::CaptureSampleList(settings);
+
+    QCOMPARE(Main::storedSampleFiles(settings),
+             (QStringList{sample(QStringLiteral("a.xml")), sample(QStringLiteral("b|c.xml"))}));
 }
 
 void TestSamples::yesOpensTheSamplesFolder()
