@@ -75,6 +75,9 @@ public:
     void ListView1_DblClick();
     void ListView1_KeyDown(int key);
     void ListView1_OLEDragDrop(const QStringList &paths);
+    // Appends the files given on the command line and scans the folders given there for
+    // "*.xml" files, as "Add All XML File(s) In Folder" does.
+    void openPaths(const QStringList &paths);
     void PushButton_MouseMove();
     void Form_MouseMove();
     void Frame1_MouseMove();

@@ -42,7 +42,7 @@ void SetApplicationTitle()
     // "Quillmere" has no blank to cut at, so the title is the whole name. The display name
     // stays unset: Qt would append it to every window title.
     QCoreApplication::setApplicationName(applicationTitleFor(ProductName));
-    QGuiApplication::setDesktopFileName(QStringLiteral("quillmere"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.velmora.Quillmere"));
 }
 
 } // namespace Main

@@ -14,7 +14,7 @@ QString GetDesktopFolder();
 QString applicationTitleFor(const QString &productName);
 
 // Makes the title of "Quillmere" the program's name: the caption of its message boxes and input
-// prompts and its name in the task list (with the desktop entry "quillmere").
+// prompts and its name in the task list (with the desktop entry "com.velmora.Quillmere").
 void SetApplicationTitle();
 
 // The product's name, also the main window's caption.

@@ -160,7 +160,7 @@ void TestFormLoad::firstStartOnEmptyStore()
 
     QCOMPARE(fixture.window.windowTitle(), QStringLiteral("Quillmere"));
     QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Quillmere"));
-    QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("quillmere"));
+    QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("com.velmora.Quillmere"));
     QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Quillmere"));
     QCOMPARE(fixture.window.windowIcon().availableSizes(),
              (QList<QSize>{QSize(32, 32), QSize(48, 48), QSize(128, 128), QSize(256, 256)}));

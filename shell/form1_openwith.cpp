@@ -1,0 +1,39 @@
+// Paths given on the window's command line, as a file manager's "Open with" passes them.
+#include "shell/form1.h"
+
+#include "conversion/pathhelpers.h"
+#include "core/handlerguard.h"
+#include "filelist/addfolder.h"
+#include "filelist/addfolderfiles.h"
+#include "filelist/filelistview.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+// A file is appended as it is, even when it is gone by now: the run then reports it. A folder
+// is scanned as "Add All XML File(s) In Folder" scans it with the extension "xml".
+void Form1::openPaths(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        if (isClosing())
+            return;
+        guardHandler("openPaths", [&] {
+            const QString item = QDir::cleanPath(QDir::current().absoluteFilePath(path));
+            if (!QFileInfo(item).isDir()) {
+                ListView1->appendRow(item);
+                return;
+            }
+            QStringList folders{item + Main::pathSeparator()};
+            AddFolder::FolderScan scan(
+                    AddFolder::windowScanHooks(dialogs(), [this] { return isClosing(); }));
+            scan.GetSubDirectories2016(folders, true);
+            if (scan.stopped())
+                return;
+            AddFolder::QuietSteps steps([](const QString &description) {
+                logHandlerFailure("openPaths", description);
+            });
+            AddFolder::appendFilesOfFolders(steps, folders, QStringLiteral("*.xml"),
+                                            [&](const QString &row) { ListView1->appendRow(row); });
+        });
+    }
+}
