@@ -36,4 +36,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan build-headless build-bench build-fuzz
+	rm -rf build build-ci build-asan build-headless build-bench build-fuzz
