@@ -20,7 +20,6 @@ private slots:
     void listFromStandardInput();
     void lineBreakInNameListedWhole();
     void unreadableList();
-    void standardInputTwice();
 
 private:
     struct Run {
@@ -142,12 +141,6 @@ void TestFilesFrom::unreadableList()
     QCOMPARE(result.status, 1);
     QVERIFY(result.err.contains("nolist"));
     QVERIFY(!QFile::exists(path(u"a.csv"_s)));
-}
-
-void TestFilesFrom::standardInputTwice()
-{
-    const Run result = run({u"--files-from"_s, u"-"_s, u"-"_s}, "a.xml\n");
-    QCOMPARE(result.status, 2);
 }
 
 QTEST_GUILESS_MAIN(TestFilesFrom)
