@@ -5,6 +5,8 @@
 #include "core/settingsstore.h"
 #include "filelist/filelistview.h"
 #include "shell/captionprogressbar.h"
+#include "shell/enterpressesbutton.h"
+#include "shell/optionselection.h"
 #include "shell/twips.h"
 
 #include <QCloseEvent>
@@ -20,6 +22,8 @@
 #include <QShowEvent>
 #include <QStyle>
 
+#include <algorithm>
+
 namespace {
 
 QRect twipsRect(int left, int top, int width, int height)
@@ -30,11 +34,17 @@ QRect twipsRect(int left, int top, int width, int height)
 
 // A group of option buttons is one stop in the keyboard order: its selected button, at that
 // button's own place. Qt would otherwise stop at whichever button of the group comes first.
+// A group with nothing selected keeps its stop on its first button, or the keyboard could not
+// reach it at all.
 void keepTabStopOnCheckedOption(const QList<QRadioButton *> &group)
 {
     const auto update = [group] {
-        for (QRadioButton *option : group)
-            option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        const bool noneSelected = std::none_of(group.begin(), group.end(),
+                                               [](QRadioButton *o) { return o->isChecked(); });
+        for (QRadioButton *option : group) {
+            const bool stop = option->isChecked() || (noneSelected && option == group.front());
+            option->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
+        }
     };
     for (QRadioButton *option : group)
         QObject::connect(option, &QRadioButton::toggled, option, update);
@@ -91,6 +101,7 @@ void Form1::buildLayout()
         pushButton->setText(caption);
         pushButton->setFont(buttonFont);
         pushButton->setAutoDefault(false);
+        EnterPressesButton::install(pushButton);
         QPalette face = pushButton->palette();
         face.setColor(QPalette::Button, Qt::white);
         pushButton->setPalette(face);
@@ -167,6 +178,7 @@ void Form1::buildLayout()
     keepTabStopOnCheckedOption({Option1, Option2, Option3, Option4, Option5});
     keepTabStopOnCheckedOption({Option6, Option7});
     ListView1->setFocus();
+    nameControlsForAssistiveTechnology();
 
     connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
     connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
@@ -174,13 +186,13 @@ void Form1::buildLayout()
     connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
     connect(PushButton7, &QPushButton::clicked, this, [this] { PushButton7_Click(); });
     connect(PushButton9, &QPushButton::clicked, this, [this] { PushButton9_Click(); });
-    connect(Option1, &QRadioButton::clicked, this, [this] { Option1_Click(); });
-    connect(Option2, &QRadioButton::clicked, this, [this] { Option2_Click(); });
-    connect(Option3, &QRadioButton::clicked, this, [this] { Option3_Click(); });
-    connect(Option4, &QRadioButton::clicked, this, [this] { Option4_Click(); });
-    connect(Option5, &QRadioButton::clicked, this, [this] { Option5_Click(); });
-    connect(Option6, &QRadioButton::clicked, this, [this] { Option6_Click(); });
-    connect(Option7, &QRadioButton::clicked, this, [this] { Option7_Click(); });
+    onOptionSelected(Option1, [this] { Option1_Click(); });
+    onOptionSelected(Option2, [this] { Option2_Click(); });
+    onOptionSelected(Option3, [this] { Option3_Click(); });
+    onOptionSelected(Option4, [this] { Option4_Click(); });
+    onOptionSelected(Option5, [this] { Option5_Click(); });
+    onOptionSelected(Option6, [this] { Option6_Click(); });
+    onOptionSelected(Option7, [this] { Option7_Click(); });
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
     connect(Text2, &QLineEdit::textChanged, this, [this] { Text2_Change(); });
     connect(ListView1, &QTreeWidget::itemPressed, this,
@@ -239,6 +251,8 @@ void Form1::setProgressValue(double value)
 void Form1::setProgressCaption(const QString &caption)
 {
     ProgressBar1->setCaption(caption);
+    // A screen reader announces the bar by its name, so the name carries the caption.
+    ProgressBar1->setAccessibleName(caption);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
