@@ -267,8 +267,14 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             Frame2_MouseMove();
         else if (watched == Frame4)
             Frame4_MouseMove();
-        else if (watched == ListView1->viewport())
-            ListView1_MouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
+        else if (watched == ListView1->viewport()) {
+            const auto *move = static_cast<QMouseEvent *>(event);
+            // A release taken by another window (a message box shown during the press) never
+            // reaches the list; a move without a button held ends the drag as the release would.
+            if (m_armed && move->buttons() == Qt::NoButton)
+                ListView1_MouseUp();
+            ListView1_MouseMove(move->position().toPoint());
+        }
         break;
     case QEvent::MouseButtonPress:
         if (watched == ListView1->viewport())

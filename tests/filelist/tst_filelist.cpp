@@ -65,6 +65,8 @@ private slots:
     void draggingReorders();
     void pressOnEmptyAreaReusesRemovedDraggedRow();
     void draggingScrollsAtTheEdgesOnly();
+    void moveWithoutButtonAfterALostReleaseKeepsRows();
+    void reorderingRefusedDuringRun();
     void dragPointer_data();
     void dragPointer();
     void isInListComparesExactly_data();
@@ -287,6 +289,56 @@ void TestFileList::draggingScrollsAtTheEdgesOnly()
     QTest::mouseMove(fixture.viewport(), fixture.centreOf(firstVisible));
     QCOMPARE(scroll->value(), 0);
     QTest::mouseRelease(fixture.viewport(), Qt::LeftButton);
+}
+
+void TestFileList::moveWithoutButtonAfterALostReleaseKeepsRows()
+{
+    ListFixture fixture(names("A B C"));
+    QTest::mousePress(fixture.viewport(), Qt::LeftButton, {}, fixture.centreOf(0));
+    // A message box took the release: it never reached the list.
+    QTest::mouseRelease(&fixture.window, Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mouseMove(fixture.viewport(), fixture.centreOf(1));
+    QTest::mouseMove(fixture.viewport(), fixture.centreOf(2));
+    QCOMPARE(fixture.list->rows(), names("A B C"));
+}
+
+void TestFileList::reorderingRefusedDuringRun()
+{
+    QTemporaryDir folder;
+    QStringList inputs;
+    for (const char *name : {"a", "b", "c"}) {
+        inputs.append(folder.filePath(QLatin1String(name) + u".xml"_s));
+        QFile file(inputs.last());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("<r><v>") > 0);
+        file.write(name);
+        file.write("</v></r>");
+    }
+    ListFixture fixture(inputs);
+    fixture.control<QRadioButton>("Option7")->setChecked(true);
+    bool dragged = false;
+    QTimer during;
+    connect(&during, &QTimer::timeout, &fixture.window, [&] {
+        if (dragged || !fixture.window.runInProgress())
+            return;
+        dragged = true;
+        QTest::mouseClick(fixture.viewport(), Qt::LeftButton, {}, fixture.centreOf(0));
+        QTest::mousePress(fixture.viewport(), Qt::LeftButton, {}, fixture.centreOf(0));
+        QTest::mouseMove(fixture.viewport(), fixture.centreOf(1));
+        QTest::mouseMove(fixture.viewport(), fixture.centreOf(2));
+        QTest::mouseRelease(fixture.viewport(), Qt::LeftButton, {}, fixture.centreOf(2));
+        fixture.list->appendRow(inputs.at(0));
+    });
+    during.start(0);
+    fixture.control<QPushButton>("PushButton2")->click();
+    during.stop();
+
+    QVERIFY(dragged);
+    QCOMPARE(fixture.list->rows(), inputs + QStringList{inputs.at(0)});
+    for (const char *name : {"a", "b", "c"}) {
+        QFile result(folder.filePath(QLatin1String(name) + u".csv"_s));
+        QVERIFY(result.open(QIODevice::ReadOnly));
+        QCOMPARE(result.readAll(), QByteArray("r,v,") + name + "\r\n");
+    }
 }
 
 void TestFileList::dragPointer_data()
