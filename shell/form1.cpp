@@ -81,8 +81,11 @@ void Form1::buildLayout()
     setFixedSize(twipsToPixels(8040), twipsToPixels(7455));
     QFont windowFont(QStringLiteral("Arial"), 9, QFont::Bold);
     setFont(windowFont);
+    // Every colour set here comes with the text colour drawn on it, so that a dark desktop
+    // theme's light text never lands on the white.
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
     setPalette(white);
     setAutoFillBackground(true);
 
@@ -104,6 +107,7 @@ void Form1::buildLayout()
         EnterPressesButton::install(pushButton);
         QPalette face = pushButton->palette();
         face.setColor(QPalette::Button, Qt::white);
+        face.setColor(QPalette::ButtonText, Qt::black);
         pushButton->setPalette(face);
         // A button ignores plain moves; passed on to its frame or the window they would reset
         // the pointer that the button has just set.
