@@ -5,6 +5,8 @@
 #include "core/settingsstore.h"
 #include "filelist/filelistview.h"
 #include "shell/captionprogressbar.h"
+#include "shell/enterpressesbutton.h"
+#include "shell/optionselection.h"
 #include "shell/twips.h"
 
 #include <QCloseEvent>
@@ -20,6 +22,8 @@
 #include <QShowEvent>
 #include <QStyle>
 
+#include <algorithm>
+
 namespace {
 
 QRect twipsRect(int left, int top, int width, int height)
@@ -30,11 +34,17 @@ QRect twipsRect(int left, int top, int width, int height)
 
 // A group of option buttons is one stop in the keyboard order: its selected button, at that
 // button's own place. Qt would otherwise stop at whichever button of the group comes first.
+// A group with nothing selected keeps its stop on its first button, or the keyboard could not
+// reach it at all.
 void keepTabStopOnCheckedOption(const QList<QRadioButton *> &group)
 {
     const auto update = [group] {
-        for (QRadioButton *option : group)
-            option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        const bool noneSelected = std::none_of(group.begin(), group.end(),
+                                               [](QRadioButton *o) { return o->isChecked(); });
+        for (QRadioButton *option : group) {
+            const bool stop = option->isChecked() || (noneSelected && option == group.front());
+            option->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
+        }
     };
     for (QRadioButton *option : group)
         QObject::connect(option, &QRadioButton::toggled, option, update);
@@ -71,8 +81,11 @@ void Form1::buildLayout()
     setFixedSize(twipsToPixels(8040), twipsToPixels(7455));
     QFont windowFont(QStringLiteral("Arial"), 9, QFont::Bold);
     setFont(windowFont);
+    // Every colour set here comes with the text colour drawn on it, so that a dark desktop
+    // theme's light text never lands on the white.
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
     setPalette(white);
     setAutoFillBackground(true);
 
@@ -91,8 +104,10 @@ void Form1::buildLayout()
         pushButton->setText(caption);
         pushButton->setFont(buttonFont);
         pushButton->setAutoDefault(false);
+        EnterPressesButton::install(pushButton);
         QPalette face = pushButton->palette();
         face.setColor(QPalette::Button, Qt::white);
+        face.setColor(QPalette::ButtonText, Qt::black);
         pushButton->setPalette(face);
         // A button ignores plain moves; passed on to its frame or the window they would reset
         // the pointer that the button has just set.
@@ -167,6 +182,7 @@ void Form1::buildLayout()
     keepTabStopOnCheckedOption({Option1, Option2, Option3, Option4, Option5});
     keepTabStopOnCheckedOption({Option6, Option7});
     ListView1->setFocus();
+    nameControlsForAssistiveTechnology();
 
     connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
     connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
@@ -174,13 +190,13 @@ void Form1::buildLayout()
     connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
     connect(PushButton7, &QPushButton::clicked, this, [this] { PushButton7_Click(); });
     connect(PushButton9, &QPushButton::clicked, this, [this] { PushButton9_Click(); });
-    connect(Option1, &QRadioButton::clicked, this, [this] { Option1_Click(); });
-    connect(Option2, &QRadioButton::clicked, this, [this] { Option2_Click(); });
-    connect(Option3, &QRadioButton::clicked, this, [this] { Option3_Click(); });
-    connect(Option4, &QRadioButton::clicked, this, [this] { Option4_Click(); });
-    connect(Option5, &QRadioButton::clicked, this, [this] { Option5_Click(); });
-    connect(Option6, &QRadioButton::clicked, this, [this] { Option6_Click(); });
-    connect(Option7, &QRadioButton::clicked, this, [this] { Option7_Click(); });
+    onOptionSelected(Option1, [this] { Option1_Click(); });
+    onOptionSelected(Option2, [this] { Option2_Click(); });
+    onOptionSelected(Option3, [this] { Option3_Click(); });
+    onOptionSelected(Option4, [this] { Option4_Click(); });
+    onOptionSelected(Option5, [this] { Option5_Click(); });
+    onOptionSelected(Option6, [this] { Option6_Click(); });
+    onOptionSelected(Option7, [this] { Option7_Click(); });
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
     connect(Text2, &QLineEdit::textChanged, this, [this] { Text2_Change(); });
     connect(ListView1, &QTreeWidget::itemPressed, this,
@@ -239,6 +255,8 @@ void Form1::setProgressValue(double value)
 void Form1::setProgressCaption(const QString &caption)
 {
     ProgressBar1->setCaption(caption);
+    // A screen reader announces the bar by its name, so the name carries the caption.
+    ProgressBar1->setAccessibleName(caption);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
@@ -253,8 +271,14 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             Frame2_MouseMove();
         else if (watched == Frame4)
             Frame4_MouseMove();
-        else if (watched == ListView1->viewport())
-            ListView1_MouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
+        else if (watched == ListView1->viewport()) {
+            const auto *move = static_cast<QMouseEvent *>(event);
+            // A release taken by another window (a message box shown during the press) never
+            // reaches the list; a move without a button held ends the drag as the release would.
+            if (m_armed && move->buttons() == Qt::NoButton)
+                ListView1_MouseUp();
+            ListView1_MouseMove(move->position().toPoint());
+        }
         break;
     case QEvent::MouseButtonPress:
         if (watched == ListView1->viewport())

@@ -92,6 +92,7 @@ protected:
 
 private:
     void buildLayout();
+    void nameControlsForAssistiveTechnology();
     void setProgressValue(double value);
     void setProgressCaption(const QString &caption);
     void saveDelimiterOptions();

@@ -46,7 +46,8 @@ void Form1::ListView1_MouseMove(const QPoint &position)
     guardHandler("ListView1_MouseMove", [this, position] {
         if (!isBusy())
             setPointer(PointerKind::Default);
-        if (!m_armed)
+        // The run converts the rows by their place in the list, so they stay put until it ends.
+        if (!m_armed || m_runInProgress)
             return;
 
         // Rows are tracked by persistent index, so a dragged row removed since its click

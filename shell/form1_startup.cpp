@@ -80,9 +80,12 @@ void Form1::restoreOption(QRadioButton *option, bool selected)
         }
         return;
     }
-    // Selecting clears the others of the group, as a click would. Qt signals nothing when the
-    // option was selected already, so the handler runs here in either case.
-    option->setChecked(true);
+    // Selecting clears the others of the group and runs the option's handler, as a click would.
+    // Qt signals nothing when the option was selected already, so the handler runs here then.
+    if (!option->isChecked()) {
+        option->setChecked(true);
+        return;
+    }
     using Handler = void (Form1::*)();
     const std::pair<QRadioButton *, Handler> handlers[] = {
             {Option1, &Form1::Option1_Click}, {Option2, &Form1::Option2_Click},

@@ -45,10 +45,13 @@ bool styleSheetParses(const QString &styleSheet)
     return !parseWarningSeen;
 }
 
-void setFaceColour(QWidget &widget, const QColor &face)
+// The face comes with the text colour the desktop theme draws on it, so a control's text stays
+// readable on a dark face as on a light one.
+void setFaceColour(QWidget &widget, const QColor &face, const QColor &text)
 {
     QPalette palette = widget.palette();
     palette.setColor(QPalette::Window, face);
+    palette.setColor(QPalette::WindowText, text);
     widget.setPalette(palette);
     widget.setAutoFillBackground(true);
 }
@@ -92,11 +95,12 @@ void ApplySkin(QWidget &window)
     if (!QFileInfo(path).isFile())
         return;
     const QColor face = QGuiApplication::palette().color(QPalette::Button);
-    setFaceColour(window, face);
+    const QColor text = QGuiApplication::palette().color(QPalette::ButtonText);
+    setFaceColour(window, face, text);
     const QList<QWidget *> children = window.findChildren<QWidget *>();
     for (QWidget *child : children) {
         if (takesFaceColour(child))
-            setFaceColour(*child, face);
+            setFaceColour(*child, face, text);
     }
     window.setStyleSheet(loadSkin(path));
 }

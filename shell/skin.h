@@ -10,9 +10,10 @@ namespace Main {
 QString skinFilePath();
 
 // When the skin file exists, gives the window, its frames, option buttons, check boxes and
-// labels the face colour (the palette's button colour) and then applies the file to the window
-// as a Qt style sheet. Without the file nothing changes. Throws Failure when the file cannot be
-// read or is no valid style sheet; the colours already set stay.
+// labels the face colour (the palette's button colour, with its button-text colour for their
+// text) and then applies the file to the window as a Qt style sheet. Without the file nothing
+// changes. Throws Failure when the file cannot be read or is no valid style sheet; the colours
+// already set stay.
 void ApplySkin(QWidget &window);
 
 // The style sheet held in a skin file. Throws Failure when it cannot be read, is not UTF-8 text

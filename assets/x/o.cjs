@@ -1,8 +1,16 @@
-/* Quillmere's skin: light panels in the face colour, teal accents, an amber progress bar.
-   The file is a Qt style sheet; the geometry of the window stays as laid out. */
+/* Quillmere's skin: light panels, teal accents, an amber progress bar.
+   The file is a Qt style sheet; the geometry of the window stays as laid out.
+   Every rule that sets a text colour sets the background under it too, and the other way
+   round, so the window reads the same under a light and a dark desktop theme. */
+
+Form1 {
+    background-color: #eff1f2;
+    color: #10333f;
+}
 
 QGroupBox {
-    background-color: palette(button);
+    background-color: #eff1f2;
+    color: #10333f;
     border: 1px solid #a9bcc2;
     border-radius: 5px;
     margin-top: 7px;
@@ -21,7 +29,7 @@ QGroupBox#Frame4 {
 }
 
 QRadioButton {
-    background-color: palette(button);
+    background-color: #eff1f2;
     color: #10333f;
     spacing: 6px;
 }
@@ -71,11 +79,13 @@ QPushButton#PushButton2:pressed {
 }
 
 QLineEdit {
+    color: #10333f;
     background-color: #ffffff;
     border: 1px solid #a9bcc2;
     border-radius: 3px;
     padding: 0 3px;
     selection-background-color: #2b7a8c;
+    selection-color: #ffffff;
 }
 
 QLineEdit:focus {
@@ -88,10 +98,16 @@ QLineEdit:disabled {
 }
 
 QTreeWidget#ListView1 {
+    color: #10333f;
     background-color: #ffffff;
     border: 1px solid #a9bcc2;
     selection-background-color: #2b7a8c;
     selection-color: #ffffff;
+}
+
+QHeaderView {
+    background-color: #e1eaed;
+    color: #174a5c;
 }
 
 QHeaderView::section {

@@ -1,5 +1,6 @@
 #include "core/applicationfolder.h"
 #include "filelist/filelistview.h"
+#include "support/testfiles.h"
 #include "support/windowfixture.h"
 
 #include <QImage>
@@ -65,6 +66,8 @@ private slots:
     void draggingReorders();
     void pressOnEmptyAreaReusesRemovedDraggedRow();
     void draggingScrollsAtTheEdgesOnly();
+    void moveWithoutButtonAfterALostReleaseKeepsRows();
+    void reorderingRefusedDuringRun();
     void dragPointer_data();
     void dragPointer();
     void isInListComparesExactly_data();
@@ -287,6 +290,48 @@ void TestFileList::draggingScrollsAtTheEdgesOnly()
     QTest::mouseMove(fixture.viewport(), fixture.centreOf(firstVisible));
     QCOMPARE(scroll->value(), 0);
     QTest::mouseRelease(fixture.viewport(), Qt::LeftButton);
+}
+
+void TestFileList::moveWithoutButtonAfterALostReleaseKeepsRows()
+{
+    ListFixture fixture(names("A B C"));
+    QTest::mousePress(fixture.viewport(), Qt::LeftButton, {}, fixture.centreOf(0));
+    // A message box took the release: it never reached the list.
+    QTest::mouseRelease(&fixture.window, Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mouseMove(fixture.viewport(), fixture.centreOf(1));
+    QTest::mouseMove(fixture.viewport(), fixture.centreOf(2));
+    QCOMPARE(fixture.list->rows(), names("A B C"));
+}
+
+void TestFileList::reorderingRefusedDuringRun()
+{
+    QTemporaryDir folder;
+    makeTree(folder.path(), names("a.xml b.xml c.xml"), "<r><v>1</v></r>");
+    const QStringList inputs{folder.filePath(u"a.xml"_s), folder.filePath(u"b.xml"_s),
+                             folder.filePath(u"c.xml"_s)};
+    ListFixture fixture(inputs);
+    fixture.control<QRadioButton>("Option7")->setChecked(true);
+    bool dragged = false;
+    QTimer during;
+    connect(&during, &QTimer::timeout, &fixture.window, [&] {
+        if (dragged || !fixture.window.runInProgress())
+            return;
+        dragged = true;
+        QTest::mouseClick(fixture.viewport(), Qt::LeftButton, {}, fixture.centreOf(0));
+        QTest::mousePress(fixture.viewport(), Qt::LeftButton, {}, fixture.centreOf(0));
+        QTest::mouseMove(fixture.viewport(), fixture.centreOf(1));
+        QTest::mouseMove(fixture.viewport(), fixture.centreOf(2));
+        QTest::mouseRelease(fixture.viewport(), Qt::LeftButton, {}, fixture.centreOf(2));
+        fixture.list->appendRow(inputs.at(0));
+    });
+    during.start(0);
+    fixture.control<QPushButton>("PushButton2")->click();
+    during.stop();
+
+    QVERIFY(dragged);
+    QCOMPARE(fixture.list->rows(), inputs + QStringList{inputs.at(0)});
+    for (const char *output : {"a.csv", "b.csv", "c.csv"})
+        QVERIFY2(QFile::exists(folder.filePath(QLatin1String(output))), output);
 }
 
 void TestFileList::dragPointer_data()

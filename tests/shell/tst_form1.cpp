@@ -148,8 +148,8 @@ void TestForm1::tabKeyVisitsControlsInOrder_data()
     // An option group is one stop, at the place of its selected button.
     QTest::newRow("comma") << u"Option1"_s << u"Option6"_s
                            << head + names("Text2 Option1 Text1 PushButton9 Option6");
-    QTest::newRow("tab") << u"Option4"_s << u"Option7"_s
-                         << head + names("Option4 Text2 Text1 PushButton9 Option7");
+    // Selecting "beside the original" disables the folder row, which leaves the order.
+    QTest::newRow("tab") << u"Option4"_s << u"Option7"_s << head + names("Option4 Text2 Option7");
     QTest::newRow("other") << u"Option5"_s << u"Option6"_s
                            << head + names("Text2 Option5 Text1 PushButton9 Option6");
     QTest::newRow("semicolon") << u"Option3"_s << u"Option6"_s

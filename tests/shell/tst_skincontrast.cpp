@@ -1,0 +1,140 @@
+#include "core/applicationfolder.h"
+#include "filelist/filelistview.h"
+#include "shell/captionprogressbar.h"
+#include "shell/skin.h"
+#include "support/windowfixture.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTest>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// WCAG 2 contrast ratio of two colours.
+double contrast(QRgb a, QRgb b)
+{
+    const auto luminance = [](QRgb rgb) {
+        double sum = 0;
+        for (auto [value, weight] : {std::pair{qRed(rgb), 0.2126}, std::pair{qGreen(rgb), 0.7152},
+                                     std::pair{qBlue(rgb), 0.0722}}) {
+            const double c = value / 255.0;
+            sum += weight * (c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+        }
+        return sum + 0.05;
+    };
+    return qMax(luminance(a), luminance(b)) / qMin(luminance(a), luminance(b));
+}
+
+// The contrast of a control's text against its background, from screenshots of the window with
+// and without the text: the background is the commonest colour under the text, the text's
+// colour that of its pixel standing out most from it.
+double textContrast(QWidget &window, QWidget *control, const std::function<void(bool)> &showText)
+{
+    showText(false);
+    const QImage blank = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    showText(true);
+    const QImage shown = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect area(control->mapTo(&window, QPoint(0, 0)), control->size());
+    QHash<QRgb, int> under;
+    QList<QPoint> text;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (blank.pixel(x, y) != shown.pixel(x, y)) {
+                text.append(QPoint(x, y));
+                ++under[blank.pixel(x, y)];
+            }
+        }
+    }
+    const QList<QRgb> colours = under.keys();
+    const QRgb background = *std::max_element(colours.begin(), colours.end(), [&](QRgb a, QRgb b) {
+        return under.value(a) < under.value(b);
+    });
+    double strongest = 0;
+    for (const QPoint &pixel : text)
+        strongest = qMax(strongest, contrast(shown.pixel(pixel), background));
+    return strongest;
+}
+
+} // namespace
+
+class TestSkinContrast : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+    void textIsReadable_data();
+    void textIsReadable();
+};
+
+void TestSkinContrast::cleanup()
+{
+    setApplicationFolderForTesting({});
+    QApplication::setPalette(QApplication::style()->standardPalette());
+}
+
+void TestSkinContrast::textIsReadable_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<bool>("skinned");
+    QTest::newRow("light") << false << false;
+    QTest::newRow("lightSkin") << false << true;
+    QTest::newRow("dark") << true << false;
+    QTest::newRow("darkSkin") << true << true;
+}
+
+void TestSkinContrast::textIsReadable()
+{
+    QFETCH(bool, dark);
+    QFETCH(bool, skinned);
+    QPalette palette = QApplication::style()->standardPalette();
+    if (dark) {
+        for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+            palette.setColor(role, QColor(0x30, 0x30, 0x30));
+        for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            palette.setColor(role, QColor(0xe6, 0xe6, 0xe6));
+    }
+    QApplication::setPalette(palette);
+    // The skin lies beside the built program; an empty folder holds none.
+    QTemporaryDir noSkin;
+    setApplicationFolderForTesting(skinned ? QStringLiteral(QUILLMERE_BIN_DIR) : noSkin.path());
+    WindowFixture fixture;
+    Form1 &window = fixture.window;
+    if (skinned)
+        Main::ApplySkin(window);
+    auto *list = fixture.control<FileListView>("ListView1");
+    list->setHeaderLabels({u"XML File(s)"_s});
+    list->appendRow(u"/data/in/orders.xml"_s);
+    fixture.control<QLineEdit>("Text1")->setText(u"/data/out/"_s);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QStringList unreadable;
+    const auto check = [&](QWidget *control, const std::function<void(bool)> &showText) {
+        const double ratio = textContrast(window, control, showText);
+        if (ratio < 4.5)
+            unreadable.append(u"%1 %2:1"_s.arg(control->objectName()).arg(ratio, 0, 'f', 2));
+    };
+    // Buttons, options, text boxes and frames show their text or title.
+    for (QWidget *control : window.findChildren<QWidget *>()) {
+        const char *property = qobject_cast<QGroupBox *>(control) ? "title" : "text";
+        const QString text = control->property(property).toString();
+        const QMetaObject *meta = control->metaObject();
+        if (!text.isEmpty() && meta->property(meta->indexOfProperty(property)).isWritable())
+            check(control, [=](bool on) { control->setProperty(property, on ? text : QString()); });
+    }
+    check(list->viewport(),
+          [=](bool on) { list->setRowText(0, on ? u"/data/in/a.xml"_s : u""_s); });
+    check(list->header(), [=](bool on) { list->setHeaderLabels({on ? u"XML File(s)"_s : u""_s}); });
+    auto *bar = static_cast<CaptionProgressBar *>(fixture.control<QWidget>("ProgressBar1"));
+    check(bar, [=](bool on) { bar->setCaption(on ? u"Progress Bar"_s : QString()); });
+    QVERIFY2(unreadable.isEmpty(), qPrintable(unreadable.join(u", "_s)));
+}
+
+QTEST_MAIN(TestSkinContrast)
+#include "tst_skincontrast.moc"
