@@ -9,6 +9,8 @@
 
 #include <optional>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 class TestCli : public QObject {
@@ -27,6 +29,7 @@ private slots:
     void extension_data();
     void extension();
     void dryRunOrder();
+    void folderScanSkipsPipesAndLinkedFolders();
     void toStdout();
     void standardInput_data();
     void standardInput();
@@ -295,6 +298,18 @@ void TestCli::dryRunOrder()
     QCOMPARE(QString::fromUtf8(result.out), expected.join(u'\n') + u'\n');
     QCOMPARE(QDir(path(u"root"_s)).entryList({u"*.csv"_s}, QDir::Files), QStringList());
     QVERIFY(!QFile::exists(path(u"single.csv"_s)));
+}
+
+void TestCli::folderScanSkipsPipesAndLinkedFolders()
+{
+    writeFile(u"root/a.xml"_s, simpleDocument);
+    writeFile(u"outside/b.xml"_s, simpleDocument);
+    QVERIFY(::mkfifo(QFile::encodeName(path(u"root/pipe.xml"_s)).constData(), 0644) == 0);
+    QVERIFY(QFile::link(path(u"outside"_s), path(u"root/link"_s)));
+
+    const Run result = run({u"-n"_s, u"root"_s});
+    QCOMPARE(result.status, 0);
+    QCOMPARE(QString::fromUtf8(result.out), path(u"root/a.xml"_s) + u'\n');
 }
 
 void TestCli::toStdout()
