@@ -1,5 +1,7 @@
 #include "conversion/inputfile.h"
 
+#include "core/nativename.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -22,9 +24,20 @@ QString notRegularReason(mode_t mode)
     return QStringLiteral("not a regular file");
 }
 
+// Takes over the open descriptor; closes it when the file cannot take it.
+bool adopt(QFile &file, int descriptor, QString *reason)
+{
+    if (file.open(descriptor, QIODevice::ReadOnly | QIODevice::Unbuffered,
+                  QFileDevice::AutoCloseHandle))
+        return true;
+    *reason = file.errorString();
+    ::close(descriptor);
+    return false;
+}
+
 bool openRegularFile(QFile &file, QString *reason)
 {
-    const QByteArray native = QFile::encodeName(file.fileName());
+    const QByteArray native = encodeNativeName(file.fileName());
     struct stat status { };
     if (::stat(native.constData(), &status) == 0 && !S_ISREG(status.st_mode)) {
         *reason = notRegularReason(status.st_mode);
@@ -43,13 +56,7 @@ bool openRegularFile(QFile &file, QString *reason)
         return false;
     }
     ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
-    if (!file.open(descriptor, QIODevice::ReadOnly | QIODevice::Unbuffered,
-                   QFileDevice::AutoCloseHandle)) {
-        *reason = file.errorString();
-        ::close(descriptor);
-        return false;
-    }
-    return true;
+    return adopt(file, descriptor, reason);
 }
 
 } // namespace
@@ -58,8 +65,17 @@ bool openInputFile(QFile &file, InputKinds kinds, QString *reason)
 {
     if (kinds == InputKinds::RegularFilesOnly)
         return openRegularFile(file, reason);
-    if (file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return true;
-    *reason = file.errorString();
-    return false;
+    const int descriptor
+            = ::open(encodeNativeName(file.fileName()).constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        *reason = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    struct stat status { };
+    if (::fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode)) {
+        *reason = QStringLiteral("file to open is a directory"); // Qt's own words
+        ::close(descriptor);
+        return false;
+    }
+    return adopt(file, descriptor, reason);
 }

@@ -9,7 +9,8 @@ enum class InputKinds {
     RegularFilesOnly, // a named pipe, a socket or a device is refused without being opened
 };
 
-// Opens the file (its name set) for reading. With RegularFilesOnly, something that is not a
-// regular file is refused before it is opened, and the open itself cannot block, so that
-// nothing on the way can stall the caller. False with the reason when the file is not opened.
+// Opens the file (its name set) for reading, by the name's bytes (see core/nativename.h). With
+// RegularFilesOnly, something that is not a regular file is refused before it is opened, and the
+// open itself cannot block, so that nothing on the way can stall the caller. False with the reason
+// when the file is not opened.
 bool openInputFile(QFile &file, InputKinds kinds, QString *reason);

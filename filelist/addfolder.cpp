@@ -4,6 +4,7 @@
 #include "core/errorreport.h"
 #include "core/eventloop.h"
 #include "core/failure.h"
+#include "core/nativename.h"
 
 #include <QFile>
 #include <QHash>
@@ -25,7 +26,7 @@ const QChar Separator = Main::pathSeparator();
 
 QByteArray nativePath(const QString &path)
 {
-    return QFile::encodeName(path);
+    return encodeNativeName(path);
 }
 
 // The path without trailing separators, so that a link is examined itself and not its target.
