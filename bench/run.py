@@ -13,6 +13,7 @@ in the last few minutes) is several times slower, which shows in the small-file 
 rows "in /dev/shm" give the same runs with the output in memory for comparison.
 """
 import os
+import resource
 import shutil
 import subprocess
 import sys
@@ -26,6 +27,8 @@ import generate  # noqa: E402
 RUNS = 3
 MIB = 1024 * 1024
 HUGE_TOKEN_BOUND_SECONDS = 2.0
+NESTED_FOLDER_LEVELS = 2000
+NESTED_FOLDER_CPU_SECONDS = 1.0
 # Outputs written here as well show what the disk's file system adds: a memory file system
 # where there is one. The targets are judged on the disk.
 MEMORY_FOLDER = "/dev/shm" if os.path.isdir("/dev/shm") else tempfile.gettempdir()
@@ -134,6 +137,32 @@ def free_cores():
     return 2 * best(1) / best(2)
 
 
+def nested_folders(root, levels):
+    """A chain of one-letter folders, levels deep, with one file at the bottom; made step by
+    step, as the whole path comes close to the system's path limit. Returns the file's path."""
+    folder = os.open(root, os.O_RDONLY | os.O_DIRECTORY)
+    for _ in range(levels):
+        os.mkdir("d", dir_fd=folder)
+        deeper = os.open("d", os.O_RDONLY | os.O_DIRECTORY, dir_fd=folder)
+        os.close(folder)
+        folder = deeper
+    with open(os.open("x.xml", os.O_WRONLY | os.O_CREAT, 0o644, dir_fd=folder), "w") as f:
+        f.write("<a/>")
+    os.close(folder)
+    return os.path.join(root, *(["d"] * levels), "x.xml")
+
+
+def cpu_seconds(command):
+    """The least user plus system CPU time of RUNS runs of the command, and its output."""
+    best = float("inf")
+    for _ in range(RUNS):
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
+        finished = subprocess.run(command, stdout=subprocess.PIPE, check=True)
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+        best = min(best, after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime)
+    return best, finished.stdout
+
+
 def same_file(a, b):
     with open(a, "rb") as fa, open(b, "rb") as fb:
         while True:
@@ -238,6 +267,19 @@ def main():
         seconds, _ = bench.convert([bench.input(name)])
         bench.row("single 20 MB token (%s)" % name[5:-4], "%.2f s" % seconds,
                   "<= %.1f s" % HUGE_TOKEN_BOUND_SECONDS, seconds <= HUGE_TOKEN_BOUND_SECONDS)
+
+    # A short root, so that the deepest path stays within the path limit.
+    deep = tempfile.mkdtemp(prefix="quillmere-deep-")
+    try:
+        bottom = nested_folders(deep, NESTED_FOLDER_LEVELS)
+        seconds, listed = cpu_seconds([bench.cli, "--dry-run", deep])
+        found = listed.decode(errors="replace").splitlines() == [bottom]
+        bench.row("folder scan: %d nested levels, CPU" % NESTED_FOLDER_LEVELS, "%.2f s" % seconds,
+                  "< %.1f s" % NESTED_FOLDER_CPU_SECONDS,
+                  found and seconds < NESTED_FOLDER_CPU_SECONDS)
+    finally:
+        # rm, as shutil.rmtree recurses once per level, past Python's recursion limit.
+        subprocess.run(["rm", "-rf", deep], check=False)
 
     shutil.rmtree(bench.out, ignore_errors=True)
     os.sync()

@@ -1,5 +1,7 @@
 #include "cli/commandline.h"
 
+#include "core/nativename.h"
+
 #include <QCommandLineParser>
 
 #include <array>
@@ -157,6 +159,8 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
         options.delimiter = parser.value(delimiter);
     if (options.delimiter.isEmpty())
         return usageError(QStringLiteral("the delimiter must not be empty"));
+    if (hasStrayBytes(options.delimiter))
+        return usageError(QStringLiteral("the delimiter is not valid UTF-8"));
 
     if (parser.isSet(extension)) {
         options.extension = parser.value(extension);

@@ -1,6 +1,7 @@
 #include "cli/fileslist.h"
 
-#include <QFile>
+#include "core/nativename.h"
+
 #include <QIODevice>
 
 QStringList readFilesList(QIODevice &list, bool nulSeparated)
@@ -11,7 +12,7 @@ QStringList readFilesList(QIODevice &list, bool nulSeparated)
         if (!nulSeparated && entry.endsWith('\r'))
             entry.chop(1);
         if (!entry.isEmpty())
-            paths.append(QFile::decodeName(entry));
+            paths.append(decodeNativeName(entry));
     }
     return paths;
 }

@@ -6,5 +6,5 @@
 // Every file below folder whose name ends in "." + extension (letter case ignored; "*" takes
 // every file), as adding the folder in the window finds them: the folder's own files first,
 // then its subfolders level by level, each folder's files and subfolders sorted by name; names
-// starting with "~" are left out, linked folders are entered once.
+// starting with "~" are left out, links to folders inside are not entered, pipes are skipped.
 QStringList filesInFolder(const QString &folder, const QString &extension);

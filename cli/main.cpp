@@ -1,4 +1,5 @@
 #include "cli/runcli.h"
+#include "core/nativename.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -42,5 +43,9 @@ int main(int argc, char *argv[])
     CliEnvironment environment;
     environment.showProgress = isatty(STDERR_FILENO) == 1;
     environment.cancel = &interrupted;
-    return runCli(QCoreApplication::arguments(), in, out, err, environment);
+    // Taken from argv as bytes: arguments() would turn a name that is not UTF-8 into another.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << decodeNativeName(argv[i]);
+    return runCli(arguments, in, out, err, environment);
 }

@@ -1,5 +1,6 @@
 #include "cli/runcli.h"
 
+#include "cli/bytenamedoutput.h"
 #include "cli/commandline.h"
 #include "cli/fileslist.h"
 #include "cli/folderfiles.h"
@@ -9,6 +10,7 @@
 #include "conversion/flatten.h"
 #include "conversion/outputnaming.h"
 #include "conversion/pathhelpers.h"
+#include "core/nativename.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,6 +19,8 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QThread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -40,12 +44,12 @@ QString absolutePath(const QString &path)
 
 QString describeSource(const Job &job)
 {
-    return job.input == standardInput ? QStringLiteral("standard input") : job.input;
+    return job.input == standardInput ? QStringLiteral("standard input") : readableName(job.input);
 }
 
 QString describeTarget(const Job &job)
 {
-    return job.output.isEmpty() ? QStringLiteral("standard output") : job.output;
+    return job.output.isEmpty() ? QStringLiteral("standard output") : readableName(job.output);
 }
 
 bool copyDevice(QIODevice &from, QIODevice &to)
@@ -118,6 +122,13 @@ QString describeFailure(const Job &job)
     return {};
 }
 
+// By the name's bytes, which QFileInfo would not keep.
+bool isFolder(const QString &path)
+{
+    struct stat status { };
+    return ::stat(encodeNativeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 // The conversions the paths ask for, in conversion order: folders give the files they hold.
 QList<Job> collectJobs(const CliOptions &options, const QStringList &paths,
                        const QString &outputDir)
@@ -135,7 +146,7 @@ QList<Job> collectJobs(const CliOptions &options, const QStringList &paths,
             continue;
         }
         const QString input = absolutePath(path);
-        if (QFileInfo(input).isDir()) {
+        if (isFolder(input)) {
             for (const QString &file : filesInFolder(input, options.extension))
                 addJob(file);
         } else {
@@ -161,7 +172,7 @@ public:
               QStringLiteral("\r\x1b[K[%1/%2] Processing: %3")
                       .arg(done)
                       .arg(total)
-                      .arg(Main::GetFileNameFromPath(nextInput)));
+                      .arg(readableName(Main::GetFileNameFromPath(nextInput))));
     }
 
     void clear()
@@ -189,9 +200,14 @@ int convertAll(QList<Job> &jobs, const CliOptions &options, QIODevice &in, QIODe
     const auto work = [&](qsizetype i) {
         Job &job = jobs[i];
         try {
-            job.result = job.output.isEmpty()
-                    ? convertToStream(job, in, out, options.delimiter, environment.cancel)
-                    : convertFile(job.input, job.output, options.delimiter, environment.cancel);
+            if (job.output.isEmpty())
+                job.result = convertToStream(job, in, out, options.delimiter, environment.cancel);
+            else if (hasStrayBytes(job.output))
+                job.result = convertToByteNamedFile(job.input, job.output, options.delimiter,
+                                                    environment.cancel);
+            else
+                job.result
+                        = convertFile(job.input, job.output, options.delimiter, environment.cancel);
         } catch (const std::exception &failure) {
             job.result.status = ConversionResult::Status::WalkFailed;
             job.result.reason = QString::fromLocal8Bit(failure.what());
@@ -322,9 +338,13 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
         return 0;
     }
     if (options.dryRun) {
-        const QChar separator = options.nulSeparated ? QChar(u'\0') : QChar(u'\n');
-        for (const Job &job : std::as_const(jobs))
-            write(out, job.input + separator);
+        // A NUL-separated list is for programs: the names' own bytes. Lines are for people.
+        for (const Job &job : std::as_const(jobs)) {
+            if (options.nulSeparated)
+                out.write(encodeNativeName(job.input) + '\0');
+            else
+                write(out, readableName(job.input) + u'\n');
+        }
         return 0;
     }
 

@@ -25,7 +25,8 @@ void ConversionWorker::start(const QString &inputPath, const QString &outputPath
     m_thread = std::thread([this, inputPath, outputPath, delimiter] {
         ConversionResult result;
         try {
-            result = convertFile(inputPath, outputPath, delimiter, &m_cancel);
+            result = convertFile(inputPath, outputPath, delimiter, &m_cancel,
+                                 InputKinds::RegularFilesOnly);
         } catch (const std::exception &failure) {
             result.status = ConversionResult::Status::WriteFailed;
             result.reason = QString::fromLocal8Bit(failure.what());

@@ -9,8 +9,9 @@
 #include <thread>
 
 // Converts one file with convertFile() on a thread of its own, so that the thread that started
-// it keeps handling events. One conversion at a time; the object must outlive its thread, which
-// its destructor guarantees by cancelling and joining.
+// it keeps handling events. Only regular files are read: a listed pipe or device could hold the
+// thread, and with it the window's closing, for good. One conversion at a time; the object must
+// outlive its thread, which its destructor guarantees by cancelling and joining.
 class ConversionWorker final : public QObject {
     Q_OBJECT
 

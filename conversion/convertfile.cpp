@@ -1,18 +1,21 @@
 #include "conversion/convertfile.h"
 
 #include "conversion/flatten.h"
+#include "conversion/inputfile.h"
 #include "conversion/outputfile.h"
 
 #include <QFile>
 
 ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
-                             const QString &delimiter, const std::atomic_bool *cancel)
+                             const QString &delimiter, const std::atomic_bool *cancel,
+                             InputKinds inputKinds)
 {
     QFile input(inputPath);
-    if (!input.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    QString unreadable;
+    if (!openInputFile(input, inputKinds, &unreadable)) {
         ConversionResult result;
         result.status = ConversionResult::Status::LoadFailed;
-        result.reason = input.errorString();
+        result.reason = unreadable;
         return result;
     }
     OutputFile output(outputPath);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/conversionresult.h"
+#include "conversion/inputfile.h"
 
 #include <QString>
 
@@ -8,6 +9,8 @@
 
 // Converts one XML file into its delimited-text file. The output replaces an earlier file only
 // when the whole document was converted; a document that is not well-formed, a failed write or
-// a cancel leaves any earlier output untouched and no partial file behind.
+// a cancel leaves any earlier output untouched and no partial file behind. An input of a kind
+// not accepted is reported as unreadable.
 ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
-                             const QString &delimiter, const std::atomic_bool *cancel = nullptr);
+                             const QString &delimiter, const std::atomic_bool *cancel = nullptr,
+                             InputKinds inputKinds = InputKinds::Any);

@@ -4,14 +4,17 @@
 #include "core/errorreport.h"
 #include "core/eventloop.h"
 #include "core/failure.h"
+#include "core/nativename.h"
 
 #include <QFile>
+#include <QHash>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,7 +26,7 @@ const QChar Separator = Main::pathSeparator();
 
 QByteArray nativePath(const QString &path)
 {
-    return QFile::encodeName(path);
+    return encodeNativeName(path);
 }
 
 // The path without trailing separators, so that a link is examined itself and not its target.
@@ -59,7 +62,8 @@ bool byName(const QString &a, const QString &b)
 }
 
 // Reads the names of the folder's entries that pass the filter, sorted by name; errno of a
-// failed listing goes to errorNumber, and the names read before it stay.
+// failed listing goes to errorNumber, and the names read before it stay. The filter gets the
+// open folder, so that it examines an entry without walking the folder's whole path again.
 template<typename Filter>
 QStringList readFolder(const QString &folder, int &errorNumber, Filter &&accept)
 {
@@ -80,29 +84,12 @@ QStringList readFolder(const QString &folder, int &errorNumber, Filter &&accept)
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
             continue;
         const QString name = decodedName(entry->d_name);
-        if (!name.isNull() && accept(*entry, name))
+        if (!name.isNull() && accept(::dirfd(directory), *entry, name))
             names.append(name);
     }
     ::closedir(directory);
     std::sort(names.begin(), names.end(), byName);
     return names;
-}
-
-QString joined(const QString &folder, const QString &name)
-{
-    if (folder.endsWith(Separator))
-        return folder + name;
-    return folder + Separator + name;
-}
-
-bool isFolderEntry(const dirent &entry, const QString &path)
-{
-    if (entry.d_type == DT_DIR)
-        return true;
-    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
-        return false;
-    struct stat status { };
-    return ::stat(nativePath(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 // The listing failures after which the folder is dropped with its files: permission denied and
@@ -154,31 +141,67 @@ bool globMatches(const QList<uint> &name, qsizetype n, const QList<uint> &patter
     return p == pattern.size();
 }
 
-} // namespace
-
-int attributesOf(const QString &path)
-{
-    const QString entry = withoutTrailingSeparators(path);
-    const QByteArray native = nativePath(entry);
+// The status of an entry in an open folder (folder -1: the name is a path), the entry's own
+// and that of a link's target.
+struct EntryStatus {
     struct stat link { };
-    if (::lstat(native.constData(), &link) != 0)
-        throw systemFailure(errno, path);
-    struct stat target = link;
-    if (S_ISLNK(link.st_mode) && ::stat(native.constData(), &target) != 0)
-        target = link;
+    struct stat target { };
+    bool targetExists = false;
+    bool readOnly = false;
+};
 
+// False with errno when the entry itself cannot be examined.
+bool examine(int folder, const char *name, EntryStatus &status)
+{
+    const int at = folder >= 0 ? folder : AT_FDCWD;
+    if (::fstatat(at, name, &status.link, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    status.target = status.link;
+    status.targetExists
+            = !S_ISLNK(status.link.st_mode) || ::fstatat(at, name, &status.target, 0) == 0;
+    if (!status.targetExists)
+        status.target = status.link;
+    status.readOnly = ::faccessat(at, name, W_OK, 0) != 0 && (errno == EACCES || errno == EROFS);
+    return true;
+}
+
+// The attribute value of the entry with the given name and status.
+int attributesFrom(const QString &entry, const EntryStatus &status)
+{
+    const struct stat &link = status.link;
+    const struct stat &target = status.target;
     int attributes = 0;
     if (S_ISDIR(target.st_mode))
         attributes |= Attribute::Directory;
     if (S_ISLNK(link.st_mode))
         attributes |= Attribute::ReparsePoint;
-    if (::access(native.constData(), W_OK) != 0 && (errno == EACCES || errno == EROFS))
+    if (status.readOnly)
         attributes |= Attribute::ReadOnly;
     const QString name = Main::GetFileNameFromPath(entry);
     if (name.startsWith(QLatin1Char('.')) && name != QLatin1String(".")
         && name != QLatin1String(".."))
         attributes |= Attribute::Hidden;
     return attributes;
+}
+
+} // namespace
+
+int attributesOf(const QString &path)
+{
+    const QString entry = withoutTrailingSeparators(path);
+    EntryStatus status;
+    if (!examine(-1, nativePath(entry).constData(), status))
+        throw systemFailure(errno, path);
+    return attributesFrom(entry, status);
+}
+
+std::optional<int> existingFileAttributes(const QString &path)
+{
+    EntryStatus status;
+    if (path.isEmpty() || !examine(-1, nativePath(path).constData(), status) || !status.targetExists
+        || !S_ISREG(status.target.st_mode))
+        return std::nullopt;
+    return attributesFrom(path, status);
 }
 
 bool IsExistingFile(const QString &path)
@@ -193,7 +216,7 @@ bool HasUnsafeCharacters(const QString &name)
 {
     const QList<uint> codePoints = name.toUcs4();
     return std::any_of(codePoints.begin(), codePoints.end(),
-                       [](uint c) { return c < 32 || (c >= 127 && c <= 159) || c == u'?'; });
+                       [](uint c) { return c < 32 || (c >= 127 && c <= 159); });
 }
 
 bool matchesWildcard(const QString &name, const QString &pattern)
@@ -211,9 +234,13 @@ bool matchesWildcard(const QString &name, const QString &pattern)
 QStringList ListFiles(const QString &folder, const QString &pattern)
 {
     int errorNumber = 0;
-    return readFolder(folder, errorNumber, [&](const dirent &, const QString &name) {
-        return matchesWildcard(name, pattern) && IsExistingFile(joined(folder, name));
-    });
+    return readFolder(folder, errorNumber,
+                      [&](int folderHandle, const dirent &entry, const QString &name) {
+                          struct stat status { };
+                          return matchesWildcard(name, pattern)
+                                  && ::fstatat(folderHandle, entry.d_name, &status, 0) == 0
+                                  && S_ISREG(status.st_mode);
+                      });
 }
 
 bool isRootFolder(const QString &path)
@@ -253,7 +280,12 @@ bool FolderScan::isFirstVisit(const QString &folder)
     struct stat status { };
     if (::stat(nativePath(folder).constData(), &status) != 0)
         return false;
-    const FolderId id{static_cast<quint64>(status.st_dev), static_cast<quint64>(status.st_ino)};
+    return isFirstVisit(
+            FolderId{static_cast<quint64>(status.st_dev), static_cast<quint64>(status.st_ino)});
+}
+
+bool FolderScan::isFirstVisit(const FolderId &id)
+{
     if (m_visited.contains(id))
         return false;
     m_visited.insert(id);
@@ -269,22 +301,34 @@ void FolderScan::GetSubDirectories2016(QStringList &folders, bool recurse)
             isFirstVisit(folder);
     }
 
-    QStringList found;
+    // The caller's entries come first; every folder found is appended behind them and, when
+    // recursing, listed in its turn, so the list grows level by level and every folder is
+    // tested once, when it is found.
+    qsizetype callerEntries = folders.size();
     // Until the first listing begins a failure is reported; from then on until the walk ends,
     // a failure ends the work on the folder at hand without a word.
     bool quiet = false;
-    for (qsizetype i = 0; i < folders.size(); ++i) {
+    // A stopped scan hands back only what the caller gave.
+    const auto abandon = [&] {
+        folders.resize(callerEntries);
+    };
+    for (qsizetype i = 0; i < (recurse ? folders.size() : callerEntries); ++i) {
         const QString folder = folders.at(i);
-        auto dropIfUnlistable = [&](int errorNumber) {
-            if (!dropsFolder(errorNumber))
-                return;
-            const qsizetype at = folders.indexOf(folder);
-            if (at < 0)
-                return;
+        const bool found = i >= callerEntries;
+        auto remove = [&](qsizetype at) {
             folders.removeAt(at);
+            if (at < callerEntries)
+                --callerEntries;
             // The entry that followed the removed one now stands at its place.
             if (at <= i)
                 --i;
+        };
+        auto dropIfUnlistable = [&](int errorNumber) {
+            if (!dropsFolder(errorNumber))
+                return;
+            const qsizetype at = found ? i : folders.indexOf(folder);
+            if (at >= 0)
+                remove(at);
         };
         // Handles the failure being caught; true when the work on this folder ends.
         auto failed = [&](int step) {
@@ -296,16 +340,22 @@ void FolderScan::GetSubDirectories2016(QStringList &folders, bool recurse)
             return true;
         };
 
-        if (!Main::FolderExists(folder) || folder.size() >= PathLimit)
+        // A found folder was tested when it was found; one gone since fails its listing.
+        if (!found && !Main::FolderExists(folder))
             continue;
+        if (folder.size() >= PathLimit) {
+            if (found)
+                remove(i);
+            continue;
+        }
         try {
             if (!yield(folder))
-                return;
+                return abandon();
         } catch (...) {
             if (failed(114))
                 continue;
         }
-        if (!isRootFolder(folder)) {
+        if (!found && !isRootFolder(folder)) {
             try {
                 if (stopsScan(attributesOf(folder)))
                     continue;
@@ -318,21 +368,23 @@ void FolderScan::GetSubDirectories2016(QStringList &folders, bool recurse)
 
         quiet = true;
         int errorNumber = 0;
+        QHash<QString, FolderId> ids;
         const QStringList subfolders
-                = readFolder(folder, errorNumber, [&](const dirent &entry, const QString &name) {
-                      return isFolderEntry(entry, joined(folder, name));
-                  });
+                = readFolder(folder, errorNumber,
+                             [&](int folderHandle, const dirent &entry, const QString &name) {
+                                 const std::optional<FolderId> id
+                                         = scannedFolder(folderHandle, entry, name);
+                                 if (id)
+                                     ids.insert(name, *id);
+                                 return id.has_value();
+                             });
         for (const QString &name : subfolders) {
             try {
                 if (!yield(folder))
-                    return;
+                    return abandon();
                 if (name.size() < PathLimit && !HasUnsafeCharacters(name)
-                    && !name.contains(QLatin1Char('?')) && name != QLatin1String(".")
-                    && name != QLatin1String("..")) {
-                    const QString subfolder = folder + name + Separator;
-                    if (isFirstVisit(subfolder))
-                        found.append(subfolder);
-                }
+                    && isFirstVisit(ids.value(name)))
+                    folders.append(folder + name + Separator);
             } catch (...) {
                 failed(122);
                 errorNumber = 0;
@@ -342,38 +394,20 @@ void FolderScan::GetSubDirectories2016(QStringList &folders, bool recurse)
         if (errorNumber != 0)
             dropIfUnlistable(errorNumber);
     }
+}
 
-    if (recurse && !found.isEmpty()) {
-        try {
-            GetSubDirectories2016(found, true);
-        } catch (...) {
-            report(describeCurrentException(), 150);
-        }
-        if (m_stopped)
-            return;
-    }
-
-    for (const QString &entry : std::as_const(found)) {
-        if (!Main::FolderExists(entry))
-            continue;
-        try {
-            if (!yield(entry))
-                return;
-        } catch (...) {
-            report(describeCurrentException(), 156);
-        }
-        bool keep = true;
-        if (!isRootFolder(entry)) {
-            try {
-                keep = !stopsScan(attributesOf(entry));
-            } catch (...) {
-                // A failing test lets the statement it guards run.
-                report(describeCurrentException(), 158);
-            }
-        }
-        if (keep)
-            folders.append(entry);
-    }
+std::optional<FolderScan::FolderId> FolderScan::scannedFolder(int folder, const dirent &entry,
+                                                              const QString &name)
+{
+    // A symbolic link to a folder is not entered: it may lead out of the tree.
+    if (entry.d_type != DT_DIR && entry.d_type != DT_UNKNOWN)
+        return std::nullopt;
+    EntryStatus status;
+    if (!examine(folder, entry.d_name, status) || !S_ISDIR(status.link.st_mode)
+        || stopsScan(attributesFrom(name, status)))
+        return std::nullopt;
+    return FolderId{static_cast<quint64>(status.link.st_dev),
+                    static_cast<quint64>(status.link.st_ino)};
 }
 
 } // namespace AddFolder

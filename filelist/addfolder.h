@@ -5,9 +5,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <utility>
 
 class Dialogs;
+struct dirent;
 
 // The folder scan: the folders of a tree level by level, the matching files of one folder, and
 // the probes both use. Works on the file system only; no widgets.
@@ -38,11 +40,16 @@ inline constexpr qsizetype PathLimit = 4096;
 // carrying the errno value as its number when the path cannot be examined.
 int attributesOf(const QString &path);
 
+// The attribute value of the path when it names an existing regular file (following links);
+// nothing when it does not, also when it vanishes while it is examined. Never fails.
+std::optional<int> existingFileAttributes(const QString &path);
+
 // True when the path names an existing regular file (following links). Only asks the file
 // system for the entry's status, so a named pipe or a device is never opened. Never fails.
 bool IsExistingFile(const QString &path);
 
-// True when the name holds a code point below 32, from 127 to 159, or "?".
+// True when the name holds a code point below 32 or from 127 to 159. A "?" is an ordinary
+// character here; names that have no text form never reach this test.
 bool HasUnsafeCharacters(const QString &name);
 
 // True when the wildcard pattern matches the name as a Windows directory listing does:
@@ -72,9 +79,10 @@ struct ScanHooks {
 // is closing, and shows failures in the error report.
 ScanHooks windowScanHooks(Dialogs &dialogs, std::function<bool()> isClosing);
 
-// One scan of a folder tree (one button press, one dropped folder). It remembers the real
-// folders it has seen, by device and inode, so that links cannot make it endless and no real
-// folder is listed twice.
+// One scan of a folder tree (one button press, one dropped folder). Symbolic links to folders
+// found in the tree are not entered (the folders it starts from are, links or not), and every
+// folder is tested once, when it is found. It remembers the real folders it has seen, by device
+// and inode, so that a folder mounted inside itself cannot make it endless.
 class FolderScan {
 public:
     explicit FolderScan(ScanHooks hooks = {}) : m_hooks(std::move(hooks)) { }
@@ -82,7 +90,8 @@ public:
     // Appends to the folder list every folder found below its entries: all first-level
     // subfolders, then all second-level ones, and so on (only the first level unless recurse).
     // Every entry ends with a separator. An entry whose subfolders cannot be listed for want of
-    // permission or because it is gone is removed from the list.
+    // permission or because it is gone is removed from the list, and so is a found folder that
+    // is gone before its turn.
     void GetSubDirectories2016(QStringList &folders, bool recurse);
 
     // True when a yield asked the scan to stop.
@@ -102,6 +111,11 @@ private:
     bool yield(const QString &folder);
     void report(const QString &description, int step);
     bool isFirstVisit(const QString &folder);
+    bool isFirstVisit(const FolderId &id);
+    // The identity of an entry of the open folder that is a folder to list and enter; nothing
+    // for anything else, a link to a folder included, and for an entry gone meanwhile.
+    static std::optional<FolderId> scannedFolder(int folder, const dirent &entry,
+                                                 const QString &name);
     // Lists the subfolders of the folder into found; throws Failure with the errno value.
     void listSubfolders(const QString &folder, QStringList &found);
 

@@ -57,8 +57,8 @@ private:
 
 // Hands every file of the scanned folders that matches the pattern to append, as a row: the
 // folders in list order, each folder's names in ListFiles order, skipping names that start with
-// "~", files that are gone and hidden archive files. Steps is a ReportingProcedure or
-// QuietSteps; its step numbers are those of the add-folder button.
+// "~", files that are gone (also those vanishing while examined) and hidden archive files. Steps is
+// a ReportingProcedure or QuietSteps; its step numbers are those of the add-folder button.
 template<typename Steps, typename Append>
 void appendFilesOfFolders(Steps &steps, const QStringList &folders, const QString &pattern,
                           Append &&append)
@@ -73,8 +73,10 @@ void appendFilesOfFolders(Steps &steps, const QStringList &folders, const QStrin
                 continue;
             QString path;
             steps.run(128, [&] { path = folder + Main::pathSeparator() + name; });
+            // One probe answers both questions, so a file that vanishes meanwhile is passed over.
             if (steps.test(132, [&] {
-                    return IsExistingFile(path) && attributesOf(path) != HiddenArchiveFile;
+                    const std::optional<int> attributes = existingFileAttributes(path);
+                    return attributes && *attributes != HiddenArchiveFile;
                 }))
                 steps.run(132, [&] { append(folderFileRow(folder, name)); });
         }

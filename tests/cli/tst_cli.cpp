@@ -9,6 +9,10 @@
 
 #include <optional>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 class TestCli : public QObject {
@@ -27,10 +31,13 @@ private slots:
     void extension_data();
     void extension();
     void dryRunOrder();
+    void folderScanSkipsPipesAndLinkedFolders();
     void toStdout();
     void standardInput_data();
     void standardInput();
     void programReadsStandardInput();
+    void namesThatAreNotUtf8_data();
+    void namesThatAreNotUtf8();
     void parallelOutputsMatchSerial();
     void sameOutputKeepsLaterInput_data();
     void sameOutputKeepsLaterInput();
@@ -298,6 +305,18 @@ void TestCli::dryRunOrder()
     QVERIFY(!QFile::exists(path(u"single.csv"_s)));
 }
 
+void TestCli::folderScanSkipsPipesAndLinkedFolders()
+{
+    writeFile(u"root/a.xml"_s, simpleDocument);
+    writeFile(u"outside/b.xml"_s, simpleDocument);
+    QVERIFY(::mkfifo(QFile::encodeName(path(u"root/pipe.xml"_s)).constData(), 0644) == 0);
+    QVERIFY(QFile::link(path(u"outside"_s), path(u"root/link"_s)));
+
+    const Run result = run({u"-n"_s, u"root"_s});
+    QCOMPARE(result.status, 0);
+    QCOMPARE(QString::fromUtf8(result.out), path(u"root/a.xml"_s) + u'\n');
+}
+
 void TestCli::toStdout()
 {
     writeFile(u"in.xml"_s, simpleDocument);
@@ -353,6 +372,68 @@ void TestCli::programReadsStandardInput()
     QCOMPARE(program.exitCode(), 0);
     QCOMPARE(program.readAllStandardOutput(), QByteArray("r--a--x\r\n"));
     QCOMPARE(program.readAllStandardError(), QByteArray());
+}
+
+void TestCli::namesThatAreNotUtf8_data()
+{
+    // Arguments go through the shell, so the program gets the very bytes; \351 is Latin-1 é.
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("err");
+    QTest::addColumn<QByteArray>("result"); // the output beside the input, or empty for none
+
+    QTest::newRow("convert") << u"\"$(printf 'caf\\351.xml')\""_s << 0 << QByteArray()
+                             << QByteArray() << QByteArray("r,a,x\r\n");
+    QTest::newRow("dry-run") << u"-n \"$(printf 'caf\\351.xml')\""_s << 0
+                             << QByteArray("/caf\\xE9.xml\n") << QByteArray() << QByteArray();
+    QTest::newRow("not-well-formed") << u"\"$(printf 'bad\\351.xml')\""_s << 1 << QByteArray()
+                                     << QByteArray("/bad\\xE9.xml\nerror:") << QByteArray();
+    QTest::newRow("delimiter") << u"-d \"$(printf '\\351')\" ok.xml"_s << 2 << QByteArray()
+                               << QByteArray("the delimiter is not valid UTF-8") << QByteArray();
+}
+
+void TestCli::namesThatAreNotUtf8()
+{
+    QFETCH(QString, arguments);
+    QFETCH(int, status);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+    QFETCH(QByteArray, result);
+    const QByteArray folder = QFile::encodeName(m_dir->path());
+    for (const QByteArray &name : {QByteArray("/caf\xe9.xml"), QByteArray("/bad\xe9.xml")}) {
+        QFile file;
+        const int descriptor
+                = ::open(QByteArray(folder + name).constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(descriptor >= 0
+                && file.open(descriptor, QIODevice::WriteOnly, QFile::AutoCloseHandle));
+        file.write(name.startsWith("/bad") ? malformedDocument : simpleDocument);
+    }
+    writeFile(u"ok.xml"_s, simpleDocument);
+
+    QProcess program;
+    program.setWorkingDirectory(m_dir->path());
+    program.start(u"/bin/sh"_s,
+                  {u"-c"_s, u"exec \"$0\" "_s + arguments,
+                   QStringLiteral(QUILLMERE_BIN_DIR "/quillmere-cli")});
+    QVERIFY(program.waitForFinished());
+    QCOMPARE(program.exitCode(), status);
+    const QByteArray printedOut = program.readAllStandardOutput();
+    const QByteArray printedErr = program.readAllStandardError();
+    QVERIFY2(out.isEmpty() ? printedOut.isEmpty() : printedOut.endsWith(out), printedOut);
+    QVERIFY2(err.isEmpty() ? printedErr.isEmpty() : printedErr.contains(err), printedErr);
+    // Readable means valid UTF-8 text, whatever the name's bytes.
+    QVERIFY(QUtf8StringView(QByteArray(printedOut + printedErr)).isValidUtf8());
+
+    QFile csv;
+    const int descriptor = ::open(QByteArray(folder + "/caf\xe9.csv").constData(), O_RDONLY);
+    QCOMPARE(descriptor >= 0, !result.isEmpty());
+    if (descriptor >= 0) {
+        QVERIFY(csv.open(descriptor, QIODevice::ReadOnly, QFile::AutoCloseHandle));
+        QCOMPARE(csv.readAll(), result);
+    }
+    // Nothing under a name with a replacement character, nor any temporary file.
+    QCOMPARE(QDir(m_dir->path()).entryList({u"*\ufffd*"_s, u"*.csv?*"_s}), QStringList());
 }
 
 void TestCli::parallelOutputsMatchSerial()

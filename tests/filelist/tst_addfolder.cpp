@@ -52,12 +52,17 @@ private slots:
     void namedPipeIsNeitherListedNorOpened();
     void attributes_data();
     void attributes();
+    void existingFileAttributes_data();
+    void existingFileAttributes();
     void unreadableSubfolderIsDroppedWithItsFiles();
     void folderTurningIntoFileIsDroppedAndNextEntryFollows();
     void failureIsReportedOnlyBeforeTheFirstListing_data();
     void failureIsReportedOnlyBeforeTheFirstListing();
     void symbolicLinkLoopEnds();
     void linkedFolderIsListedOnce();
+    void linksToFoldersInTheTreeAreNotEntered();
+    void folderNamedWithQuestionMarkIsScanned();
+    void eachFolderIsTestedOnce();
     void everyScanStartsAfresh();
     void rootGivesSingleSeparators();
     void stopsAtTheNextYield();
@@ -170,7 +175,7 @@ void TestAddFolder::unsafeCharacters_data()
     QTest::newRow("euro") << QStringLiteral("\u20ac") << false;
     QTest::newRow("emoji") << QStringLiteral("\U0001F600") << false;
     QTest::newRow("tab") << QStringLiteral("a\tb") << true;
-    QTest::newRow("question") << QStringLiteral("why?") << true;
+    QTest::newRow("question") << QStringLiteral("why?") << false;
     QTest::newRow("delete") << QStringLiteral("a\u007fb") << true;
     QTest::newRow("c1-first") << QStringLiteral("a\u0080") << true;
     QTest::newRow("c1-last") << QStringLiteral("a\u009f") << true;
@@ -262,6 +267,34 @@ void TestAddFolder::attributes()
     QVERIFY(QFile::setPermissions(root + QStringLiteral("read-only.xml"), QFile::ReadOwner));
 
     QCOMPARE(attributesOf(root + path), expected);
+}
+
+void TestAddFolder::existingFileAttributes_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("expected"); // -1: not an existing regular file
+
+    QTest::newRow("file") << QStringLiteral("plain.xml") << 0;
+    QTest::newRow("file-link") << QStringLiteral("file-link") << 1024;
+    QTest::newRow("gone") << QStringLiteral("gone.xml") << -1;
+    QTest::newRow("broken-link") << QStringLiteral("broken-link") << -1;
+    QTest::newRow("folder") << QStringLiteral("folder") << -1;
+    QTest::newRow("pipe") << QStringLiteral("pipe") << -1;
+}
+
+void TestAddFolder::existingFileAttributes()
+{
+    QFETCH(QString, path);
+    QFETCH(int, expected);
+    QTemporaryDir dir;
+    const QString root = dir.path() + u'/';
+    makeTree(dir.path(), {QStringLiteral("plain.xml"), QStringLiteral("folder/")}, "<a/>");
+    QVERIFY(QFile::link(root + QStringLiteral("plain.xml"), root + QStringLiteral("file-link")));
+    QVERIFY(QFile::link(root + QStringLiteral("gone"), root + QStringLiteral("broken-link")));
+    QVERIFY(::mkfifo(QFile::encodeName(root + QStringLiteral("pipe")).constData(), 0644) == 0);
+
+    // A file that vanishes before it is examined gives no value and no failure.
+    QCOMPARE(AddFolder::existingFileAttributes(root + path).value_or(-1), expected);
 }
 
 void TestAddFolder::unreadableSubfolderIsDroppedWithItsFiles()
@@ -412,6 +445,52 @@ void TestAddFolder::linkedFolderIsListedOnce()
     // A link given as the folder to scan is followed.
     QCOMPARE(filesOfFolderTree(root + QStringLiteral("/z/shortcut"), QStringLiteral("*.xml")),
              QStringList{root + QStringLiteral("/z/shortcut/r.xml")});
+}
+
+void TestAddFolder::linksToFoldersInTheTreeAreNotEntered()
+{
+    QTemporaryDir outer;
+    QTemporaryDir elsewhere;
+    const QString root = outer.path() + QStringLiteral("/tree");
+    makeTree(outer.path(), {QStringLiteral("outside.xml"), QStringLiteral("tree/a.xml")}, "<a/>");
+    makeTree(elsewhere.path(), {QStringLiteral("far.xml")}, "<a/>");
+    QVERIFY(QFile::link(outer.path(), root + QStringLiteral("/up")));
+    QVERIFY(QFile::link(elsewhere.path(), root + QStringLiteral("/far")));
+    QVERIFY(QFile::link(outer.path() + QStringLiteral("/outside.xml"),
+                        root + QStringLiteral("/l.xml")));
+
+    QCOMPARE(relative(root, filesOfFolderTree(root, QStringLiteral("*.xml"))),
+             (QStringList{QStringLiteral("a.xml"), QStringLiteral("l.xml")}));
+}
+
+void TestAddFolder::folderNamedWithQuestionMarkIsScanned()
+{
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    makeTree(root, {QStringLiteral("why?/x.xml"), QStringLiteral("why?/deeper/y.xml")}, "<a/>");
+
+    QCOMPARE(relative(root, filesOfFolderTree(root, QStringLiteral("*.xml"))),
+             (QStringList{QStringLiteral("why?/x.xml"), QStringLiteral("why?/deeper/y.xml")}));
+}
+
+void TestAddFolder::eachFolderIsTestedOnce()
+{
+    // Five nested levels: every folder yields once for itself and once for its one subfolder,
+    // the deepest only for itself.
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    makeTree(root, {QStringLiteral("1/2/3/4/")}, "<a/>");
+    int yields = 0;
+    ScanHooks hooks;
+    hooks.yield = [&](const QString &) {
+        ++yields;
+        return true;
+    };
+
+    QStringList folders{root + u'/'};
+    FolderScan(hooks).GetSubDirectories2016(folders, true);
+    QCOMPARE(folders.size(), 5);
+    QCOMPARE(yields, 9);
 }
 
 void TestAddFolder::everyScanStartsAfresh()

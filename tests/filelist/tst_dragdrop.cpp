@@ -57,6 +57,7 @@ private slots:
     void acceptance_data();
     void acceptance();
     void droppedPathsKeepTheSourceOrder();
+    void undecodableDroppedNamesAreSkipped();
     void drops_data();
     void drops();
     void vanishedItemDoesNotStopTheOthers();
@@ -114,6 +115,17 @@ void TestDragDrop::droppedPathsKeepTheSourceOrder()
              (QStringList{QStringLiteral("/z/b.xml"), QStringLiteral("/a/a b.xml"),
                           QStringLiteral("/z/b.xml")}));
     QCOMPARE(droppedLocalPaths(nullptr), QStringList{});
+}
+
+void TestDragDrop::undecodableDroppedNamesAreSkipped()
+{
+    // Bytes that are not UTF-8 have no text form: such a row would name another file.
+    QMimeData data;
+    data.setUrls({QUrl::fromEncoded("file:///z/a.xml"), QUrl::fromEncoded("file:///z/bad%FF.xml"),
+                  QUrl::fromEncoded("file:///z/raw%E9/"),
+                  QUrl::fromEncoded("file:///z/caf%C3%A9")});
+    QCOMPARE(droppedLocalPaths(&data),
+             (QStringList{QStringLiteral("/z/a.xml"), QStringLiteral("/z/caf\u00e9")}));
 }
 
 void TestDragDrop::drops_data()

@@ -12,6 +12,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -77,6 +82,29 @@ struct RunFixture : WindowFixture {
     QRadioButton *saveBeside = nullptr;
 };
 
+// Makes a named pipe, a listening socket or (an existing one) a device and returns its path.
+QString specialFile(const QString &kind, const QString &folder)
+{
+    if (kind == u"device"_s)
+        return u"/dev/null"_s;
+    const QString path = folder + u'/' + kind + u".xml"_s;
+    const QByteArray native = QFile::encodeName(path);
+    if (kind == u"pipe"_s) {
+        if (::mkfifo(native.constData(), 0644) != 0)
+            qFatal("mkfifo failed");
+        return path;
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    qstrncpy(address.sun_path, native.constData(), sizeof address.sun_path);
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (socket < 0
+        || ::bind(socket, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
+        qFatal("socket failed");
+    ::close(socket);
+    return path;
+}
+
 QStringList texts(const char *first, const char *second = nullptr)
 {
     QStringList result{QString::fromUtf8(first)};
@@ -97,6 +125,9 @@ private slots:
     void parseErrorInTheMiddle();
     void unreadableListedFile_data();
     void unreadableListedFile();
+    void specialListedFileIsRefusedUnopened_data();
+    void specialListedFileIsRefusedUnopened();
+    void closingWithAPipeListedEndsTheRun();
     void childlessRootGivesEmptyFile();
     void rerunOverwrites();
     void delimiters_data();
@@ -226,6 +257,63 @@ void TestBatchRun::unreadableListedFile()
     QCOMPARE(messages.at(1), u"Done."_s);
     QVERIFY(QFile::exists(fixture.path(u"ok.csv"_s)));
     QVERIFY(!QFile::exists(fixture.path(QFileInfo(name).completeBaseName() + u".csv"_s)));
+}
+
+void TestBatchRun::specialListedFileIsRefusedUnopened_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("pipe") << u"pipe"_s << u"a named pipe, not a regular file"_s;
+    QTest::newRow("socket") << u"socket"_s << u"a socket, not a regular file"_s;
+    QTest::newRow("device") << u"device"_s << u"a device, not a regular file"_s;
+}
+
+void TestBatchRun::specialListedFileIsRefusedUnopened()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    RunFixture fixture;
+    fixture.saveHere->setChecked(true);
+    fixture.text1->setText(fixture.folder.path());
+    const QString listed = specialFile(kind, fixture.folder.path());
+    fixture.list->appendRow(listed);
+    fixture.input(u"ok.xml"_s);
+
+    // A pipe without a writer would hold the run here for good if it were opened.
+    fixture.start->click();
+    QCOMPARE(fixture.dialogs.messages(),
+             QStringList({u"Error reading "_s + listed + u"\r\nerror:"_s + reason
+                                  + u"\r\nLine:0\r\nposition:0"_s,
+                          u"Done."_s}));
+    QVERIFY(QFile::exists(fixture.path(u"ok.csv"_s)));
+}
+
+void TestBatchRun::closingWithAPipeListedEndsTheRun()
+{
+    RunFixture fixture;
+    specialFile(u"pipe"_s, fixture.folder.path());
+    fixture.list->appendRow(fixture.path(u"pipe.xml"_s));
+    QByteArray big = "<big>";
+    while (big.size() < (8 << 20))
+        big += "<row><name>some name</name><value>1234567890</value></row>\n";
+    fixture.input(u"big.xml"_s, big + "</big>");
+    fixture.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fixture.window));
+
+    // Closes the window as soon as a worker runs: on the pipe, if it were opened.
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, &fixture.window, [&] {
+        if (ConversionWorker::unjoinedThreads() == 1) {
+            watch.stop();
+            fixture.window.close();
+        }
+    });
+    watch.start(0);
+    fixture.start->click();
+
+    QVERIFY(fixture.window.isClosing());
+    QCOMPARE(ConversionWorker::unjoinedThreads(), 0);
+    QVERIFY(!QFile::exists(fixture.path(u"big.csv"_s)));
 }
 
 void TestBatchRun::childlessRootGivesEmptyFile()
