@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <sys/stat.h>
+
 ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
                              const QString &delimiter, const std::atomic_bool *cancel)
 {
@@ -15,8 +17,10 @@ ConversionResult convertFile(const QString &inputPath, const QString &outputPath
         result.reason = input.errorString();
         return result;
     }
+    struct stat inputStatus = {};
+    const bool known = ::fstat(input.handle(), &inputStatus) == 0;
     OutputFile output(outputPath);
-    if (!output.open()) {
+    if (!output.open(known ? &inputStatus : nullptr)) {
         // A document that is not well-formed is reported as such, even when its output
         // could not have been written either.
         ConversionResult result = ConvertToCSV(input, nullptr, delimiter, cancel);
