@@ -3,6 +3,7 @@
 #include "cli/commandline.h"
 #include "cli/folderfiles.h"
 #include "cli/orderedrun.h"
+#include "cli/outputidentity.h"
 #include "conversion/convertfile.h"
 #include "conversion/flatten.h"
 #include "conversion/outputnaming.h"
@@ -11,9 +12,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
 #include <QIODevice>
-#include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <QThread>
 
 namespace {
@@ -46,53 +46,22 @@ QString describeTarget(const Job &job)
     return job.output.isEmpty() ? QStringLiteral("standard output") : job.output;
 }
 
-bool copyDevice(QIODevice &from, QIODevice &to)
-{
-    while (!from.atEnd()) {
-        const QByteArray block = from.read(1 << 20);
-        if (block.isEmpty() || to.write(block) != block.size())
-            return false;
-    }
-    return true;
-}
-
-ConversionResult writeFailure(const QString &reason)
-{
-    ConversionResult result;
-    result.status = ConversionResult::Status::WriteFailed;
-    result.reason = reason;
-    return result;
-}
-
-// A document that turns out not to be well-formed must leave nothing on standard output, as it
-// leaves no file, so the result waits in a temporary file until it is complete.
+// The result goes to the stream as it is made, as any filter's does: a document that turns out
+// not to be well-formed ends the output where it stands, and the report on standard error says
+// why.
 ConversionResult convertToStream(const Job &job, QIODevice &in, QIODevice &out,
                                  const QString &delimiter, const std::atomic_bool *cancel)
 {
-    QTemporaryDir spoolFolder;
-    if (!spoolFolder.isValid())
-        return writeFailure(QStringLiteral("cannot create a temporary folder: ")
-                            + spoolFolder.errorString());
-    const QString spoolPath = spoolFolder.filePath(QStringLiteral("result.csv"));
-
-    ConversionResult result;
-    if (job.input == standardInput) {
-        QFile spool(spoolPath);
-        if (!spool.open(QIODevice::WriteOnly))
-            return writeFailure(spool.errorString());
-        result = ConvertToCSV(in, &spool, delimiter, cancel);
-        if (result.converted() && !spool.flush())
-            return writeFailure(spool.errorString());
-    } else {
-        result = convertFile(job.input, spoolPath, delimiter, cancel);
-    }
-    if (!result.converted())
+    if (job.input == standardInput)
+        return ConvertToCSV(in, &out, delimiter, cancel);
+    QFile input(job.input);
+    if (!input.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        ConversionResult result;
+        result.status = ConversionResult::Status::LoadFailed;
+        result.reason = input.errorString();
         return result;
-
-    QFile spool(spoolPath);
-    if (!spool.open(QIODevice::ReadOnly) || !copyDevice(spool, out))
-        return writeFailure(out.errorString());
-    return result;
+    }
+    return ConvertToCSV(input, &out, delimiter, cancel);
 }
 
 QString describeFailure(const Job &job)
@@ -142,6 +111,43 @@ QList<Job> collectJobs(const CliOptions &options, const QString &outputDir)
     return jobs;
 }
 
+// The real identity of every job's output, so that two spellings of one file are one output.
+QStringList outputIdentities(const QList<Job> &jobs)
+{
+    QHash<QString, QString> resolvedFolders; // thousands of outputs share a few folders
+    QStringList identities;
+    identities.reserve(jobs.size());
+    for (const Job &job : jobs) {
+        if (job.output.isEmpty()) {
+            identities << QString();
+            continue;
+        }
+        const QString folder = QFileInfo(job.output).path();
+        auto resolved = resolvedFolders.find(folder);
+        if (resolved == resolvedFolders.end())
+            resolved = resolvedFolders.insert(folder,
+                                              QFileInfo(outputIdentity(folder + u"/x")).path());
+        identities << *resolved + u'/' + QFileInfo(job.output).fileName();
+    }
+    return identities;
+}
+
+// Two inputs writing one output is allowed (the later one's result remains) but seldom meant.
+void warnAboutClashes(const QList<Job> &jobs, const QStringList &outputs, QIODevice &err)
+{
+    QHash<QString, qsizetype> earlier;
+    for (qsizetype i = 0; i < jobs.size(); ++i) {
+        if (outputs[i].isEmpty())
+            continue;
+        const auto found = earlier.constFind(outputs[i]);
+        if (found != earlier.constEnd())
+            write(err,
+                  QStringLiteral("Warning: %1 and %2 both write %3; the result of %2 remains.\n")
+                          .arg(jobs[*found].input, jobs[i].input, jobs[i].output));
+        earlier.insert(outputs[i], i);
+    }
+}
+
 // One line on a terminal, rewritten in place; messages clear it before they are printed.
 class ProgressLine {
 public:
@@ -178,10 +184,9 @@ private:
 int convertAll(QList<Job> &jobs, const CliOptions &options, QIODevice &in, QIODevice &out,
                QIODevice &err, const CliEnvironment &environment)
 {
-    QStringList outputs;
-    outputs.reserve(jobs.size());
-    for (const Job &job : std::as_const(jobs))
-        outputs << job.output;
+    const QStringList outputs = outputIdentities(jobs);
+    if (!options.quiet)
+        warnAboutClashes(jobs, outputs, err);
 
     const auto work = [&](qsizetype i) {
         Job &job = jobs[i];

@@ -341,8 +341,12 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const QString
                 return loadFailure(input.errorString(), 0, 0);
             const quint64 eventsBefore = walk.events();
             const bool last = size == 0;
-            if (XML_ParseBuffer(parser, static_cast<int>(size), last) != XML_STATUS_OK)
+            if (XML_ParseBuffer(parser, static_cast<int>(size), last) != XML_STATUS_OK) {
+                // A stream shows what came before the fault; a file's content is discarded.
+                if (walking)
+                    buffer.flush();
                 return parseFailure(parse);
+            }
             if (last)
                 break;
             if (walking && buffer.failed()) {

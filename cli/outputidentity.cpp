@@ -1,0 +1,21 @@
+#include "cli/outputidentity.h"
+
+#include <QFile>
+
+#include <climits>
+#include <cstdlib>
+
+QString outputIdentity(const QString &outputPath)
+{
+    const qsizetype slash = outputPath.lastIndexOf(u'/');
+    const QString folder = slash < 0 ? QStringLiteral(".") : outputPath.left(slash);
+    const QString name = outputPath.mid(slash + 1);
+    char resolved[PATH_MAX];
+    const QByteArray encoded = QFile::encodeName(folder.isEmpty() ? QStringLiteral("/") : folder);
+    if (!::realpath(encoded.constData(), resolved))
+        return folder + u'/' + name;
+    QString identity = QFile::decodeName(resolved);
+    if (!identity.endsWith(u'/'))
+        identity += u'/';
+    return identity + name;
+}

@@ -1,0 +1,123 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+
+// The command-line program as a process: an ending signal stops it at once, wherever it waits,
+// and a reader that goes away ends it quietly; neither leaves a file behind.
+class TestCliSignals : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void signalEndsAWaitingRun_data();
+    void signalEndsAWaitingRun();
+    void closedPipeEndsQuietly();
+
+private:
+    QString path(const QString &relative) const { return m_dir->filePath(relative); }
+    void writeFile(const QString &relative, const QByteArray &content) const;
+    QStringList leftovers(const QString &relative) const;
+
+    std::optional<QTemporaryDir> m_dir;
+};
+
+namespace {
+
+const QString program = QStringLiteral(QUILLMERE_BIN_DIR "/quillmere-cli");
+
+// Whether the process's main thread holds the signal back, which it does once it is ready to
+// take it on its own thread.
+bool holdsBack(qint64 pid, int signal)
+{
+    QFile status(u"/proc/%1/status"_s.arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("SigBlk:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+    }
+    return false;
+}
+
+} // namespace
+
+void TestCliSignals::init()
+{
+    m_dir.emplace();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir(m_dir->path()).mkpath(u"out"_s));
+    QVERIFY(QDir(m_dir->path()).mkpath(u"tmp"_s));
+}
+
+void TestCliSignals::writeFile(const QString &relative, const QByteArray &content) const
+{
+    QFile file(path(relative));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(content), content.size());
+}
+
+QStringList TestCliSignals::leftovers(const QString &relative) const
+{
+    return QDir(path(relative))
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+void TestCliSignals::signalEndsAWaitingRun_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<int>("signal");
+    QTest::newRow("termOpeningPipe") << u"pipe.xml"_s << SIGTERM;
+    QTest::newRow("hangupOpeningPipe") << u"pipe.xml"_s << SIGHUP;
+    QTest::newRow("interruptReadingStdin") << u"-"_s << SIGINT;
+}
+
+void TestCliSignals::signalEndsAWaitingRun()
+{
+    QFETCH(QString, input);
+    QFETCH(int, signal);
+    writeFile(u"first.xml"_s, "<r><a>x</a></r>");
+    QCOMPARE(::mkfifo(QFile::encodeName(path(u"pipe.xml"_s)).constData(), 0600), 0);
+
+    QProcess run;
+    run.setWorkingDirectory(m_dir->path());
+    run.start(program, {u"-j"_s, u"1"_s, u"-o"_s, u"out"_s, u"first.xml"_s, input});
+    QVERIFY(run.waitForStarted());
+    // Standard input stays open and empty: the run waits for it, as after `sleep 30 |`.
+    QTRY_VERIFY(holdsBack(run.processId(), signal));
+    QTRY_COMPARE(leftovers(u"out"_s), QStringList({u"first.csv"_s}));
+    ::kill(pid_t(run.processId()), signal);
+    QVERIFY(run.waitForFinished(10000));
+    QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.exitCode(), 128 + signal);
+    QCOMPARE(leftovers(u"out"_s), QStringList({u"first.csv"_s}));
+}
+
+void TestCliSignals::closedPipeEndsQuietly()
+{
+    QByteArray document = "<records>";
+    for (int i = 0; i < 100000; ++i)
+        document += "<record><id>" + QByteArray::number(i) + "</id><name>n</name></record>";
+    writeFile(u"big.xml"_s, document + "</records>");
+
+    QProcess run;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"TMPDIR"_s, path(u"tmp"_s));
+    run.setProcessEnvironment(environment);
+    run.start(program, {u"--stdout"_s, path(u"big.xml"_s)});
+    QVERIFY(run.waitForReadyRead());
+    QVERIFY(run.readAllStandardOutput().startsWith("records,record,id,0\r\n"));
+    run.closeReadChannel(QProcess::StandardOutput);
+    QVERIFY(run.waitForFinished(10000));
+    QCOMPARE(run.readAllStandardError(), QByteArray());
+    QCOMPARE(leftovers(u"tmp"_s), QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestCliSignals)
+#include "tst_clisignals.moc"
