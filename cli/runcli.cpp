@@ -31,9 +31,9 @@ void write(QIODevice &device, const QString &text)
     device.write(text.toUtf8());
 }
 
-QString absolutePath(const QString &path)
+QString absolutePath(const QString &path, const QDir &current = QDir::current())
 {
-    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    return QDir::cleanPath(current.absoluteFilePath(path));
 }
 
 QString describeSource(const Job &job)
@@ -95,12 +95,13 @@ QList<Job> collectJobs(const CliOptions &options, const QString &outputDir)
                 : outputPathFor(input, !outputDir.isEmpty(), outputDir);
         jobs.append(Job{input, output, {}});
     };
+    const QDir current = QDir::current(); // asked once: thousands of paths may follow
     for (const QString &path : options.paths) {
         if (path == standardInput) {
             jobs.append(Job{standardInput, QString(), {}});
             continue;
         }
-        const QString input = absolutePath(path);
+        const QString input = absolutePath(path, current);
         if (QFileInfo(input).isDir()) {
             for (const QString &file : filesInFolder(input, options.extension))
                 addJob(file);

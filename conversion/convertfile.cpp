@@ -1,26 +1,21 @@
 #include "conversion/convertfile.h"
 
 #include "conversion/flatten.h"
+#include "conversion/inputfile.h"
 #include "conversion/outputfile.h"
-
-#include <QFile>
-
-#include <sys/stat.h>
 
 ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
                              const QString &delimiter, const std::atomic_bool *cancel)
 {
-    QFile input(inputPath);
-    if (!input.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    InputFile input(inputPath);
+    if (!input.open()) {
         ConversionResult result;
         result.status = ConversionResult::Status::LoadFailed;
         result.reason = input.errorString();
         return result;
     }
-    struct stat inputStatus = {};
-    const bool known = ::fstat(input.handle(), &inputStatus) == 0;
     OutputFile output(outputPath);
-    if (!output.open(known ? &inputStatus : nullptr)) {
+    if (!output.open(&input.status())) {
         // A document that is not well-formed is reported as such, even when its output
         // could not have been written either.
         ConversionResult result = ConvertToCSV(input, nullptr, delimiter, cancel);

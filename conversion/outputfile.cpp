@@ -85,27 +85,34 @@ bool OutputFile::open(const struct stat *source)
     discard();
     m_errorString.clear();
     m_target = QFile::encodeName(m_targetPath);
-    if (!checkTarget(source))
-        return false;
+    m_hasSource = source != nullptr;
+    if (source)
+        m_source = *source;
+    // What stands at the target's name is looked at only when it matters: when the folder
+    // refuses a new file, and when the content is put in place. A free name costs nothing.
+    m_targetExists = false;
     const QByteArray folder = folderOf(m_target);
     int error = 0;
-    if (openUnnamed(folder, &error) || (error == 0 && openNamed(&error))) {
-        if (m_targetExists)
-            keepOwnership();
-    } else if (!m_targetExists || !openSpool()) {
-        return failWithErrno(error);
+    if (!openUnnamed(folder, &error) && (error != 0 || !openNamed(&error))) {
+        if (!lookAtTarget() || !checkTarget())
+            return false;
+        if (!m_targetExists || !openSpool())
+            return failWithErrno(error);
     }
     m_device.open(m_fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
     return true;
 }
 
-bool OutputFile::checkTarget(const struct stat *source)
+bool OutputFile::lookAtTarget()
 {
-    if (::lstat(m_target.constData(), &m_targetStatus) != 0) {
-        m_targetExists = false;
-        return errno == ENOENT || failWithErrno(errno);
-    }
-    m_targetExists = true;
+    m_targetExists = ::lstat(m_target.constData(), &m_targetStatus) == 0;
+    return m_targetExists || errno == ENOENT || failWithErrno(errno);
+}
+
+bool OutputFile::checkTarget()
+{
+    if (!m_targetExists)
+        return true;
     if (S_ISLNK(m_targetStatus.st_mode))
         return fail(QStringLiteral("a symbolic link has this name; it is never followed"));
     if (S_ISDIR(m_targetStatus.st_mode))
@@ -113,8 +120,8 @@ bool OutputFile::checkTarget(const struct stat *source)
     if (!S_ISREG(m_targetStatus.st_mode))
         return fail(QStringLiteral(
                 "it is not a regular file (a pipe, socket or device is never opened)"));
-    if (source && source->st_dev == m_targetStatus.st_dev
-        && source->st_ino == m_targetStatus.st_ino)
+    if (m_hasSource && m_source.st_dev == m_targetStatus.st_dev
+        && m_source.st_ino == m_targetStatus.st_ino)
         return fail(QStringLiteral("it is the input file itself"));
     // A file the user may not write stays as it is, although its folder would allow
     // replacing it.
@@ -222,14 +229,14 @@ bool OutputFile::commit()
 bool OutputFile::linkUnnamed()
 {
     const QByteArray unnamed = procPath(m_fd);
-    if (!m_targetExists) {
-        if (::linkat(AT_FDCWD, unnamed.constData(), AT_FDCWD, m_target.constData(),
-                     AT_SYMLINK_FOLLOW)
-            == 0)
-            return true;
-        if (errno != EEXIST)
-            return failWithErrno(errno);
-    }
+    if (::linkat(AT_FDCWD, unnamed.constData(), AT_FDCWD, m_target.constData(), AT_SYMLINK_FOLLOW)
+        == 0)
+        return true;
+    if (errno != EEXIST)
+        return failWithErrno(errno);
+    if (!lookAtTarget() || !checkTarget())
+        return false;
+    keepOwnership();
     // A name cannot be linked over: the file gets a temporary name that is renamed at once.
     const auto lock = PendingNames::lock();
     for (int attempt = 0; attempt < 16; ++attempt) {
@@ -251,14 +258,18 @@ bool OutputFile::linkUnnamed()
 
 bool OutputFile::replaceWithNamed()
 {
+    const bool allowed = lookAtTarget() && checkTarget();
+    if (allowed && m_targetExists)
+        keepOwnership();
     const auto lock = PendingNames::lock();
-    const bool renamed = ::rename(m_temporaryName.constData(), m_target.constData()) == 0;
+    const bool renamed
+            = allowed && ::rename(m_temporaryName.constData(), m_target.constData()) == 0;
     const int error = errno;
     if (!renamed)
         ::unlink(m_temporaryName.constData());
     PendingNames::remove(m_temporaryName);
     m_temporaryName.clear();
-    return renamed || failWithErrno(error);
+    return renamed || !allowed || failWithErrno(error);
 }
 
 bool OutputFile::rewriteInPlace()

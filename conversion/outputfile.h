@@ -26,8 +26,8 @@ public:
     OutputFile(const OutputFile &) = delete;
     OutputFile &operator=(const OutputFile &) = delete;
 
-    // Prepares the content's file; false with errorString() when the target cannot be written,
-    // or when it is the file source describes (an input is never replaced by its own output).
+    // Prepares the content's file; false with errorString() when the target cannot be written.
+    // The file source describes is never replaced: an input is never its own output.
     bool open(const struct stat *source = nullptr);
     // Where the content goes between open() and commit().
     QIODevice *device();
@@ -43,7 +43,8 @@ public:
 private:
     enum class Mode { Closed, Unnamed, Named, InPlace };
 
-    bool checkTarget(const struct stat *source);
+    bool lookAtTarget();
+    bool checkTarget();
     bool openUnnamed(const QByteArray &folder, int *error);
     bool openNamed(int *error);
     bool openSpool();
@@ -57,6 +58,8 @@ private:
 
     QString m_targetPath;
     QByteArray m_target; // the target's name as the system sees it
+    bool m_hasSource = false;
+    struct stat m_source = {}; // the input, which is never replaced by its own output
     bool m_targetExists = false;
     struct stat m_targetStatus = {};
     Mode m_mode = Mode::Closed;

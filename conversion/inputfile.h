@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QIODevice>
+#include <QString>
+
+#include <sys/stat.h>
+
+// A file opened for reading, straight on the system's calls: one open, one fstat (whose result
+// tells the file's identity and size), then reads up to the size it had when opened, or, for
+// other files, up to the first end of file. Thousands of small files then cost few system
+// calls each.
+class InputFile : public QIODevice {
+    Q_OBJECT
+
+public:
+    explicit InputFile(QString path);
+    ~InputFile() override;
+
+    // Opens the file for reading; false with errorString() when it cannot be read or is a folder.
+    bool open();
+    const struct stat &status() const { return m_status; }
+
+    bool isSequential() const override;
+    qint64 size() const override;
+    bool atEnd() const override;
+    void close() override;
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override;
+    qint64 writeData(const char *data, qint64 maxSize) override;
+
+private:
+    QString m_path;
+    int m_fd = -1;
+    struct stat m_status = {};
+    bool m_atEnd = false;
+};
