@@ -19,6 +19,7 @@ private slots:
     void signalEndsAWaitingRun_data();
     void signalEndsAWaitingRun();
     void closedPipeEndsQuietly();
+    void killLeavesNoFile();
 
 private:
     QString path(const QString &relative) const { return m_dir->filePath(relative); }
@@ -42,6 +43,18 @@ bool holdsBack(qint64 pid, int signal)
     for (const QByteArray &line : status.readAll().split('\n')) {
         if (line.startsWith("SigBlk:"))
             return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+    }
+    return false;
+}
+
+// Whether the process has a file open in the folder.
+bool writesInto(qint64 pid, const QString &folder)
+{
+    const QDir descriptors(u"/proc/%1/fd"_s.arg(pid));
+    for (const QString &name :
+         descriptors.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        if (QFile::symLinkTarget(descriptors.filePath(name)).startsWith(folder + u'/'))
+            return true;
     }
     return false;
 }
@@ -117,6 +130,24 @@ void TestCliSignals::closedPipeEndsQuietly()
     QVERIFY(run.waitForFinished(10000));
     QCOMPARE(run.readAllStandardError(), QByteArray());
     QCOMPARE(leftovers(u"tmp"_s), QStringList());
+}
+
+void TestCliSignals::killLeavesNoFile()
+{
+    // The output of a document still arriving through a pipe is under way when the program is
+    // killed; nothing may remain of it, as nothing can clean up after SIGKILL.
+    QCOMPARE(::mkfifo(QFile::encodeName(path(u"pipe.xml"_s)).constData(), 0600), 0);
+    QProcess run;
+    run.setWorkingDirectory(m_dir->path());
+    run.start(program, {u"-o"_s, u"out"_s, u"pipe.xml"_s});
+    QVERIFY(run.waitForStarted());
+    QFile pipe(path(u"pipe.xml"_s));
+    QVERIFY(pipe.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    QVERIFY(pipe.write("<r><a>x</a>") > 0);
+    QTRY_VERIFY(writesInto(run.processId(), path(u"out"_s)));
+    run.kill();
+    QVERIFY(run.waitForFinished(10000));
+    QCOMPARE(leftovers(u"out"_s), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestCliSignals)
