@@ -184,10 +184,14 @@ void OutputFile::keepOwnership()
 {
     static const uid_t user = ::geteuid();
     static const gid_t group = ::getegid();
-    // Not allowed for most users: the replacement is then theirs, as a new file would be.
-    if (m_targetStatus.st_uid != user || m_targetStatus.st_gid != group)
-        (void)::fchown(m_fd, m_targetStatus.st_uid, m_targetStatus.st_gid);
-    ::fchmod(m_fd, m_targetStatus.st_mode & 07777);
+    mode_t mode = m_targetStatus.st_mode & 0777;
+    if ((m_targetStatus.st_uid != user || m_targetStatus.st_gid != group)
+        && ::fchown(m_fd, m_targetStatus.st_uid, m_targetStatus.st_gid) != 0) {
+        // Most users may not: the replacement is then theirs, as a new file would be, and its
+        // group (now the writer's) gets no more than everyone else.
+        mode = (mode & 0707) | ((mode & 07) << 3);
+    }
+    ::fchmod(m_fd, mode);
 }
 
 QIODevice *OutputFile::device()
