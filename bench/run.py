@@ -23,6 +23,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import generate  # noqa: E402
+import syscalls  # noqa: E402
 
 RUNS = 3
 MIB = 1024 * 1024
@@ -262,6 +263,8 @@ def main():
     bench.row("  (outputs in %s: -j 1 %.2f s, -j 2 %.2f s)"
               % (MEMORY_FOLDER, memory_serial, memory_parallel),
               "%.2fx" % (memory_serial / memory_parallel))
+
+    syscalls.measure(bench)
 
     for name in ("huge-comment.xml", "huge-cdata.xml"):
         seconds, _ = bench.convert([bench.input(name)])

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -75,8 +76,14 @@ void runOrdered(const QStringList &keys, int threads, const std::function<void(q
     std::vector<std::jthread> pool;
     const qsizetype poolSize = std::min<qsizetype>(threads, count);
     pool.reserve(poolSize);
-    for (qsizetype t = 0; t < poolSize; ++t)
-        pool.emplace_back(worker);
+    try {
+        for (qsizetype t = 0; t < poolSize; ++t)
+            pool.emplace_back(worker);
+    } catch (const std::system_error &) {
+        // The system allows no more threads (a process limit): those made do the work.
+    }
+    if (pool.empty())
+        worker();
 
     using namespace std::chrono_literals;
     for (qsizetype reported = 0; reported < count;) {

@@ -1,17 +1,21 @@
 #include "cli/outputidentity.h"
 
-#include <QFileInfo>
+#include "core/nativename.h"
+
+#include <climits>
+#include <cstdlib>
 
 QString outputIdentity(const QString &outputPath)
 {
     const qsizetype slash = outputPath.lastIndexOf(u'/');
-    if (slash < 0)
-        return outputPath;
-    const QString folder = slash == 0 ? QStringLiteral("/") : outputPath.left(slash);
+    const QString folder = slash < 0 ? QStringLiteral(".") : outputPath.left(slash);
     const QString name = outputPath.mid(slash + 1);
-    const QString resolved = QFileInfo(folder).canonicalFilePath();
-    const QString base = resolved.isEmpty() ? folder : resolved;
-    if (base.endsWith(u'/'))
-        return base + name;
-    return base + u'/' + name;
+    char resolved[PATH_MAX];
+    const QByteArray encoded = encodeNativeName(folder.isEmpty() ? QStringLiteral("/") : folder);
+    if (!::realpath(encoded.constData(), resolved))
+        return folder + u'/' + name;
+    QString identity = decodeNativeName(resolved);
+    if (!identity.endsWith(u'/'))
+        identity += u'/';
+    return identity + name;
 }

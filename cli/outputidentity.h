@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The output file a path really names: its folder fully resolved (symbolic links and ".."
-// followed, as realpath does; the folder as given when it cannot be resolved), then "/" and
-// the file name unchanged. Two paths that write the same file give the same text.
+// The name under which the system knows the output file: its folder with symbolic links and
+// ".." resolved, as realpath does (the folder as given when it cannot be resolved), then "/"
+// and the file name unchanged. Two spellings of one output give the same identity.
 QString outputIdentity(const QString &outputPath);

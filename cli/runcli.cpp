@@ -1,6 +1,5 @@
 #include "cli/runcli.h"
 
-#include "cli/bytenamedoutput.h"
 #include "cli/commandline.h"
 #include "cli/fileslist.h"
 #include "cli/folderfiles.h"
@@ -8,6 +7,7 @@
 #include "cli/outputidentity.h"
 #include "conversion/convertfile.h"
 #include "conversion/flatten.h"
+#include "conversion/inputfile.h"
 #include "conversion/outputnaming.h"
 #include "conversion/pathhelpers.h"
 #include "core/nativename.h"
@@ -15,9 +15,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
 #include <QIODevice>
-#include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <QThread>
 
 #include <sys/stat.h>
@@ -37,9 +36,9 @@ void write(QIODevice &device, const QString &text)
     device.write(text.toUtf8());
 }
 
-QString absolutePath(const QString &path)
+QString absolutePath(const QString &path, const QDir &current = QDir::current())
 {
-    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    return QDir::cleanPath(current.absoluteFilePath(path));
 }
 
 QString describeSource(const Job &job)
@@ -52,53 +51,22 @@ QString describeTarget(const Job &job)
     return job.output.isEmpty() ? QStringLiteral("standard output") : readableName(job.output);
 }
 
-bool copyDevice(QIODevice &from, QIODevice &to)
-{
-    while (!from.atEnd()) {
-        const QByteArray block = from.read(1 << 20);
-        if (block.isEmpty() || to.write(block) != block.size())
-            return false;
-    }
-    return true;
-}
-
-ConversionResult writeFailure(const QString &reason)
-{
-    ConversionResult result;
-    result.status = ConversionResult::Status::WriteFailed;
-    result.reason = reason;
-    return result;
-}
-
-// A document that turns out not to be well-formed must leave nothing on standard output, as it
-// leaves no file, so the result waits in a temporary file until it is complete.
+// The result goes to the stream as it is made, as any filter's does: a document that turns out
+// not to be well-formed ends the output where it stands, and the report on standard error says
+// why.
 ConversionResult convertToStream(const Job &job, QIODevice &in, QIODevice &out,
                                  const QString &delimiter, const std::atomic_bool *cancel)
 {
-    QTemporaryDir spoolFolder;
-    if (!spoolFolder.isValid())
-        return writeFailure(QStringLiteral("cannot create a temporary folder: ")
-                            + spoolFolder.errorString());
-    const QString spoolPath = spoolFolder.filePath(QStringLiteral("result.csv"));
-
-    ConversionResult result;
-    if (job.input == standardInput) {
-        QFile spool(spoolPath);
-        if (!spool.open(QIODevice::WriteOnly))
-            return writeFailure(spool.errorString());
-        result = ConvertToCSV(in, &spool, delimiter, cancel);
-        if (result.converted() && !spool.flush())
-            return writeFailure(spool.errorString());
-    } else {
-        result = convertFile(job.input, spoolPath, delimiter, cancel);
-    }
-    if (!result.converted())
+    if (job.input == standardInput)
+        return ConvertToCSV(in, &out, delimiter, cancel);
+    InputFile input(job.input);
+    if (!input.open()) {
+        ConversionResult result;
+        result.status = ConversionResult::Status::LoadFailed;
+        result.reason = input.errorString();
         return result;
-
-    QFile spool(spoolPath);
-    if (!spool.open(QIODevice::ReadOnly) || !copyDevice(spool, out))
-        return writeFailure(out.errorString());
-    return result;
+    }
+    return ConvertToCSV(input, &out, delimiter, cancel);
 }
 
 QString describeFailure(const Job &job)
@@ -140,12 +108,13 @@ QList<Job> collectJobs(const CliOptions &options, const QStringList &paths,
                 : outputPathFor(input, !outputDir.isEmpty(), outputDir);
         jobs.append(Job{input, output, {}});
     };
+    const QDir current = QDir::current(); // asked once: thousands of paths may follow
     for (const QString &path : paths) {
         if (path == standardInput) {
             jobs.append(Job{standardInput, QString(), {}});
             continue;
         }
-        const QString input = absolutePath(path);
+        const QString input = absolutePath(path, current);
         if (isFolder(input)) {
             for (const QString &file : filesInFolder(input, options.extension))
                 addJob(file);
@@ -154,6 +123,43 @@ QList<Job> collectJobs(const CliOptions &options, const QStringList &paths,
         }
     }
     return jobs;
+}
+
+// The real identity of every job's output, so that two spellings of one file are one output.
+QStringList outputIdentities(const QList<Job> &jobs)
+{
+    QHash<QString, QString> resolvedFolders; // thousands of outputs share a few folders
+    QStringList identities;
+    identities.reserve(jobs.size());
+    for (const Job &job : jobs) {
+        if (job.output.isEmpty()) {
+            identities << QString();
+            continue;
+        }
+        const QString folder = QFileInfo(job.output).path();
+        auto resolved = resolvedFolders.find(folder);
+        if (resolved == resolvedFolders.end())
+            resolved = resolvedFolders.insert(folder,
+                                              QFileInfo(outputIdentity(folder + u"/x")).path());
+        identities << *resolved + u'/' + QFileInfo(job.output).fileName();
+    }
+    return identities;
+}
+
+// Two inputs writing one output is allowed (the later one's result remains) but seldom meant.
+void warnAboutClashes(const QList<Job> &jobs, const QStringList &outputs, QIODevice &err)
+{
+    QHash<QString, qsizetype> earlier;
+    for (qsizetype i = 0; i < jobs.size(); ++i) {
+        if (outputs[i].isEmpty())
+            continue;
+        const auto found = earlier.constFind(outputs[i]);
+        if (found != earlier.constEnd())
+            write(err,
+                  QStringLiteral("Warning: %1 and %2 both write %3; the result of %2 remains.\n")
+                          .arg(jobs[*found].input, jobs[i].input, jobs[i].output));
+        earlier.insert(outputs[i], i);
+    }
 }
 
 // One line on a terminal, rewritten in place; messages clear it before they are printed.
@@ -192,19 +198,15 @@ private:
 int convertAll(QList<Job> &jobs, const CliOptions &options, QIODevice &in, QIODevice &out,
                QIODevice &err, const CliEnvironment &environment)
 {
-    QStringList outputs;
-    outputs.reserve(jobs.size());
-    for (const Job &job : std::as_const(jobs))
-        outputs << job.output;
+    const QStringList outputs = outputIdentities(jobs);
+    if (!options.quiet)
+        warnAboutClashes(jobs, outputs, err);
 
     const auto work = [&](qsizetype i) {
         Job &job = jobs[i];
         try {
             if (job.output.isEmpty())
                 job.result = convertToStream(job, in, out, options.delimiter, environment.cancel);
-            else if (hasStrayBytes(job.output))
-                job.result = convertToByteNamedFile(job.input, job.output, options.delimiter,
-                                                    environment.cancel);
             else
                 job.result
                         = convertFile(job.input, job.output, options.delimiter, environment.cancel);

@@ -4,22 +4,19 @@
 #include "conversion/inputfile.h"
 #include "conversion/outputfile.h"
 
-#include <QFile>
-
 ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
                              const QString &delimiter, const std::atomic_bool *cancel,
                              InputKinds inputKinds)
 {
-    QFile input(inputPath);
-    QString unreadable;
-    if (!openInputFile(input, inputKinds, &unreadable)) {
+    InputFile input(inputPath);
+    if (!input.open(inputKinds)) {
         ConversionResult result;
         result.status = ConversionResult::Status::LoadFailed;
-        result.reason = unreadable;
+        result.reason = input.errorString();
         return result;
     }
     OutputFile output(outputPath);
-    if (!output.open()) {
+    if (!output.open(&input.status())) {
         // A document that is not well-formed is reported as such, even when its output
         // could not have been written either.
         ConversionResult result = ConvertToCSV(input, nullptr, delimiter, cancel);

@@ -4,9 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
-
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -24,58 +22,99 @@ QString notRegularReason(mode_t mode)
     return QStringLiteral("not a regular file");
 }
 
-// Takes over the open descriptor; closes it when the file cannot take it.
-bool adopt(QFile &file, int descriptor, QString *reason)
-{
-    if (file.open(descriptor, QIODevice::ReadOnly | QIODevice::Unbuffered,
-                  QFileDevice::AutoCloseHandle))
-        return true;
-    *reason = file.errorString();
-    ::close(descriptor);
-    return false;
-}
-
-bool openRegularFile(QFile &file, QString *reason)
-{
-    const QByteArray native = encodeNativeName(file.fileName());
-    struct stat status { };
-    if (::stat(native.constData(), &status) == 0 && !S_ISREG(status.st_mode)) {
-        *reason = notRegularReason(status.st_mode);
-        return false;
-    }
-    // Without waiting, in case something else took the name since the test; it is refused
-    // all the same.
-    const int descriptor = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0) {
-        *reason = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        *reason = notRegularReason(status.st_mode);
-        ::close(descriptor);
-        return false;
-    }
-    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
-    return adopt(file, descriptor, reason);
-}
-
 } // namespace
 
-bool openInputFile(QFile &file, InputKinds kinds, QString *reason)
+InputFile::InputFile(QString path) : m_path(std::move(path)) { }
+
+InputFile::~InputFile()
 {
-    if (kinds == InputKinds::RegularFilesOnly)
-        return openRegularFile(file, reason);
-    const int descriptor
-            = ::open(encodeNativeName(file.fileName()).constData(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        *reason = QString::fromLocal8Bit(std::strerror(errno));
+    InputFile::close();
+}
+
+bool InputFile::open(InputKinds kinds)
+{
+    close();
+    m_atEnd = false;
+    const QByteArray native = encodeNativeName(m_path);
+    const bool regularOnly = kinds == InputKinds::RegularFilesOnly;
+    if (regularOnly && ::stat(native.constData(), &m_status) == 0 && !S_ISREG(m_status.st_mode)) {
+        setErrorString(notRegularReason(m_status.st_mode));
         return false;
     }
-    struct stat status { };
-    if (::fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode)) {
-        *reason = QStringLiteral("file to open is a directory"); // Qt's own words
-        ::close(descriptor);
+    // Without waiting, in case something else took the name since the test; it is refused all
+    // the same.
+    const int flags
+            = regularOnly ? O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY : O_RDONLY | O_CLOEXEC;
+    m_fd = ::open(native.constData(), flags);
+    if (m_fd < 0 || ::fstat(m_fd, &m_status) != 0) {
+        setErrorString(QString::fromLocal8Bit(std::strerror(errno)));
+        close();
         return false;
     }
-    return adopt(file, descriptor, reason);
+    if (S_ISDIR(m_status.st_mode) && !regularOnly) {
+        setErrorString(QStringLiteral("file to open is a directory")); // Qt's own words
+        close();
+        return false;
+    }
+    if (regularOnly) {
+        if (!S_ISREG(m_status.st_mode)) {
+            setErrorString(notRegularReason(m_status.st_mode));
+            close();
+            return false;
+        }
+        ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+    }
+    return QIODevice::open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+}
+
+bool InputFile::isSequential() const
+{
+    return !S_ISREG(m_status.st_mode);
+}
+
+qint64 InputFile::size() const
+{
+    return isSequential() ? QIODevice::size() : qint64(m_status.st_size);
+}
+
+bool InputFile::atEnd() const
+{
+    return m_atEnd;
+}
+
+void InputFile::close()
+{
+    if (isOpen())
+        QIODevice::close();
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+qint64 InputFile::readData(char *data, qint64 maxSize)
+{
+    if (m_atEnd || maxSize == 0)
+        return 0;
+    // A regular file is read as large as it was when opened: the read that would only confirm
+    // its end is spared. Files of size 0 (those the kernel makes up) are read to their end.
+    if (!isSequential() && m_status.st_size > 0 && pos() >= m_status.st_size) {
+        m_atEnd = true;
+        return 0;
+    }
+    for (;;) {
+        const ssize_t got = ::read(m_fd, data, std::size_t(maxSize));
+        if (got >= 0) {
+            m_atEnd = got == 0;
+            return got;
+        }
+        if (errno != EINTR) {
+            setErrorString(QString::fromLocal8Bit(std::strerror(errno)));
+            return -1;
+        }
+    }
+}
+
+qint64 InputFile::writeData(const char *, qint64)
+{
+    return -1;
 }

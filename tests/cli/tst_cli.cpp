@@ -33,6 +33,7 @@ private slots:
     void dryRunOrder();
     void folderScanSkipsPipesAndLinkedFolders();
     void toStdout();
+    void toStdoutStreamsUntilTheError();
     void standardInput_data();
     void standardInput();
     void programReadsStandardInput();
@@ -41,6 +42,8 @@ private slots:
     void parallelOutputsMatchSerial();
     void sameOutputKeepsLaterInput_data();
     void sameOutputKeepsLaterInput();
+    void sameOutputThroughALink_data();
+    void sameOutputThroughALink();
     void parseErrorReportedAndRunGoesOn();
     void writeErrorReportedAndRunGoesOn();
 
@@ -334,6 +337,15 @@ void TestCli::toStdout()
                     .startsWith(u"Error reading "_s + path(u"bad.xml"_s) + u'\n'));
 }
 
+void TestCli::toStdoutStreamsUntilTheError()
+{
+    writeFile(u"cut.xml"_s, "<r><a>x</a><b>y</b><c>");
+    const Run result = run({u"--stdout"_s, u"cut.xml"_s});
+    QCOMPARE(result.status, 1);
+    QCOMPARE(result.out, QByteArray("r,a,x\r\nr,b,y\r\n"));
+    QVERIFY(result.err.startsWith("Error reading "));
+}
+
 void TestCli::standardInput_data()
 {
     QTest::addColumn<QByteArray>("input");
@@ -492,6 +504,36 @@ void TestCli::sameOutputKeepsLaterInput()
     QVERIFY(QDir().mkpath(path(u"expected"_s)));
     QCOMPARE(run({u"-o"_s, u"expected"_s, u"f%1/same.xml"_s.arg(survivor)}).status, 0);
     QCOMPARE(readFile(u"out/same.csv"_s), readFile(u"expected/same.csv"_s));
+}
+
+void TestCli::sameOutputThroughALink_data()
+{
+    QTest::addColumn<QString>("jobs");
+    QTest::addColumn<bool>("quiet");
+    QTest::newRow("serial") << u"1"_s << false;
+    QTest::newRow("parallel") << u"2"_s << false;
+    QTest::newRow("quiet") << u"2"_s << true;
+}
+
+void TestCli::sameOutputThroughALink()
+{
+    QFETCH(QString, jobs);
+    QFETCH(bool, quiet);
+    writeFile(u"real/x.xml"_s, numberedDocument(1));
+    writeFile(u"real/x.XML"_s, numberedDocument(2));
+    QVERIFY(QFile::link(path(u"real"_s), path(u"alias"_s)));
+    QVERIFY(QDir().mkpath(path(u"expected"_s)));
+    QCOMPARE(run({u"-o"_s, u"expected"_s, u"real/x.XML"_s}).status, 0);
+
+    QStringList arguments{u"-j"_s, jobs, u"real/x.xml"_s, u"alias/x.XML"_s};
+    if (quiet)
+        arguments << u"-q"_s;
+    const Run result = run(arguments);
+    QCOMPARE(result.status, 0);
+    QCOMPARE(readFile(u"real/x.csv"_s), readFile(u"expected/x.csv"_s));
+    const QString warning = u"Warning: %1 and %2 both write %3; the result of %2 remains.\n"_s.arg(
+            path(u"real/x.xml"_s), path(u"alias/x.XML"_s), path(u"alias/x.csv"_s));
+    QCOMPARE(QString::fromUtf8(result.err), quiet ? QString() : warning);
 }
 
 void TestCli::parseErrorReportedAndRunGoesOn()

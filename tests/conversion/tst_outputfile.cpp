@@ -12,6 +12,7 @@
 #include <atomic>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,11 +38,17 @@ private slots:
     void writeTextFileWritesOnlyTheText();
     void writeTextFileFailureThrows();
     void permissionsOfNewAndReplacedFiles();
-    void writesThroughASymbolicLink();
+    void symbolicLinkIsNeverFollowed_data();
+    void symbolicLinkIsNeverFollowed();
+    void inputIsNeverItsOwnOutput_data();
+    void inputIsNeverItsOwnOutput();
+    void replacedFileKeepsOwnerAndGroup();
     void readOnlyOutputIsKept();
     void lockedFolderIsWrittenInPlace();
+    void inPlaceRewriteWithoutRoomKeepsEarlierOutput();
     void discardLeavesTargetUntouched();
-    void pipeTargetIsWrittenNotReplaced();
+    void failedRenameLeavesNoTemporary();
+    void pipeTargetIsNeverOpened();
 
 private:
     QString path(const QString &name) const { return m_folder->filePath(name); }
@@ -300,16 +307,68 @@ void TestOutputFile::permissionsOfNewAndReplacedFiles()
     QCOMPARE(QFileInfo(path(u"kept.csv"_qs)).permissions() & 0x7077, chosen);
 }
 
-void TestOutputFile::writesThroughASymbolicLink()
+void TestOutputFile::symbolicLinkIsNeverFollowed_data()
 {
-    QVERIFY(QDir(m_folder->path()).mkdir(u"real"_qs));
-    write(u"real/target.csv"_qs, "earlier");
-    QVERIFY(QFile::link(path(u"real/target.csv"_qs), path(u"link.csv"_qs)));
-    WriteTextFile(u"new"_qs, path(u"link.csv"_qs));
+    QTest::addColumn<bool>("dangling");
+    QTest::newRow("toFile") << false;
+    QTest::newRow("dangling") << true;
+}
+
+void TestOutputFile::symbolicLinkIsNeverFollowed()
+{
+    QFETCH(bool, dangling);
+    QVERIFY(QDir(m_folder->path()).mkdir(u"elsewhere"_qs));
+    if (!dangling)
+        write(u"elsewhere/yours.txt"_qs, "yours");
+    QVERIFY(QFile::link(path(u"elsewhere/yours.txt"_qs), path(u"link.csv"_qs)));
+    write(u"in.xml"_qs, document);
+    const ConversionResult result = convertFile(path(u"in.xml"_qs), path(u"link.csv"_qs), u","_qs);
+    QCOMPARE(result.status, ConversionResult::Status::WriteFailed);
+    QCOMPARE(result.reason,
+             u"Cannot write \"%1\": a symbolic link has this name; it is never followed"_qs.arg(
+                     path(u"link.csv"_qs)));
     QVERIFY(QFileInfo(path(u"link.csv"_qs)).isSymLink());
-    QCOMPARE(read(u"real/target.csv"_qs), QByteArray("new"));
-    QCOMPARE(QDir(path(u"real"_qs)).entryList(QDir::Files | QDir::Hidden),
-             QStringList({u"target.csv"_qs}));
+    QCOMPARE(QDir(path(u"elsewhere"_qs)).entryList(QDir::Files | QDir::Hidden),
+             dangling ? QStringList() : QStringList({u"yours.txt"_qs}));
+    if (!dangling)
+        QCOMPARE(read(u"elsewhere/yours.txt"_qs), QByteArray("yours"));
+}
+
+void TestOutputFile::inputIsNeverItsOwnOutput_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::newRow("sameName") << u"data.csv"_qs;
+    QTest::newRow("hardLink") << u"other.csv"_qs;
+}
+
+void TestOutputFile::inputIsNeverItsOwnOutput()
+{
+    QFETCH(QString, output);
+    write(u"data.csv"_qs, document);
+    QCOMPARE(::link(QFile::encodeName(path(u"data.csv"_qs)).constData(),
+                    QFile::encodeName(path(u"other.csv"_qs)).constData()),
+             0);
+    const ConversionResult result = convertFile(path(u"data.csv"_qs), path(output), u","_qs);
+    QCOMPARE(result.status, ConversionResult::Status::WriteFailed);
+    QCOMPARE(result.reason,
+             u"Cannot write \"%1\": it is the input file itself"_qs.arg(path(output)));
+    QCOMPARE(read(u"data.csv"_qs), document);
+    QCOMPARE(entries(), QStringList({u"data.csv"_qs, u"other.csv"_qs}));
+}
+
+void TestOutputFile::replacedFileKeepsOwnerAndGroup()
+{
+    if (!runningAsRoot())
+        QSKIP("only root may give a file to another user");
+    write(u"in.xml"_qs, document);
+    write(u"in.csv"_qs, "earlier");
+    const QByteArray target = QFile::encodeName(path(u"in.csv"_qs));
+    QCOMPARE(::chown(target.constData(), 65534, 65534), 0);
+    QVERIFY(convertFile(path(u"in.xml"_qs), path(u"in.csv"_qs), u","_qs).converted());
+    struct stat status = {};
+    QCOMPARE(::stat(target.constData(), &status), 0);
+    QCOMPARE(status.st_uid, uid_t(65534));
+    QCOMPARE(status.st_gid, gid_t(65534));
 }
 
 void TestOutputFile::readOnlyOutputIsKept()
@@ -352,6 +411,31 @@ void TestOutputFile::lockedFolderIsWrittenInPlace()
     QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList({u"out.csv"_qs}));
 }
 
+void TestOutputFile::inPlaceRewriteWithoutRoomKeepsEarlierOutput()
+{
+    // A file system out of inodes refuses the new file, so the target is rewritten in place;
+    // it has no room for the longer content either.
+    if (!runningAsRoot())
+        QSKIP("mounting a small file system needs root");
+    const QByteArray small = QFile::encodeName(path(u"small"_qs));
+    QVERIFY(QDir(m_folder->path()).mkdir(u"small"_qs));
+    if (::mount("tmpfs", small.constData(), "tmpfs", 0, "size=64k,nr_inodes=3") != 0)
+        QSKIP("no tmpfs can be mounted here");
+    const auto unmount = qScopeGuard([&] { ::umount2(small.constData(), MNT_DETACH); });
+    write(u"in.xml"_qs, largeDocument());
+    const QByteArray earlier(1000, 'e');
+    write(u"small/in.csv"_qs, earlier);
+    write(u"small/filler"_qs, {});
+
+    const ConversionResult result
+            = convertFile(path(u"in.xml"_qs), path(u"small/in.csv"_qs), u","_qs);
+    QCOMPARE(result.status, ConversionResult::Status::WriteFailed);
+    QVERIFY2(result.reason.contains(u"No space left on device"_qs), qPrintable(result.reason));
+    QCOMPARE(read(u"small/in.csv"_qs), earlier);
+    QCOMPARE(QDir(path(u"small"_qs)).entryList(QDir::Files | QDir::Hidden),
+             QStringList({u"filler"_qs, u"in.csv"_qs}));
+}
+
 void TestOutputFile::discardLeavesTargetUntouched()
 {
     write(u"out.csv"_qs, "earlier");
@@ -359,27 +443,42 @@ void TestOutputFile::discardLeavesTargetUntouched()
         OutputFile file(path(u"out.csv"_qs));
         QVERIFY2(file.open(), qPrintable(file.errorString()));
         QCOMPARE(file.device()->write("partial"), 7);
-        QCOMPARE(entries().size(), 2);
+        QCOMPARE(entries(), QStringList({u"out.csv"_qs}));
     }
     QCOMPARE(read(u"out.csv"_qs), QByteArray("earlier"));
     QCOMPARE(entries(), QStringList({u"out.csv"_qs}));
 }
 
-void TestOutputFile::pipeTargetIsWrittenNotReplaced()
+void TestOutputFile::failedRenameLeavesNoTemporary()
+{
+    OutputFile file(path(u"out.csv"_qs));
+    QVERIFY2(file.open(), qPrintable(file.errorString()));
+    QCOMPARE(file.device()->write("content"), 7);
+    QVERIFY(QDir(m_folder->path()).mkpath(u"out.csv/inside"_qs));
+    QVERIFY(!file.commit());
+    QVERIFY(file.errorString().startsWith(u"Cannot write \"%1\": "_qs.arg(path(u"out.csv"_qs))));
+    QCOMPARE(entries(), QStringList({u"out.csv"_qs}));
+    QVERIFY(QFileInfo(path(u"out.csv/inside"_qs)).isDir());
+}
+
+void TestOutputFile::pipeTargetIsNeverOpened()
 {
     const QByteArray pipe = QFile::encodeName(path(u"pipe.csv"_qs));
     QCOMPARE(mkfifo(pipe.constData(), 0600), 0);
-    // Holding both ends lets the writer open the pipe at once and keeps what it wrote.
+    // Holding both ends would let a writer open the pipe at once and keeps what it wrote.
     const int ends = ::open(pipe.constData(), O_RDWR | O_NONBLOCK);
     QVERIFY(ends >= 0);
     const auto closeEnds = qScopeGuard([ends] { ::close(ends); });
-    WriteTextFile(u"through the pipe"_qs, path(u"pipe.csv"_qs));
+    write(u"in.xml"_qs, document);
+    const ConversionResult result = convertFile(path(u"in.xml"_qs), path(u"pipe.csv"_qs), u","_qs);
+    QCOMPARE(result.status, ConversionResult::Status::WriteFailed);
+    QCOMPARE(result.reason,
+             u"Cannot write \"%1\": it is not a regular file (a pipe, socket or device is never "
+             "opened)"_qs.arg(path(u"pipe.csv"_qs)));
     char received[64];
-    const ssize_t size = ::read(ends, received, sizeof received);
-    QCOMPARE(QByteArray(received, size > 0 ? static_cast<qsizetype>(size) : 0),
-             QByteArray("through the pipe"));
+    QCOMPARE(::read(ends, received, sizeof received), ssize_t(-1));
     QVERIFY(!QFileInfo(path(u"pipe.csv"_qs)).isFile());
-    QCOMPARE(entries(), QStringList({u"pipe.csv"_qs}));
+    QCOMPARE(entries(), QStringList({u"in.xml"_qs, u"pipe.csv"_qs}));
 }
 
 QTEST_GUILESS_MAIN(TestOutputFile)

@@ -137,6 +137,7 @@ private slots:
     void failedWriteIsReportedAndRunGoesOn();
     void outputPlaceIsReadForEveryRow();
     void closingMidRunLeavesNoPartialFile();
+    void doneComesAfterTheBarIsAtRest();
 };
 
 void TestBatchRun::emptyListConvertsNothing()
@@ -488,6 +489,22 @@ void TestBatchRun::closingMidRunLeavesNoPartialFile()
     QCOMPARE(fixture.filesInFolder(),
              texts("after.xml", "big.xml") + texts("small.csv", "small.xml"));
     QCOMPARE(fixture.list->rowText(1), bigInput);
+}
+
+void TestBatchRun::doneComesAfterTheBarIsAtRest()
+{
+    RunFixture fixture;
+    fixture.input(u"a.xml"_s);
+    bool barAtRestWhenDone = false;
+    fixture.dialogs.whileOpen = [&](const ScriptedDialogs::Call &call) {
+        if (call.texts.value(0) == u"Done."_s)
+            barAtRestWhenDone = fixture.bar->value() == 0
+                    && fixture.bar->text() == u"Progress Bar"_s
+                    && fixture.window.pointer() == Form1::PointerKind::Default;
+    };
+    fixture.start->click();
+    QCOMPARE(fixture.dialogs.messages(), texts("Done."));
+    QVERIFY(barAtRestWhenDone);
 }
 
 QTEST_MAIN(TestBatchRun)
