@@ -36,8 +36,14 @@ void Form1::PushButton2_Click()
             procedure.run(174, [this] { dialogs().message(QStringLiteral("No files added.")); });
             return;
         }
-        if (!procedure.test(106, [this] {
-                return Main::FolderExists(Text1->text()) || Option7->isChecked();
+        // The place is taken once, where it is checked: both controls stay editable during the
+        // run, and a folder changed mid-run would be used unchecked.
+        bool saveBeside = false;
+        QString outputFolder;
+        if (!procedure.test(106, [&] {
+                saveBeside = Option7->isChecked();
+                outputFolder = Text1->text();
+                return Main::FolderExists(outputFolder) || saveBeside;
             })) {
             procedure.run(172, [this] {
                 dialogs().message(
@@ -58,6 +64,15 @@ void Form1::PushButton2_Click()
             })) {
             procedure.run(180, [this] {
                 dialogs().message(QStringLiteral("You forgot to input a value."));
+            });
+            return;
+        }
+        if (procedure.test(182, [this] {
+                return !Option1->isChecked() && !Option2->isChecked() && !Option3->isChecked()
+                        && !Option4->isChecked() && !Option5->isChecked();
+            })) {
+            procedure.run(184, [this] {
+                dialogs().message(QStringLiteral("Please choose a CSV delimiter."));
             });
             return;
         }
@@ -95,10 +110,10 @@ void Form1::PushButton2_Click()
             if (isClosing())
                 return;
             procedure.run(140, [this] { setPointer(PointerKind::Busy); });
-            if (procedure.test(142, [this] { return Option6->isChecked(); }))
+            if (procedure.test(142, [&] { return !saveBeside; }))
                 procedure.run(144,
-                              [&] { outputPath = outputPathFor(inputPath, true, Text1->text()); });
-            else if (procedure.test(146, [this] { return Option7->isChecked(); }))
+                              [&] { outputPath = outputPathFor(inputPath, true, outputFolder); });
+            else
                 procedure.run(148, [&] { outputPath = outputPathFor(inputPath, false, {}); });
 
             ConversionResult result;
