@@ -122,6 +122,9 @@ void Form1::PushButton2_Click()
             if (isClosing() || result.status == ConversionResult::Status::Cancelled)
                 return;
 
+            // A message names a file: the bar shows the same one.
+            if (result.status != ConversionResult::Status::Converted)
+                showProgress();
             switch (result.status) {
             case ConversionResult::Status::LoadFailed:
                 procedure.run(154, [&] { dialogs().message(loadFailureText(inputPath, result)); });
@@ -140,7 +143,10 @@ void Form1::PushButton2_Click()
 
         procedure.run(164, [this] { setPointer(PointerKind::Default); });
         procedure.run(166, [this] { setProgressValue(0); });
-        procedure.run(168, [this] { setProgressCaption(QStringLiteral("Progress Bar")); });
+        procedure.run(168, [this] {
+            setProgressCaption(QStringLiteral("Progress Bar"));
+            showProgress();
+        });
         procedure.run(170, [this] { dialogs().message(QStringLiteral("Done.")); });
     };
     run();
