@@ -83,7 +83,7 @@ void SettingsStore::WriteSetting(const QString &key, const QString &value)
     m_reportedWriteFailure.clear();
 }
 
-void SettingsStore::checkReadable() const
+void SettingsStore::check()
 {
     QSettings settings(m_filePath, storeFormat(m_native));
     // QSettings parses a section when it is first asked for, and only then finds its errors.
@@ -95,6 +95,9 @@ void SettingsStore::checkReadable() const
                                      "settings that could be read are used")
                               .arg(m_filePath));
     }
+    const QString blocker = writeBlocker();
+    if (!blocker.isEmpty())
+        failWrite(blocker);
 }
 
 QString SettingsStore::writeBlocker() const

@@ -23,8 +23,9 @@ public:
     void WriteSetting(const QString &key, const QString &value);
 
     // Throws Failure saying what is wrong with the store, if anything: an input/output failure
-    // (it cannot be read) or a format error (it is damaged; what could be read is used).
-    void checkReadable() const;
+    // (it cannot be read, or it cannot be written, which then counts as told for the writes) or
+    // a format error (it is damaged; what could be read is used).
+    void check();
 
     // Where the store is kept: a file path, or on Windows a registry path.
     const QString &filePath() const { return m_filePath; }

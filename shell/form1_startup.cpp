@@ -23,7 +23,7 @@ void Form1::Form_Load()
     if (procedure.test(102, [&] { return Main::FileExists(Main::handCursorPath()); }))
         procedure.run(104, [&] { m_customPointer = Main::loadCursorFile(Main::handCursorPath()); });
     // A damaged or unreadable store is named once, before the reads that would suffer from it.
-    procedure.run(106, [&] { m_settings.checkReadable(); });
+    procedure.run(106, [&] { m_settings.check(); });
     if (procedure.test(108, [&] {
             return m_settings.ReadSetting(QStringLiteral("Snapshot"), QString()).isEmpty();
         }))

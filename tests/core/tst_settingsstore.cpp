@@ -29,6 +29,7 @@ private slots:
     void unwritableFolderFailsTheWrite();
     void readOnlyFolderFailsTheWrite();
     void unwritableFileStaysReadable();
+    void checkTellsAnUnwritableFileOnce();
     void damagedFileKeepsWhatCanBeRead_data();
     void damagedFileKeepsWhatCanBeRead();
     void unreadableFileIsAnInputOutputFailure();
@@ -184,7 +185,21 @@ void TestSettingsStore::unwritableFileStaysReadable()
     QCOMPARE(store.ReadSetting(QStringLiteral("Option3"), QString()), QStringLiteral("True"));
     QCOMPARE(store.ReadSetting(QStringLiteral("Text1"), QStringLiteral("none")),
              QStringLiteral("none"));
-    store.checkReadable();
+    store.check();
+}
+
+void TestSettingsStore::checkTellsAnUnwritableFileOnce()
+{
+    SettingsStore store(settingsFile());
+    store.WriteSetting(QStringLiteral("Option3"), QStringLiteral("True"));
+    if (!setUnwritable(settingsFile()))
+        QSKIP("The file system cannot make a file unwritable for this user");
+    const auto restore = qScopeGuard([&] { setWritable(settingsFile()); });
+    QVERIFY_THROWS_EXCEPTION(Failure, store.check());
+    store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/x/"));
+    setWritable(settingsFile());
+    store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/y/"));
+    QCOMPARE(store.ReadSetting(QStringLiteral("Text1"), QString()), QStringLiteral("/y/"));
 }
 
 void TestSettingsStore::damagedFileKeepsWhatCanBeRead_data()
@@ -202,7 +217,7 @@ void TestSettingsStore::damagedFileKeepsWhatCanBeRead()
     SettingsStore store(settingsFile());
     QCOMPARE(store.ReadSetting(QStringLiteral("Snapshot"), QString()), QStringLiteral("/s/a.xml"));
     try {
-        store.checkReadable();
+        store.check();
         QFAIL("The damage was not told");
     } catch (const Failure &failure) {
         QVERIFY2(failure.description().contains(QStringLiteral("format error")),
@@ -218,9 +233,9 @@ void TestSettingsStore::unreadableFileIsAnInputOutputFailure()
 {
     // A folder in the file's place cannot be read by anyone.
     makeTree(m_folder->path(), {QStringLiteral("Velmora/Velmora.conf/")});
-    const SettingsStore store(settingsFile());
+    SettingsStore store(settingsFile());
     try {
-        store.checkReadable();
+        store.check();
         QFAIL("The failure was not told");
     } catch (const Failure &failure) {
         QVERIFY2(failure.description().contains(QStringLiteral("input/output failure")),
