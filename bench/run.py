@@ -3,7 +3,8 @@
 
     python3 bench/run.py BUILD_FOLDER
 
-BUILD_FOLDER holds bin/quillmere-cli and bin/expat_parse_only (a build with QUILLMERE_BENCH=ON).
+BUILD_FOLDER holds bin/quillmere-cli and bin/expat_parse_only (a build with QUILLMERE_BENCH=ON),
+and bin/window_run for the window's run (see window_bench.py).
 The inputs are generated once into BUILD_FOLDER/bench-data; results go to BUILD_FOLDER/bench-out.
 Every time is the best of three runs. Exits with 1 when a target is missed.
 
@@ -24,6 +25,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import generate  # noqa: E402
 import syscalls  # noqa: E402
+import window_bench  # noqa: E402
 
 RUNS = 3
 MIB = 1024 * 1024
@@ -265,6 +267,8 @@ def main():
               "%.2fx" % (memory_serial / memory_parallel))
 
     syscalls.measure(bench)
+    window_bench.measure(bench.row, bench.ratio_row, small_folder,
+                         os.path.dirname(os.path.dirname(bench.cli)), bench.out)
 
     for name in ("huge-comment.xml", "huge-cdata.xml"):
         seconds, _ = bench.convert([bench.input(name)])

@@ -4,6 +4,7 @@
 #include "shell/qtdialogs.h"
 
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QPersistentModelIndex>
 #include <QString>
 #include <QWidget>
@@ -18,6 +19,7 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QTimer;
 class QTreeWidgetItem;
 class SettingsStore;
 
@@ -93,8 +95,12 @@ protected:
 private:
     void buildLayout();
     void nameControlsForAssistiveTechnology();
+    // The run's progress: kept at once, painted at most once per frame (showProgress()).
     void setProgressValue(double value);
     void setProgressCaption(const QString &caption);
+    // Paints the kept progress now, as before a message or when the bar comes to rest.
+    void showProgress();
+    void scheduleProgress();
     void saveDelimiterOptions();
     void saveSaveOptions();
     void restoreOption(QRadioButton *option, bool selected);
@@ -136,6 +142,9 @@ private:
     bool m_closing = false;
     bool m_runInProgress = false;
     double m_progressValue = 0;
+    QString m_progressCaption;
+    QElapsedTimer m_progressShown;
+    QTimer *m_progressTimer = nullptr;
     bool m_centred = false;
 
     // The conversion of the current file and the event loop that waits for it.

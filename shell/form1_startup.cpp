@@ -22,6 +22,8 @@ void Form1::Form_Load()
     procedure.run(100, [&] { Main::ApplySkin(*this); });
     if (procedure.test(102, [&] { return Main::FileExists(Main::handCursorPath()); }))
         procedure.run(104, [&] { m_customPointer = Main::loadCursorFile(Main::handCursorPath()); });
+    // A damaged or unreadable store is named once, before the reads that would suffer from it.
+    procedure.run(106, [&] { m_settings.check(); });
     if (procedure.test(108, [&] {
             return m_settings.ReadSetting(QStringLiteral("Snapshot"), QString()).isEmpty();
         }))
@@ -36,7 +38,7 @@ void Form1::Form_Load()
     // The default is worked out first, as for any argument: without a desktop folder the step
     // fails and Text1 keeps its text.
     procedure.run(136, [&] {
-        Text1->setText(m_settings.ReadSetting(QStringLiteral("Text1"), Main::GetDesktopFolder()));
+        Text1->setText(m_settings.ReadSetting(QStringLiteral("Text1"), Main::PresetOutputFolder()));
     });
     procedure.run(138, [&] {
         Text2->setText(m_settings.ReadSetting(QStringLiteral("Other"), QStringLiteral("|")));

@@ -1,11 +1,23 @@
 #include "core/settingsstore.h"
 #include "shell/form1.h"
+#include "shell/informationoptions.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
+    // Answered before QApplication, which cannot start without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (const auto answer = informationAnswer(arguments)) {
+        std::fputs(answer->toLocal8Bit().constData(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+
     QApplication application(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMERE_VERSION));
     QCommandLineParser parser;

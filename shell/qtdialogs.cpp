@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QSettings>
 #include <QUrl>
 
 namespace {
@@ -25,6 +26,17 @@ int showBox(QWidget *owner, QMessageBox::Icon icon, const QString &title, const 
     // Paths and parser messages must show as typed, never as markup.
     box.setTextFormat(Qt::PlainText);
     return box.exec();
+}
+
+// Qt's file dialogs keep their history, last folder and view in "QtProject.conf" beside the
+// user's settings. The program keeps no state of its own but its settings store, so that file is
+// placed below /dev/null, where nobody can create it: the failed write leaves the values in
+// QSettings' memory, and the dialogs remember them for the session only. The settings store
+// names its file itself and is not affected.
+void keepFileDialogStateInMemory()
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QStringLiteral("/dev/null/session-only"));
 }
 
 } // namespace
@@ -66,12 +78,14 @@ QString QtDialogs::inputBox(const QString &prompt, const QString &title, const Q
 
 QString QtDialogs::openFiles(const QString &title, const QString &filter)
 {
+    keepFileDialogStateInMemory();
     // No name buffer to overflow: any number of files comes back.
     return openFilesResult(QFileDialog::getOpenFileNames(m_owner, title, QString(), filter));
 }
 
 QString QtDialogs::browseForFolder(const QString &prompt, const QString &startFolder)
 {
+    keepFileDialogStateInMemory();
     QFileDialog dialog(m_owner, prompt);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);

@@ -2,8 +2,10 @@
 
 #include "conversion/pathhelpers.h"
 #include "core/failure.h"
+#include "core/userdirectories.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QStandardPaths>
 
@@ -13,15 +15,35 @@ namespace {
 constexpr qsizetype MaximumTitleLength = 40;
 }
 
+namespace {
+
+QString withSeparator(const QString &folder)
+{
+    const QString native = QDir::toNativeSeparators(folder);
+    return native.endsWith(pathSeparator()) ? native : native + pathSeparator();
+}
+
+} // namespace
+
 QString GetDesktopFolder()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    // Read here rather than through QStandardPaths, whose test mode ignores the setting.
+    const QString folder = xdgUserDirectory(QStringLiteral("DESKTOP"),
+                                            QDir::homePath() + QLatin1String("/Desktop"));
+#else
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+#endif
     if (folder.isEmpty())
         throw Failure(QStringLiteral("The desktop folder is unknown"));
-    folder = QDir::toNativeSeparators(folder);
-    if (!folder.endsWith(pathSeparator()))
-        folder += pathSeparator();
-    return folder;
+    return withSeparator(folder);
+}
+
+QString PresetOutputFolder()
+{
+    const QString desktop = GetDesktopFolder();
+    // Minimal desktops and fresh accounts have no desktop folder; a first run must not fail.
+    return QFileInfo(desktop).isDir() ? desktop : withSeparator(QDir::homePath());
 }
 
 QString applicationTitleFor(const QString &productName)

@@ -9,6 +9,10 @@ namespace Main {
 // names no desktop folder.
 QString GetDesktopFolder();
 
+// The output folder a first start presets: the desktop folder, or the home folder (followed by
+// the separator) where the desktop folder does not exist. Throws Failure as GetDesktopFolder.
+QString PresetOutputFolder();
+
 // The product name cut before its last blank, repeated while longer than 40 characters; a name
 // without a blank is kept whole (cut to 40 characters if it is longer).
 QString applicationTitleFor(const QString &productName);

@@ -1,8 +1,10 @@
 #include "core/failure.h"
 #include "core/settingsstore.h"
 #include "support/storedsettings.h"
+#include "support/testfiles.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,6 +28,11 @@ private slots:
     void writeIsOnDiskAtOnce();
     void unwritableFolderFailsTheWrite();
     void readOnlyFolderFailsTheWrite();
+    void unwritableFileStaysReadable();
+    void checkTellsAnUnwritableFileOnce();
+    void damagedFileKeepsWhatCanBeRead_data();
+    void damagedFileKeepsWhatCanBeRead();
+    void unreadableFileIsAnInputOutputFailure();
     void settingToBool_data();
     void settingToBool();
     void settingToBoolRejects_data();
@@ -156,6 +163,85 @@ void TestSettingsStore::readOnlyFolderFailsTheWrite()
     QVERIFY_THROWS_EXCEPTION(Failure,
                              store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/x/")));
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void TestSettingsStore::unwritableFileStaysReadable()
+{
+    SettingsStore store(settingsFile());
+    store.WriteSetting(QStringLiteral("Option3"), QStringLiteral("True"));
+    if (!setUnwritable(settingsFile()))
+        QSKIP("The file system cannot make a file unwritable for this user");
+    const auto restore = qScopeGuard([&] { setWritable(settingsFile()); });
+
+    try {
+        store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/x/"));
+        QFAIL("The write did not fail");
+    } catch (const Failure &failure) {
+        QVERIFY2(failure.description().contains(QStringLiteral("input/output failure")),
+                 qPrintable(failure.description()));
+    }
+    // The same cause is told once; reading goes on with what the file holds.
+    store.WriteSetting(QStringLiteral("Option1"), QStringLiteral("False"));
+    QCOMPARE(store.ReadSetting(QStringLiteral("Option3"), QString()), QStringLiteral("True"));
+    QCOMPARE(store.ReadSetting(QStringLiteral("Text1"), QStringLiteral("none")),
+             QStringLiteral("none"));
+    store.check();
+}
+
+void TestSettingsStore::checkTellsAnUnwritableFileOnce()
+{
+    SettingsStore store(settingsFile());
+    store.WriteSetting(QStringLiteral("Option3"), QStringLiteral("True"));
+    if (!setUnwritable(settingsFile()))
+        QSKIP("The file system cannot make a file unwritable for this user");
+    const auto restore = qScopeGuard([&] { setWritable(settingsFile()); });
+    QVERIFY_THROWS_EXCEPTION(Failure, store.check());
+    store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/x/"));
+    setWritable(settingsFile());
+    store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/y/"));
+    QCOMPARE(store.ReadSetting(QStringLiteral("Text1"), QString()), QStringLiteral("/y/"));
+}
+
+void TestSettingsStore::damagedFileKeepsWhatCanBeRead_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("nulLine") << QByteArray("[Quillmere]\nSnapshot=/s/a.xml\n") + '\0'
+                    + QByteArray("\nText1=/x/\n");
+    QTest::newRow("openSection") << QByteArray("[Quillmere]\nSnapshot=/s/a.xml\n[\nText1=/x/\n");
+}
+
+void TestSettingsStore::damagedFileKeepsWhatCanBeRead()
+{
+    QFETCH(QByteArray, content);
+    makeTree(m_folder->path(), {QStringLiteral("Velmora/Velmora.conf")}, content);
+    SettingsStore store(settingsFile());
+    QCOMPARE(store.ReadSetting(QStringLiteral("Snapshot"), QString()), QStringLiteral("/s/a.xml"));
+    try {
+        store.check();
+        QFAIL("The damage was not told");
+    } catch (const Failure &failure) {
+        QVERIFY2(failure.description().contains(QStringLiteral("format error")),
+                 qPrintable(failure.description()));
+    }
+    // Writing works and keeps the entries that were read.
+    store.WriteSetting(QStringLiteral("Option3"), QStringLiteral("True"));
+    QCOMPARE(storedValue(settingsFile(), QStringLiteral("Snapshot")), QStringLiteral("/s/a.xml"));
+    QCOMPARE(storedValue(settingsFile(), QStringLiteral("Option3")), QStringLiteral("True"));
+}
+
+void TestSettingsStore::unreadableFileIsAnInputOutputFailure()
+{
+    // A folder in the file's place cannot be read by anyone.
+    makeTree(m_folder->path(), {QStringLiteral("Velmora/Velmora.conf/")});
+    SettingsStore store(settingsFile());
+    try {
+        store.check();
+        QFAIL("The failure was not told");
+    } catch (const Failure &failure) {
+        QVERIFY2(failure.description().contains(QStringLiteral("input/output failure")),
+                 qPrintable(failure.description()));
+    }
+    QVERIFY_THROWS_EXCEPTION(Failure, store.ReadSetting(QStringLiteral("Text1"), QString()));
 }
 
 void TestSettingsStore::settingToBool_data()

@@ -209,10 +209,10 @@ void TestAddFolderButton::failingStoreIsReportedAndTheScanGoesOn()
     fixture.dialogs.answerBrowseForFolder(files.path());
     fixture.window.PushButton4_Click();
 
+    // The store's failure is told once for its cause, at the first write that meets it.
     const QStringList reports = fixture.dialogs.errorReports();
-    QCOMPARE(reports.size(), 2);
+    QCOMPARE(reports.size(), 1);
     QVERIFY(reports[0].contains(ProcedureTag::PushButton4Click + QStringLiteral("at line 100\r")));
-    QVERIFY(reports[1].contains(ProcedureTag::PushButton4Click + QStringLiteral("at line 334\r")));
     QCOMPARE(fixture.control<FileListView>("ListView1")->rows(),
              QStringList{files.path() + QStringLiteral("/a.xml")});
 }

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -17,6 +19,7 @@ class TestFolderPicker : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void normalizePickedFolder_data();
     void normalizePickedFolder();
     void passesPromptAndStartFolder();
@@ -25,11 +28,21 @@ private slots:
     void dialogOpensAtStartFolder_data();
     void dialogOpensAtStartFolder();
     void dialogReturnsChosenFolder();
+    void dialogWritesNoStateFile();
 
 private:
     // Runs the Qt dialog, handing the open dialog to the action, which must close it.
     QString runQtDialog(const QString &startFolder, const std::function<void(QFileDialog &)> &act);
+
+    // Where Qt's own per-user settings would go, in place of the user's configuration folder.
+    QTemporaryDir m_userConfig;
 };
+
+void TestFolderPicker::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_userConfig.path());
+}
 
 void TestFolderPicker::normalizePickedFolder_data()
 {
@@ -160,6 +173,16 @@ void TestFolderPicker::dialogReturnsChosenFolder()
                           [](QFileDialog &dialog) { static_cast<QDialog &>(dialog).accept(); });
     QCOMPARE(QDir(result).canonicalPath(),
              QDir(folder.filePath(QStringLiteral("sub"))).canonicalPath());
+}
+
+void TestFolderPicker::dialogWritesNoStateFile()
+{
+    QTemporaryDir folder;
+    QVERIFY(!runQtDialog(folder.path(), [](QFileDialog &dialog) {
+                 static_cast<QDialog &>(dialog).accept();
+             }).isEmpty());
+    QCOMPARE(QDir(m_userConfig.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList());
 }
 
 QTEST_MAIN(TestFolderPicker)

@@ -99,7 +99,9 @@ void TestAccessibility::progressCaptionIsTheBarsName()
 {
     WindowFixture fixture;
     QTemporaryDir folder;
-    makeTree(folder.path(), {u"orders.xml"_s}, "<r><a>1</a></r>");
+    // Large enough to convert on the worker, while the window goes on answering.
+    makeTree(folder.path(), {u"orders.xml"_s},
+             "<r>" + QByteArray("<a>1</a>").repeated(20000) + "</r>");
     fixture.control<FileListView>("ListView1")->appendRow(folder.filePath(u"orders.xml"_s));
     fixture.control<QRadioButton>("Option7")->setChecked(true);
     auto *bar = fixture.control<QWidget>("ProgressBar1");

@@ -133,9 +133,11 @@ private slots:
     void delimiters_data();
     void delimiters();
     void emptyOtherIsRefused();
+    void noDelimiterSelectedIsRefused();
     void secondClickWhileYieldingDoesNothing();
     void failedWriteIsReportedAndRunGoesOn();
-    void outputPlaceIsReadForEveryRow();
+    void outputPlaceIsTakenOnceAtTheCheck_data();
+    void outputPlaceIsTakenOnceAtTheCheck();
     void closingMidRunLeavesNoPartialFile();
     void doneComesAfterTheBarIsAtRest();
 };
@@ -387,6 +389,19 @@ void TestBatchRun::emptyOtherIsRefused()
     QCOMPARE(fixture.dialogs.messages().last(), u"Done."_s);
 }
 
+void TestBatchRun::noDelimiterSelectedIsRefused()
+{
+    RunFixture fixture;
+    fixture.input(u"a.xml"_s);
+    auto *comma = fixture.control<QRadioButton>("Option1");
+    comma->setAutoExclusive(false);
+    comma->setChecked(false);
+    fixture.start->click();
+    QCOMPARE(fixture.dialogs.messages(), texts("Please choose a CSV delimiter."));
+    QCOMPARE(fixture.filesInFolder(), texts("a.xml"));
+    QVERIFY(fixture.atRest());
+}
+
 void TestBatchRun::secondClickWhileYieldingDoesNothing()
 {
     RunFixture fixture;
@@ -434,23 +449,36 @@ void TestBatchRun::failedWriteIsReportedAndRunGoesOn()
     QVERIFY(fixture.atRest());
 }
 
-void TestBatchRun::outputPlaceIsReadForEveryRow()
+void TestBatchRun::outputPlaceIsTakenOnceAtTheCheck_data()
 {
+    QTest::addColumn<bool>("switchToBeside");
+    QTest::newRow("optionSwitched") << true;
+    QTest::newRow("folderCleared") << false;
+}
+
+void TestBatchRun::outputPlaceIsTakenOnceAtTheCheck()
+{
+    QFETCH(bool, switchToBeside);
     RunFixture fixture;
     QTemporaryDir out;
     fixture.input(u"bad.xml"_s, "<unclosed>");
     fixture.input(u"good.xml"_s);
     fixture.saveHere->setChecked(true);
     fixture.text1->setText(out.path());
-    // While the first file's failure is shown, the user switches to "beside the original".
+    // While the first file's failure is shown, the user changes where results go.
     fixture.dialogs.whileOpen = [&](const ScriptedDialogs::Call &call) {
-        if (call.texts.value(0).startsWith(u"Error reading"_s))
+        if (!call.texts.value(0).startsWith(u"Error reading"_s))
+            return;
+        if (switchToBeside)
             fixture.saveBeside->setChecked(true);
+        else
+            fixture.text1->clear();
     };
     fixture.start->click();
     QCOMPARE(fixture.dialogs.messages().last(), u"Done."_s);
-    QVERIFY(QFile::exists(fixture.path(u"good.csv"_s)));
-    QVERIFY(QDir(out.path()).isEmpty());
+    QCOMPARE(fixture.dialogs.errorReports(), QStringList());
+    QVERIFY(QFile::exists(out.filePath(u"good.csv"_s)));
+    QVERIFY(!QFile::exists(fixture.path(u"good.csv"_s)));
 }
 
 void TestBatchRun::closingMidRunLeavesNoPartialFile()

@@ -4,6 +4,7 @@
 #include "filelist/filelistview.h"
 #include "shell/startup.h"
 #include "support/storedsettings.h"
+#include "support/testfiles.h"
 #include "support/windowfixture.h"
 
 #include <QApplication>
@@ -14,12 +15,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <optional>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -82,6 +86,10 @@ private slots:
     void unreadableBooleanIsReportedAtItsStep_data();
     void unreadableBooleanIsReportedAtItsStep();
     void unknownDesktopIsReportedAtStep136();
+    void presetOutputFolder_data();
+    void unwritableStoreStillRestores();
+    void damagedStoreIsToldAndKept();
+    void presetOutputFolder();
     void skin_data();
     void skin();
     void handPointer_data();
@@ -324,6 +332,78 @@ void TestFormLoad::unknownDesktopIsReportedAtStep136()
     // Start-up goes on after the failed step.
     QCOMPARE(checkedOptions(fixture),
              (QStringList{QStringLiteral("Option1"), QStringLiteral("Option6")}));
+}
+
+void TestFormLoad::presetOutputFolder_data()
+{
+    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<QString>("created"); // below the home folder; empty: none
+    QTest::addColumn<QString>("preset"); // below the home folder
+    QTest::newRow("homeRelative") << QByteArray("\"$HOME/Desk\"") << u"Desk"_s << u"Desk/"_s;
+    QTest::newRow("missingDesktop") << QByteArray("\"$HOME/Desk\"") << QString() << QString();
+    QTest::newRow("noEntry") << QByteArray() << u"Desktop"_s << u"Desktop/"_s;
+}
+
+void TestFormLoad::presetOutputFolder()
+{
+    QFETCH(QByteArray, entry);
+    QFETCH(QString, created);
+    QFETCH(QString, preset);
+    QTemporaryDir home;
+    const QByteArray previousHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    if (entry.isEmpty())
+        QVERIFY(QFile::remove(m_xdgConfig->filePath(u"user-dirs.dirs"_s)));
+    else
+        setDesktopEntry(entry);
+    if (!created.isEmpty())
+        QVERIFY(QDir(home.path()).mkpath(created));
+
+    WindowFixture fixture;
+    fixture.window.Form_Load();
+    qputenv("HOME", previousHome);
+    QCOMPARE(fixture.dialogs.errorReports(), QStringList());
+    QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), home.path() + u'/' + preset);
+}
+
+void TestFormLoad::unwritableStoreStillRestores()
+{
+    WindowFixture fixture;
+    storeBeforeStart(fixture,
+                     {u"Option3=True"_s, u"Option1=False"_s, u"Option7=True"_s, u"Option6=False"_s,
+                      u"Text1=/x/"_s, u"Snapshot=/s/a.xml"_s});
+    if (!setUnwritable(fixture.settingsFile()))
+        QSKIP("The file system cannot make a file unwritable for this user");
+    const auto restore = qScopeGuard([&] { setWritable(fixture.settingsFile()); });
+    fixture.window.Form_Load();
+
+    // Told once, before the steps that write; none of the reads fails.
+    const QStringList reports = fixture.dialogs.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.front().contains(u"Cannot write"_s)
+                     && reports.front().contains(u"Form_Load at line 106\r"_s),
+             qPrintable(reports.front()));
+    QCOMPARE(checkedOptions(fixture), (QStringList{u"Option3"_s, u"Option7"_s}));
+    QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), u"/x/"_s);
+    QVERIFY(!fixture.control<QGroupBox>("Frame4")->isEnabled());
+}
+
+void TestFormLoad::damagedStoreIsToldAndKept()
+{
+    WindowFixture fixture;
+    QVERIFY(writeFile(fixture.settingsFile(),
+                      QByteArray("[Quillmere]\nSnapshot=/s/a.xml\nOption1=False\nOption3=True\n")
+                              + '\0' + '\n'));
+    fixture.window.Form_Load();
+
+    const QStringList reports = fixture.dialogs.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.front().contains(u"format error"_s)
+                     && reports.front().contains(u"Form_Load at line 106\r"_s),
+             qPrintable(reports.front()));
+    // The sample list stored before is kept, not captured again.
+    QCOMPARE(storedValue(fixture.settingsFile(), u"Snapshot"_s), u"/s/a.xml"_s);
+    QCOMPARE(checkedOptions(fixture), (QStringList{u"Option3"_s, u"Option6"_s}));
 }
 
 void TestFormLoad::skin_data()

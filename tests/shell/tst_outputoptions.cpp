@@ -153,9 +153,9 @@ void TestOutputOptions::failedWritesLeaveTheWindowWorking()
     const QString folder = fixture.configFolder.filePath(QStringLiteral("out"));
     fixture.dialogs.answerBrowseForFolder(folder);
     QTest::mouseClick(fixture.control<QPushButton>("PushButton9"), Qt::LeftButton);
-    QCOMPARE(fixture.dialogs.errorReports().size(), 1);
-    QVERIFY(fixture.dialogs.errorReports().front().contains(
-            QStringLiteral("Form1.PushButton9_Click at line 104\r\r")));
+    // The cause was told by the first failed write (on standard error, as those handlers have
+    // no report); the same cause is not told again.
+    QCOMPARE(fixture.dialogs.errorReports(), QStringList());
     QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), folder + QLatin1Char('/'));
 }
 

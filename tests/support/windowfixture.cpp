@@ -1,10 +1,13 @@
 #include "support/windowfixture.h"
 
+#include <QStandardPaths>
 #include <QTest>
 
 WindowFixture::WindowFixture()
     : settings(configFolder.filePath(QStringLiteral("Velmora/Velmora.conf"))), window(settings)
 {
+    // Nothing the window does may reach the real home folder.
+    QStandardPaths::setTestModeEnabled(true);
     window.installDialogs(dialogs);
 }
 

@@ -1,0 +1,19 @@
+#include "shell/informationoptions.h"
+
+std::optional<QString> informationAnswer(const QStringList &arguments)
+{
+    for (const QString &argument : arguments.mid(1)) {
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            return QStringLiteral("Usage: quillmere [options]\n"
+                                  "Converts XML files into delimited text (\"CSV\") in a window;\n"
+                                  "quillmere-cli does the same without one.\n"
+                                  "\n"
+                                  "Options:\n"
+                                  "  -h, --help     Show this help.\n"
+                                  "  -v, --version  Show the version.\n");
+        }
+        if (argument == QLatin1String("--version") || argument == QLatin1String("-v"))
+            return QStringLiteral("quillmere " QUILLMERE_VERSION "\n");
+    }
+    return std::nullopt;
+}
