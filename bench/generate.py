@@ -1,7 +1,7 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Writes the benchmark inputs into a scratch folder, the same bytes on every run.
 
-    python3 bench/generate.py FOLDER
+    /usr/bin/python3 bench/generate.py FOLDER
 
 A stamp file records the generator's version; files already made by this version are kept.
 """

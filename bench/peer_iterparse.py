@@ -1,7 +1,7 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """The flattening done the way a Python user would: xml.etree.ElementTree.iterparse.
 
-    python3 bench/peer_iterparse.py INPUT OUTPUT [DELIMITER]
+    /usr/bin/python3 bench/peer_iterparse.py INPUT OUTPUT [DELIMITER]
 
 Writes the same lines as quillmere-cli (CR LF after each, UTF-8) for documents without CDATA
 sections, which ElementTree merges into the surrounding text. Streams: every element is dropped

@@ -1,7 +1,7 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Runs quillmere-cli side by side with its baselines and prints the ratios against the targets.
 
-    python3 bench/run.py BUILD_FOLDER
+    /usr/bin/python3 bench/run.py BUILD_FOLDER
 
 BUILD_FOLDER holds bin/quillmere-cli and bin/expat_parse_only (a build with QUILLMERE_BENCH=ON),
 and bin/window_run for the window's run (see window_bench.py).

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Draws the pointer shown while a row of the file list is dragged: a four-headed move arrow,
 black with a white outline, 32 x 32 pixels at 32 bits per pixel with an alpha channel, written
 as a Windows .ico file. Usage: make-drag-icon.py OUTPUT

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Draws the hand pointer delivered beside the program and writes it as a Windows .cur file.
 
 The pointer is 32 x 32 pixels at 32 bits per pixel with an alpha channel; the hotspot, kept in

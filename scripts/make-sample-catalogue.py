@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Writes assets/Samples/07-parts-catalogue.xml: a few hundred records of a made-up hardware
 catalogue, always the same file (the values come from a fixed pseudo-random sequence)."""
 
