@@ -187,10 +187,15 @@ void XMLCALL onSkippedEntity(void *userData, const XML_Char *name, int isParamet
     }
 }
 
-// External entities are never read: a reference to one ends the parse.
-int XMLCALL onExternalEntity(XML_Parser parser, const XML_Char *, const XML_Char *,
+// External entities are never read. The external subset and external parameter entities
+// (which the parser announces without a context) are declined, as a non-validating parser may:
+// declarations after them are then ignored and their references reported as undefined. A
+// reference to an external general entity ends the parse.
+int XMLCALL onExternalEntity(XML_Parser parser, const XML_Char *context, const XML_Char *,
                              const XML_Char *systemId, const XML_Char *)
 {
+    if (!context)
+        return XML_STATUS_OK;
     Parse &parse = parseOf(XML_GetUserData(parser));
     try {
         parse.stopped = true;
@@ -307,7 +312,7 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const QString
         XML_Parser parser = handle.get();
         XML_SetUserData(parser, &parse);
         XML_SetReturnNSTriplet(parser, 1);
-        XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
+        XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_UNLESS_STANDALONE);
         XML_SetSkippedEntityHandler(parser, onSkippedEntity);
         XML_SetExternalEntityRefHandler(parser, onExternalEntity);
         parse.encodings.install(parser);
