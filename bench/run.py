@@ -21,6 +21,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+import declared_encodings  # noqa: E402
 import generate  # noqa: E402
 
 RUNS = 3
@@ -238,6 +239,8 @@ def main():
         seconds, _ = bench.convert([bench.input(name)])
         bench.row("single 20 MB token (%s)" % name[5:-4], "%.2f s" % seconds,
                   "<= %.1f s" % HUGE_TOKEN_BOUND_SECONDS, seconds <= HUGE_TOKEN_BOUND_SECONDS)
+
+    declared_encodings.run(bench, RUNS)
 
     shutil.rmtree(bench.out, ignore_errors=True)
     os.sync()
