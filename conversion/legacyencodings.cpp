@@ -87,7 +87,8 @@ int sequenceLength(Converter &converter, unsigned char first, LegacyEncodingTabl
         int incomplete = -1;
         for (int next = 0; next < 256; ++next) {
             sequence[length - 1] = static_cast<char>(next);
-            const Probe::Kind kind = converter.probe(sequence, std::size_t(length)).kind;
+            const Probe::Kind kind
+                    = converter.probe(sequence, static_cast<std::size_t>(length)).kind;
             complete |= kind == Probe::Kind::Character;
             if (kind == Probe::Kind::Incomplete && incomplete < 0)
                 incomplete = next;
