@@ -122,13 +122,13 @@ bool keepsMarkupBytes(Converter &converter)
     return true;
 }
 
-// Whether the set switches between character sets with escape or shift sequences (ISO-2022,
-// HZ). The converter takes no decision on an escape's first two bytes, so following a single
-// incomplete sequence would not find them; the usual switches are probed directly.
+// Whether the set switches between character sets with escape or shift sequences (ISO-2022). The
+// converter takes no decision on an escape's first two bytes, so following a single incomplete
+// sequence would not find them; the usual switches are probed directly.
 bool switchesSets(Converter &converter)
 {
     static constexpr std::string_view switches[]
-            = {"\x0E", "\x1B(B", "\x1B$B", "\x1B$@", "\x1B$A", "\x1B$)C", "\x1B$)A", "~{"};
+            = {"\x0E", "\x1B(B", "\x1B$B", "\x1B$@", "\x1B$A", "\x1B$)C", "\x1B$)A"};
     return std::any_of(std::begin(switches), std::end(switches), [&](std::string_view bytes) {
         return converter.probe(bytes.data(), bytes.size()).kind == Probe::Kind::Shift;
     });
