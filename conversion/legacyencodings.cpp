@@ -11,6 +11,7 @@
 #include <iconv.h>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 // The parser's view of an encoding: per first byte, its character, -1 for a byte that never
 // starts a character, or -n for the first byte of an n-byte sequence.
@@ -76,34 +77,62 @@ private:
     iconv_t m_handle;
 };
 
+// How likely an incomplete continuation leads on to a character: the converter may call any
+// byte incomplete until the last one, while real sets continue with bytes from 0xA1 (EUC) or at
+// least from 0x80.
+int continuationRank(int byte)
+{
+    return byte >= 0xA1 ? 2 : byte >= 0x80 ? 1 : 0;
+}
+
+// Scans of 256 continuations allowed per first byte: enough to step over the empty rows of a
+// set (EUC-JP's 0x8F 0xA1), few enough that every table is built within milliseconds, where
+// trying every continuation would take 256^3 probes.
+constexpr int scansPerFirstByte = 8;
+
+// Extends sequence[0, length - 1) by one byte: the length of the first complete sequence found
+// along its incomplete continuations, most likely first, or 0.
+int extendSequence(Converter &converter, char *sequence, int length, int *scansLeft,
+                   LegacyEncodingTable *table)
+{
+    if (length > 4 || *scansLeft <= 0)
+        return 0;
+    --*scansLeft;
+    bool complete = false;
+    std::vector<int> incomplete;
+    for (int next = 0; next < 256; ++next) {
+        sequence[length - 1] = static_cast<char>(next);
+        const Probe::Kind kind = converter.probe(sequence, static_cast<std::size_t>(length)).kind;
+        complete |= kind == Probe::Kind::Character;
+        if (kind == Probe::Kind::Incomplete)
+            incomplete.push_back(next);
+    }
+    if (complete) {
+        // A set such as GB18030, where the second byte decides between two and four bytes, is
+        // beyond the parser.
+        if (length == 2 && !incomplete.empty())
+            table->usable = false;
+        return length;
+    }
+    std::stable_sort(incomplete.begin(), incomplete.end(),
+                     [](int a, int b) { return continuationRank(a) > continuationRank(b); });
+    for (const int next : incomplete) {
+        if (*scansLeft <= 0)
+            break;
+        sequence[length - 1] = static_cast<char>(next);
+        if (const int found = extendSequence(converter, sequence, length + 1, scansLeft, table))
+            return found;
+    }
+    return 0;
+}
+
 // The length of the sequences that start with first, or 0 if there are none. Real sets decide
-// the length by the first byte, so one incomplete sequence is followed per length: the probes
-// stay in the hundreds per byte, where trying every continuation would take 256^3.
+// the length by the first byte, so the first complete sequence tells it.
 int sequenceLength(Converter &converter, unsigned char first, LegacyEncodingTable *table)
 {
     char sequence[4] = {static_cast<char>(first)};
-    for (int length = 2; length <= 4; ++length) {
-        bool complete = false;
-        int incomplete = -1;
-        for (int next = 0; next < 256; ++next) {
-            sequence[length - 1] = static_cast<char>(next);
-            const Probe::Kind kind
-                    = converter.probe(sequence, static_cast<std::size_t>(length)).kind;
-            complete |= kind == Probe::Kind::Character;
-            if (kind == Probe::Kind::Incomplete && incomplete < 0)
-                incomplete = next;
-        }
-        if (complete) {
-            // A set such as GB18030, where the second byte decides between two and four
-            // bytes, is beyond the parser.
-            table->usable &= incomplete < 0;
-            return length;
-        }
-        if (incomplete < 0)
-            return 0;
-        sequence[length - 1] = static_cast<char>(incomplete);
-    }
-    return 0;
+    int scansLeft = scansPerFirstByte;
+    return extendSequence(converter, sequence, 2, &scansLeft, table);
 }
 
 // The parser requires the characters of its markup to be these bytes; a set that moves them

@@ -78,6 +78,11 @@ void TestEncodings::decoded_data()
     // EUC-JP has three-byte sequences besides the two-byte ones.
     QTest::newRow("eucJp") << declared("EUC-JP", "<r>\xa4\xa2\x8f\xb0\xa1\x8e\xb1</r>")
                            << u"r,\u3042\u4e02\uff71"_qs;
+    // Its three-byte row 0x8F 0xA1 is empty: the length is found past it.
+    QTest::newRow("eucJpMs") << declared("EUCJP-MS", "<r>\x8f\xa2\xaf</r>") << u"r,\u02d8"_qs;
+    // EUC-TW has four-byte sequences, found by following one incomplete sequence per length.
+    QTest::newRow("eucTw") << declared("EUC-TW", "<r>\x8e\xa2\xa1\xa1\xc4\xa1</r>")
+                           << u"r,\u4e42\u4e00"_qs;
     QTest::newRow("eucKr") << declared("EUC-KR", "<r>\xb0\xa1</r>") << u"r,\uac00"_qs;
 }
 
