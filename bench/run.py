@@ -23,6 +23,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+import declared_encodings  # noqa: E402
 import generate  # noqa: E402
 import syscalls  # noqa: E402
 import window_bench  # noqa: E402
@@ -287,6 +288,7 @@ def main():
     finally:
         # rm, as shutil.rmtree recurses once per level, past Python's recursion limit.
         subprocess.run(["rm", "-rf", deep], check=False)
+    declared_encodings.run(bench, RUNS)
 
     shutil.rmtree(bench.out, ignore_errors=True)
     os.sync()

@@ -1,5 +1,6 @@
 #include "conversion/flatten.h"
 
+#include "conversion/documentinput.h"
 #include "conversion/flattenwalk.h"
 #include "conversion/legacyencodings.h"
 #include "conversion/outputbuffer.h"
@@ -31,6 +32,7 @@ constexpr int maxCheckReadSize = 4 * 1024 * 1024;
 struct Parse {
     XML_Parser parser = nullptr;
     FlattenWalk *walk = nullptr;
+    const DocumentInput *document = nullptr;
     LegacyEncodings encodings;
 
     // Set when a handler stopped the parser.
@@ -188,10 +190,15 @@ void XMLCALL onSkippedEntity(void *userData, const XML_Char *name, int isParamet
     }
 }
 
-// External entities are never read: a reference to one ends the parse.
-int XMLCALL onExternalEntity(XML_Parser parser, const XML_Char *, const XML_Char *,
+// External entities are never read. The external subset and external parameter entities
+// (which the parser announces without a context) are declined, as a non-validating parser may:
+// declarations after them are then ignored and their references reported as undefined. A
+// reference to an external general entity ends the parse.
+int XMLCALL onExternalEntity(XML_Parser parser, const XML_Char *context, const XML_Char *,
                              const XML_Char *systemId, const XML_Char *)
 {
+    if (!context)
+        return XML_STATUS_OK;
     Parse &parse = parseOf(XML_GetUserData(parser));
     try {
         parse.stopped = true;
@@ -265,6 +272,25 @@ ConversionResult loadFailure(QString reason, qint64 line, qint64 column)
     return result;
 }
 
+// For a parse that failed on an invalid token: the input's byte or sequence there that has no
+// character in the document's encoding, when that is the cause.
+QString unmappedReason(const Parse &parse)
+{
+    const XML_Error code = XML_GetErrorCode(parse.parser);
+    if (code != XML_ERROR_INVALID_TOKEN && code != XML_ERROR_PARTIAL_CHAR)
+        return {};
+    QString reason = parse.document->unmappedReason(XML_GetCurrentByteIndex(parse.parser));
+    if (!reason.isEmpty())
+        return reason;
+    int offset = 0;
+    int size = 0;
+    const char *context = XML_GetInputContext(parse.parser, &offset, &size);
+    if (!context || offset < 0 || offset >= size)
+        return {};
+    return parse.encodings.unmappedReason(
+            std::string_view(context + offset, static_cast<std::size_t>(size - offset)));
+}
+
 ConversionResult parseFailure(const Parse &parse)
 {
     if (parse.walkFailed) {
@@ -278,9 +304,10 @@ ConversionResult parseFailure(const Parse &parse)
         return loadFailure(parse.reason, static_cast<qint64>(parse.line),
                            static_cast<qint64>(parse.column) + 1);
     const XML_Error code = XML_GetErrorCode(parse.parser);
-    const QString reason = code == XML_ERROR_UNKNOWN_ENCODING
-            ? parse.encodings.failureReason()
-            : QString::fromUtf8(XML_ErrorString(code));
+    QString reason = code == XML_ERROR_UNKNOWN_ENCODING ? parse.encodings.failureReason()
+                                                        : unmappedReason(parse);
+    if (reason.isEmpty())
+        reason = QString::fromUtf8(XML_ErrorString(code));
     return loadFailure(reason, static_cast<qint64>(XML_GetErrorLineNumber(parse.parser)),
                        static_cast<qint64>(XML_GetErrorColumnNumber(parse.parser)) + 1);
 }
@@ -309,12 +336,20 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const QString
                                           static_cast<std::size_t>(delimiterBytes.size())),
                          buffer);
 
+        DocumentInput document(input);
+        if (!document.refusal().isEmpty())
+            return loadFailure(document.refusal(), 1, 1);
+        QIODevice &source = document.device();
+
         Parse parse;
         parse.parser = handle.get();
+        parse.document = &document;
         XML_Parser parser = handle.get();
         XML_SetUserData(parser, &parse);
         XML_SetReturnNSTriplet(parser, 1);
-        XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
+        if (document.isTranscoded())
+            XML_SetEncoding(parser, "UTF-8");
+        XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_UNLESS_STANDALONE);
         XML_SetSkippedEntityHandler(parser, onSkippedEntity);
         XML_SetExternalEntityRefHandler(parser, onExternalEntity);
         parse.encodings.install(parser);
@@ -326,10 +361,10 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const QString
 
         // A small file is read in one piece of its own size, sparing the memory of a full read.
         int baseRead = baseReadSize;
-        if (input.isSequential()) {
+        if (source.isSequential()) {
             baseRead = sequentialReadSize;
         } else {
-            const qint64 remaining = input.size() - input.pos();
+            const qint64 remaining = source.size() - source.pos();
             if (remaining >= 0 && remaining < baseReadSize)
                 baseRead = std::max(static_cast<int>(remaining) + 1, 4096);
         }
@@ -343,9 +378,9 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const QString
             void *chunk = XML_GetBuffer(parser, readSize);
             if (!chunk)
                 return walkFailure(QStringLiteral("Out of memory"), FlattenWalk::TakeChild);
-            const qint64 size = readChunk(input, static_cast<char *>(chunk), readSize);
+            const qint64 size = readChunk(source, static_cast<char *>(chunk), readSize);
             if (size < 0)
-                return loadFailure(input.errorString(), 0, 0);
+                return loadFailure(source.errorString(), 0, 0);
             const quint64 eventsBefore = walk.events();
             const bool last = size == 0;
             if (XML_ParseBuffer(parser, static_cast<int>(size), last) != XML_STATUS_OK) {

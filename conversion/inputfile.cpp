@@ -102,7 +102,10 @@ qint64 InputFile::readData(char *data, qint64 maxSize)
         return 0;
     }
     for (;;) {
-        const ssize_t got = ::read(m_fd, data, std::size_t(maxSize));
+        // A regular file is read at the device's position, so that a peek (which moves the
+        // position back) reads its bytes again.
+        const ssize_t got = isSequential() ? ::read(m_fd, data, std::size_t(maxSize))
+                                           : ::pread(m_fd, data, std::size_t(maxSize), pos());
         if (got >= 0) {
             m_atEnd = got == 0;
             return got;

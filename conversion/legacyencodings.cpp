@@ -1,19 +1,34 @@
 #include "conversion/legacyencodings.h"
 
+#include "conversion/hexbytes.h"
+
 #include <QByteArray>
 #include <QHash>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <iconv.h>
 #include <memory>
 #include <mutex>
+#include <vector>
+
+// The parser's view of an encoding: per first byte, its character, -1 for a byte that never
+// starts a character, or -n for the first byte of an n-byte sequence.
+struct LegacyEncodingTable {
+    std::array<int, 256> map{};
+    bool multiByte = false;
+    bool known = false; // the system's converter has the encoding
+    bool usable = false;
+    bool stateful = false; // escape or shift sequences switch between character sets
+};
 
 namespace {
 
 // How the system's converter reads one byte sequence.
 struct Probe {
-    enum class Kind { Character, Incomplete, Invalid } kind;
+    // Shift: a complete sequence that only changes the converter's state.
+    enum class Kind { Character, Incomplete, Invalid, Shift } kind;
     int codePoint = -1;
 };
 
@@ -46,7 +61,9 @@ public:
             return {errno == EINVAL ? Probe::Kind::Incomplete : Probe::Kind::Invalid};
         if (iconv(m_handle, nullptr, nullptr, &out, &outLeft) == static_cast<std::size_t>(-1))
             return {Probe::Kind::Invalid};
-        // Exactly one character, or the set is stateful and beyond what the parser can take.
+        if (outLeft == output.size())
+            return {Probe::Kind::Shift};
+        // Exactly one character; a sequence that stands for several is beyond the parser.
         if (output.size() - outLeft != 4)
             return {Probe::Kind::Invalid};
         const auto byte = [&](int i) {
@@ -60,67 +77,103 @@ private:
     iconv_t m_handle;
 };
 
-// The parser's view of an encoding: per first byte, its character, -1 for a byte that never
-// starts a character, or -n for the first byte of an n-byte sequence.
-struct EncodingTable {
-    std::array<int, 256> map{};
-    bool multiByte = false;
-    bool known = false; // the system's converter has the encoding
-    bool usable = false;
-};
-
-int sequenceLength(Converter &converter, unsigned char first, bool *ambiguous)
+// How likely an incomplete continuation leads on to a character: the converter may call any
+// byte incomplete until the last one, while real sets continue with bytes from 0xA1 (EUC) or at
+// least from 0x80.
+int continuationRank(int byte)
 {
-    char sequence[4] = {static_cast<char>(first)};
-    // The length must follow from the first byte alone: a set such as GB18030, where the
-    // second byte decides between two and four bytes, is refused.
+    return byte >= 0xA1 ? 2 : byte >= 0x80 ? 1 : 0;
+}
+
+// Scans of 256 continuations allowed per first byte: enough to step over the empty rows of a
+// set (EUC-JP's 0x8F 0xA1), few enough that every table is built within milliseconds, where
+// trying every continuation would take 256^3 probes.
+constexpr int scansPerFirstByte = 8;
+
+// Extends sequence[0, length - 1) by one byte: the length of the first complete sequence found
+// along its incomplete continuations, most likely first, or 0.
+int extendSequence(Converter &converter, char *sequence, int length, int *scansLeft,
+                   LegacyEncodingTable *table)
+{
+    if (length > 4 || *scansLeft <= 0)
+        return 0;
+    --*scansLeft;
     bool complete = false;
-    bool incomplete = false;
-    for (int second = 0; second < 256; ++second) {
-        sequence[1] = static_cast<char>(second);
-        const Probe probe = converter.probe(sequence, 2);
-        complete |= probe.kind == Probe::Kind::Character;
-        incomplete |= probe.kind == Probe::Kind::Incomplete;
+    std::vector<int> incomplete;
+    for (int next = 0; next < 256; ++next) {
+        sequence[length - 1] = static_cast<char>(next);
+        const Probe::Kind kind = converter.probe(sequence, static_cast<std::size_t>(length)).kind;
+        complete |= kind == Probe::Kind::Character;
+        if (kind == Probe::Kind::Incomplete)
+            incomplete.push_back(next);
     }
     if (complete) {
-        *ambiguous = incomplete;
-        return 2;
+        // A set such as GB18030, where the second byte decides between two and four bytes, is
+        // beyond the parser.
+        if (length == 2 && !incomplete.empty())
+            table->usable = false;
+        return length;
     }
-    if (!incomplete)
-        return 0;
-    for (int length = 3; length <= 4; ++length) {
-        for (int second = 0; second < 256; ++second) {
-            sequence[1] = static_cast<char>(second);
-            if (converter.probe(sequence, 2).kind != Probe::Kind::Incomplete)
-                continue;
-            for (int third = 0; third < 256; ++third) {
-                sequence[2] = static_cast<char>(third);
-                if (length == 3) {
-                    if (converter.probe(sequence, 3).kind == Probe::Kind::Character)
-                        return 3;
-                    continue;
-                }
-                if (converter.probe(sequence, 3).kind != Probe::Kind::Incomplete)
-                    continue;
-                for (int fourth = 0; fourth < 256; ++fourth) {
-                    sequence[3] = static_cast<char>(fourth);
-                    if (converter.probe(sequence, 4).kind == Probe::Kind::Character)
-                        return 4;
-                }
-            }
-        }
+    std::stable_sort(incomplete.begin(), incomplete.end(),
+                     [](int a, int b) { return continuationRank(a) > continuationRank(b); });
+    for (const int next : incomplete) {
+        if (*scansLeft <= 0)
+            break;
+        sequence[length - 1] = static_cast<char>(next);
+        if (const int found = extendSequence(converter, sequence, length + 1, scansLeft, table))
+            return found;
     }
     return 0;
 }
 
-std::shared_ptr<const EncodingTable> buildTable(const QByteArray &encoding)
+// The length of the sequences that start with first, or 0 if there are none. Real sets decide
+// the length by the first byte, so the first complete sequence tells it.
+int sequenceLength(Converter &converter, unsigned char first, LegacyEncodingTable *table)
 {
-    auto table = std::make_shared<EncodingTable>();
+    char sequence[4] = {static_cast<char>(first)};
+    int scansLeft = scansPerFirstByte;
+    return extendSequence(converter, sequence, 2, &scansLeft, table);
+}
+
+// The parser requires the characters of its markup to be these bytes; a set that moves them
+// (UTF-16, UTF-32, EBCDIC, UTF-7) is refused before any longer probing.
+bool keepsMarkupBytes(Converter &converter)
+{
+    static constexpr std::string_view markup = "\t\n\r !\"#%&'()*+,-./0123456789:;<=>?"
+                                               "ABCDEFGHIJKLMNOPQRSTUVWXYZ[]_|"
+                                               "abcdefghijklmnopqrstuvwxyz";
+    for (const char byte : markup) {
+        const Probe probe = converter.probe(&byte, 1);
+        if (probe.kind != Probe::Kind::Character
+            || probe.codePoint != static_cast<unsigned char>(byte))
+            return false;
+    }
+    return true;
+}
+
+// Whether the set switches between character sets with escape or shift sequences (ISO-2022). The
+// converter takes no decision on an escape's first two bytes, so following a single incomplete
+// sequence would not find them; the usual switches are probed directly.
+bool switchesSets(Converter &converter)
+{
+    static constexpr std::string_view switches[]
+            = {"\x0E", "\x1B(B", "\x1B$B", "\x1B$@", "\x1B$A", "\x1B$)C", "\x1B$)A"};
+    return std::any_of(std::begin(switches), std::end(switches), [&](std::string_view bytes) {
+        return converter.probe(bytes.data(), bytes.size()).kind == Probe::Kind::Shift;
+    });
+}
+
+std::shared_ptr<const LegacyEncodingTable> buildTable(const QByteArray &encoding)
+{
+    auto table = std::make_shared<LegacyEncodingTable>();
     Converter converter(encoding);
     if (!converter.isValid())
         return table;
     table->known = true;
-    bool ambiguous = false;
+    if (!keepsMarkupBytes(converter))
+        return table;
+    table->usable = true;
+    table->stateful = switchesSets(converter);
     for (int byte = 0; byte < 256; ++byte) {
         const char single = static_cast<char>(byte);
         const Probe probe = converter.probe(&single, 1);
@@ -130,14 +183,13 @@ std::shared_ptr<const EncodingTable> buildTable(const QByteArray &encoding)
             entry = probe.codePoint <= 0xFFFF ? probe.codePoint : -1;
         } else if (probe.kind == Probe::Kind::Incomplete) {
             const int length
-                    = sequenceLength(converter, static_cast<unsigned char>(byte), &ambiguous);
+                    = sequenceLength(converter, static_cast<unsigned char>(byte), table.get());
             entry = length > 0 ? -length : -1;
             table->multiByte |= length > 0;
         } else {
             entry = -1;
         }
     }
-    table->usable = !ambiguous;
     return table;
 }
 
@@ -152,23 +204,39 @@ QByteArray systemEncodingName(const QByteArray &declared)
     return upper;
 }
 
-std::shared_ptr<const EncodingTable> tableFor(const QByteArray &encoding)
+// Tables are built outside the lock: two threads may build the same one, but neither waits
+// for another's encoding.
+std::shared_ptr<const LegacyEncodingTable> tableFor(const QByteArray &encoding)
 {
     static std::mutex mutex;
-    static QHash<QByteArray, std::shared_ptr<const EncodingTable>> tables;
-    const std::lock_guard lock(mutex);
-    auto found = tables.constFind(encoding);
-    if (found != tables.constEnd())
-        return *found;
+    static QHash<QByteArray, std::shared_ptr<const LegacyEncodingTable>> tables;
+    {
+        const std::lock_guard lock(mutex);
+        const auto found = tables.constFind(encoding);
+        if (found != tables.constEnd())
+            return *found;
+    }
     auto table = buildTable(encoding);
     // Names the system does not know are not kept: documents could declare any number of them.
-    if (table->known)
+    if (table->known) {
+        const std::lock_guard lock(mutex);
         tables.insert(encoding, table);
+    }
     return table;
 }
 
+// Names of the four-byte encoding, which the parser reads only when the bytes are in it.
+bool isUtf32Name(const QByteArray &declared)
+{
+    static const QByteArrayList names
+            = {"UTF-32",  "UTF-32BE", "UTF-32LE",        "UCS-4",
+               "UCS-4BE", "UCS-4LE",  "ISO-10646-UCS-4", "CSUCS4",
+               "UCS4",    "UTF32",    "10646-1:1993",    "10646-1:1993/UCS4"};
+    return names.contains(declared.toUpper());
+}
+
 struct ConversionData {
-    std::shared_ptr<const EncodingTable> table;
+    std::shared_ptr<const LegacyEncodingTable> table;
     Converter converter;
 };
 
@@ -196,9 +264,36 @@ QString LegacyEncodings::failureReason() const
 {
     if (m_name.isEmpty())
         return QStringLiteral("unknown encoding");
+    if (m_declaredWrongly)
+        return QStringLiteral("the document is not written in the encoding \"%1\" that it declares")
+                .arg(m_name);
     if (!m_knownToSystem)
         return QStringLiteral("unknown encoding \"%1\"").arg(m_name);
     return QStringLiteral("the encoding \"%1\" is not supported").arg(m_name);
+}
+
+QString LegacyEncodings::unmappedReason(std::string_view bytes) const
+{
+    if (!m_table || bytes.empty())
+        return {};
+    const auto lead = static_cast<unsigned char>(bytes.front());
+    const int entry = m_table->map[lead];
+    if (entry == -1 && m_table->stateful && lead < 0x80)
+        return QStringLiteral("the encoding \"%1\" is not supported: it switches character sets "
+                              "within the text")
+                .arg(m_name);
+    if (entry == -1)
+        return QStringLiteral("the byte %1 cannot be mapped in the encoding \"%2\"")
+                .arg(hexBytes(bytes.substr(0, 1)), m_name);
+    const auto length = static_cast<std::size_t>(-entry);
+    if (entry >= 0 || bytes.size() < length)
+        return {};
+    Converter converter(m_systemName);
+    if (!converter.isValid()
+        || converter.probe(bytes.data(), length).kind == Probe::Kind::Character)
+        return {};
+    return QStringLiteral("the bytes %1 cannot be mapped in the encoding \"%2\"")
+            .arg(hexBytes(bytes.substr(0, length)), m_name);
 }
 
 int XMLCALL LegacyEncodings::handleUnknownEncoding(void *self, const XML_Char *name,
@@ -208,11 +303,17 @@ int XMLCALL LegacyEncodings::handleUnknownEncoding(void *self, const XML_Char *n
     try {
         const QByteArray declared(name);
         encodings->m_name = QString::fromUtf8(declared);
+        if (isUtf32Name(declared)) {
+            encodings->m_declaredWrongly = true;
+            return XML_STATUS_ERROR;
+        }
         const QByteArray systemName = systemEncodingName(declared);
-        const std::shared_ptr<const EncodingTable> table = tableFor(systemName);
+        const std::shared_ptr<const LegacyEncodingTable> table = tableFor(systemName);
         encodings->m_knownToSystem = table->known;
         if (!table->usable)
             return XML_STATUS_ERROR;
+        encodings->m_table = table;
+        encodings->m_systemName = systemName;
         std::copy(table->map.begin(), table->map.end(), info->map);
         info->data = nullptr;
         info->convert = nullptr;

@@ -18,6 +18,8 @@ private slots:
     void externalFilesAreNeverRead_data();
     void externalFilesAreNeverRead();
     void deepNesting();
+    void internalParameterEntities_data();
+    void internalParameterEntities();
 
 private:
     std::unique_ptr<QTemporaryDir> m_folder;
@@ -59,6 +61,12 @@ void TestFlattenSafety::entityExpansionIsBounded_data()
     for (int i = 0; i < 50000; ++i)
         blowup += "&a;";
     QTest::newRow("quadraticBlowup") << blowup + "</r>";
+
+    QByteArray parameterBlowup
+            = "<!DOCTYPE r [<!ENTITY % c '<!--" + QByteArray(50000, 'x') + "-->'>";
+    for (int i = 0; i < 50000; ++i)
+        parameterBlowup += "%c;";
+    QTest::newRow("parameterBlowup") << parameterBlowup + "]><r/>";
 }
 
 void TestFlattenSafety::entityExpansionIsBounded()
@@ -114,6 +122,30 @@ void TestFlattenSafety::deepNesting()
     for (int i = 1; i < depth; ++i)
         path += ",a";
     QCOMPARE(flattened.output, path + ",v\r\n" + path + ",b,\r\n");
+}
+
+void TestFlattenSafety::internalParameterEntities_data()
+{
+    QTest::addColumn<QString>("xml");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("declares") << u"<!DOCTYPE r [<!ENTITY % p \"<!ENTITY z 'a'>\"> %p; "
+                                 "<!ENTITY y \"ok\">]><r>&y;&z;</r>"_qs
+                              << u"r,oka"_qs;
+    // The external subset is declined; the internal one still counts.
+    QTest::newRow("besideExternalDtd")
+            << u"<!DOCTYPE r SYSTEM '%1' [<!ENTITY % p \"<!ENTITY y 'ok'>\"> %p;]><r>&y;</r>"_qs
+                       .arg(m_dtdUrl)
+            << u"r,ok"_qs;
+}
+
+void TestFlattenSafety::internalParameterEntities()
+{
+    QFETCH(QString, xml);
+    QFETCH(QString, line);
+    const Flattened flattened = flattenBytes(xml.toUtf8(), u","_qs);
+    QVERIFY2(flattened.result.converted(), qPrintable(flattened.result.reason));
+    QCOMPARE(flattened.output, crlfLines({line}));
 }
 
 QTEST_GUILESS_MAIN(TestFlattenSafety)
