@@ -30,6 +30,7 @@ constexpr int maxCheckReadSize = 4 * 1024 * 1024;
 struct Parse {
     XML_Parser parser = nullptr;
     FlattenWalk *walk = nullptr;
+    bool attributes = false;
     LegacyEncodings encodings;
 
     // Set when a handler stopped the parser.
@@ -96,7 +97,7 @@ void splitName(const XML_Char *name, std::string_view *prefix, std::string_view 
     }
 }
 
-void XMLCALL onStartElement(void *userData, const XML_Char *name, const XML_Char **)
+void XMLCALL onStartElement(void *userData, const XML_Char *name, const XML_Char **attributes)
 {
     Parse &parse = parseOf(userData);
     try {
@@ -104,6 +105,12 @@ void XMLCALL onStartElement(void *userData, const XML_Char *name, const XML_Char
         std::string_view localName;
         splitName(name, &prefix, &localName);
         parse.walk->startElement(prefix, localName);
+        // Namespace declarations never reach here: the parser takes them as declarations.
+        for (const XML_Char **attribute = attributes; parse.attributes && *attribute;
+             attribute += 2) {
+            splitName(attribute[0], &prefix, &localName);
+            parse.walk->attribute(prefix, localName, attribute[1]);
+        }
     } catch (...) {
         parse.stopWithFailure();
     }
@@ -292,17 +299,28 @@ ConversionResult walkFailure(QString reason, int step)
 ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const QString &delimiter,
                               const std::atomic_bool *cancel)
 {
+    CsvFormat format;
+    format.delimiter = delimiter;
+    return ConvertToCSV(input, output, format, cancel);
+}
+
+ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvFormat &format,
+                              const std::atomic_bool *cancel)
+{
     try {
         const ParserHandle handle;
         if (!handle.get())
             return walkFailure(QStringLiteral("Out of memory"), FlattenWalk::TakeChild);
-        const QByteArray delimiterBytes = delimiter.toUtf8();
+        const QByteArray delimiterBytes = format.delimiter.toUtf8();
         OutputBuffer buffer(output);
         FlattenWalk walk(std::string_view(delimiterBytes.constData(),
                                           static_cast<std::size_t>(delimiterBytes.size())),
-                         buffer);
+                         format.quoting, format.crlf ? "\r\n" : "\n", buffer);
+        if (format.byteOrderMark)
+            buffer.append("\xEF\xBB\xBF", 3);
 
         Parse parse;
+        parse.attributes = format.attributes;
         parse.parser = handle.get();
         XML_Parser parser = handle.get();
         XML_SetUserData(parser, &parse);

@@ -24,6 +24,8 @@ struct Node {
     QString name; // the node name: element name, "#text", "#comment", "#cdata-section", target
     QString value;
     std::vector<Node> children;
+    std::vector<std::pair<QString, QString>> attributes; // an element's, namespaces left out
+    bool element = false;
 };
 
 // The node tree as the walk sees it: whitespace-only text dropped, adjacent character data
@@ -52,9 +54,16 @@ std::optional<Node> parseTree(const QByteArray &xml)
         if (open.empty() && token != QXmlStreamReader::StartElement)
             continue;
         switch (token) {
-        case QXmlStreamReader::StartElement:
-            open.push_back({reader.qualifiedName().toString(), {}, {}});
+        case QXmlStreamReader::StartElement: {
+            Node node{reader.qualifiedName().toString(), {}, {}, {}, true};
+            for (const QXmlStreamAttribute &attribute : reader.attributes()) {
+                const QString name = attribute.qualifiedName().toString();
+                if (name != u"xmlns" && !name.startsWith(u"xmlns:"))
+                    node.attributes.emplace_back(name, attribute.value().toString());
+            }
+            open.push_back(std::move(node));
             break;
+        }
         case QXmlStreamReader::EndElement: {
             Node done = std::move(open.back());
             open.pop_back();
@@ -84,13 +93,24 @@ std::optional<Node> parseTree(const QByteArray &xml)
     return root;
 }
 
-// The walk as its steps read, on a tree in memory.
-void treeWalk(const Node *node, QString &output, const QString &delimiter, QString &path)
+void attributeLines(const Node &element, QString &output, const QString &delimiter,
+                    const QString &path)
+{
+    for (const auto &[name, value] : element.attributes)
+        output += path + delimiter + u'@' + name + delimiter + value + u"\r\n";
+}
+
+// The walk as its steps read, on a tree in memory; with attributes, an element's attribute
+// lines come first, under the element's own path.
+void treeWalk(const Node *node, QString &output, const QString &delimiter, QString &path,
+              bool attributes)
 {
     if (!node)
         return;
     if (path.isEmpty())
         path = node->name;
+    if (attributes)
+        attributeLines(*node, output, delimiter, path);
     const std::size_t count = node->children.size();
     for (std::size_t i = 0; i < count; ++i) {
         const Node &child = node->children[i];
@@ -101,11 +121,13 @@ void treeWalk(const Node *node, QString &output, const QString &delimiter, QStri
         if (!child.children.empty()) {
             const QString entered = path;
             path += delimiter + name;
-            treeWalk(&child, output, delimiter, path);
+            treeWalk(&child, output, delimiter, path, attributes);
             // Without a delimiter the path never shortens.
             if (!delimiter.isEmpty())
                 path = entered;
         } else if (name != u"#text") {
+            if (attributes && child.element)
+                attributeLines(child, output, delimiter, path + delimiter + name);
             output += path + delimiter + name + delimiter + child.value + u"\r\n";
         }
     }
@@ -158,7 +180,7 @@ private:
         if (depth == 0)
             xml += u" xmlns:n=\"urn:n\""_qs;
         if (chance(20))
-            xml += u" id=\"1\" n:at=\"a,b\""_qs;
+            xml += u" id=\"1\" n:at=\"a,b\" q='&quot;x-y&#10;'"_qs;
         if (chance(10)) {
             xml += u"/>"_qs;
             return;
@@ -214,39 +236,47 @@ private:
 void TestFlattenEquivalence::sameLinesAsTheTreeWalk_data()
 {
     QTest::addColumn<QString>("delimiter");
-    QTest::newRow("comma") << u","_qs;
-    QTest::newRow("commaSpace") << u", "_qs;
-    QTest::newRow("tab") << u"\t"_qs;
-    QTest::newRow("hyphen") << u"-"_qs;
-    QTest::newRow("doubleHyphen") << u"--"_qs;
-    QTest::newRow("dot") << u"."_qs;
-    QTest::newRow("hyphenDotHyphen") << u"-.-"_qs;
-    QTest::newRow("letter") << u"a"_qs;
-    QTest::newRow("doubleLetter") << u"aa"_qs;
-    QTest::newRow("twoLetters") << u"ab"_qs;
-    QTest::newRow("nonAscii") << u"\u00e9"_qs;
-    QTest::newRow("empty") << QString();
+    QTest::addColumn<bool>("attributes");
+    QTest::newRow("comma") << u","_qs << false;
+    QTest::newRow("commaSpace") << u", "_qs << false;
+    QTest::newRow("tab") << u"\t"_qs << false;
+    QTest::newRow("hyphen") << u"-"_qs << false;
+    QTest::newRow("doubleHyphen") << u"--"_qs << false;
+    QTest::newRow("dot") << u"."_qs << false;
+    QTest::newRow("hyphenDotHyphen") << u"-.-"_qs << false;
+    QTest::newRow("letter") << u"a"_qs << false;
+    QTest::newRow("doubleLetter") << u"aa"_qs << false;
+    QTest::newRow("twoLetters") << u"ab"_qs << false;
+    QTest::newRow("nonAscii") << u"\u00e9"_qs << false;
+    QTest::newRow("empty") << QString() << false;
+    QTest::newRow("commaAttributes") << u","_qs << true;
+    QTest::newRow("hyphenAttributes") << u"-"_qs << true;
+    QTest::newRow("doubleLetterAttributes") << u"aa"_qs << true;
 }
 
 void TestFlattenEquivalence::sameLinesAsTheTreeWalk()
 {
     QFETCH(QString, delimiter);
+    QFETCH(bool, attributes);
+    CsvFormat format;
+    format.delimiter = delimiter;
+    format.attributes = attributes;
     for (quint32 seed = 1; seed <= 300; ++seed) {
         const QByteArray xml = DocumentGenerator(seed).document();
         const std::optional<Node> tree = parseTree(xml);
         QVERIFY2(tree, xml.constData());
         QString expected;
         QString path;
-        treeWalk(&*tree, expected, delimiter, path);
+        treeWalk(&*tree, expected, delimiter, path, attributes);
 
-        const Flattened flattened = flattenBytes(xml, delimiter);
+        const Flattened flattened = flattenBytes(xml, format);
         if (!flattened.result.converted() || flattened.output != expected.toUtf8())
             qWarning("seed %u, document:\n%s", seed, xml.constData());
         QVERIFY2(flattened.result.converted(), qPrintable(flattened.result.reason));
         QCOMPARE(QString::fromUtf8(flattened.output), expected);
         // Chunk boundaries at every kind of place: inside names, references and characters.
         if (seed % 5 == 0)
-            QCOMPARE(flattenTrickled(xml, delimiter).output, flattened.output);
+            QCOMPARE(flattenTrickled(xml, format).output, flattened.output);
     }
 }
 
