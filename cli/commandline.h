@@ -1,5 +1,7 @@
 #pragma once
 
+#include "conversion/csvformat.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +15,11 @@ struct CliOptions {
     int jobs = 1;
     bool dryRun = false;
     bool quiet = false;
+    CsvFormat::Quoting quoting = CsvFormat::Quoting::None;
+    bool byteOrderMark = false;
+    bool crlf = true;
+    bool attributes = false;
+    bool gnuErrors = false; // failures as "FILE:LINE:COLUMN: error: REASON"
 };
 
 // What the command line asks for: a run with its options, the help or version text, or a

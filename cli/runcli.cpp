@@ -67,7 +67,7 @@ ConversionResult writeFailure(const QString &reason)
 // A document that turns out not to be well-formed must leave nothing on standard output, as it
 // leaves no file, so the result waits in a temporary file until it is complete.
 ConversionResult convertToStream(const Job &job, QIODevice &in, QIODevice &out,
-                                 const QString &delimiter, const std::atomic_bool *cancel)
+                                 const CsvFormat &format, const std::atomic_bool *cancel)
 {
     QTemporaryDir spoolFolder;
     if (!spoolFolder.isValid())
@@ -80,11 +80,11 @@ ConversionResult convertToStream(const Job &job, QIODevice &in, QIODevice &out,
         QFile spool(spoolPath);
         if (!spool.open(QIODevice::WriteOnly))
             return writeFailure(spool.errorString());
-        result = ConvertToCSV(in, &spool, delimiter, cancel);
+        result = ConvertToCSV(in, &spool, format, cancel);
         if (result.converted() && !spool.flush())
             return writeFailure(spool.errorString());
     } else {
-        result = convertFile(job.input, spoolPath, delimiter, cancel);
+        result = convertFile(job.input, spoolPath, format, cancel);
     }
     if (!result.converted())
         return result;
@@ -95,9 +95,36 @@ ConversionResult convertToStream(const Job &job, QIODevice &in, QIODevice &out,
     return result;
 }
 
-QString describeFailure(const Job &job)
+CsvFormat csvFormat(const CliOptions &options)
+{
+    CsvFormat format;
+    format.delimiter = options.delimiter;
+    format.quoting = options.quoting;
+    format.byteOrderMark = options.byteOrderMark;
+    format.crlf = options.crlf;
+    format.attributes = options.attributes;
+    return format;
+}
+
+// One line in the form compilers use, which editors and tools jump to.
+QString describeFailureGnu(const Job &job)
 {
     const ConversionResult &result = job.result;
+    QString where = job.input;
+    if (result.status == ConversionResult::Status::LoadFailed && result.line > 0)
+        where += u':' + QString::number(result.line) + u':' + QString::number(result.column);
+    QString reason = result.reason.trimmed().replace(u'\n', u' ');
+    if (result.status == ConversionResult::Status::WriteFailed)
+        reason = QStringLiteral("cannot write ") + describeTarget(job) + QStringLiteral(": ")
+                + reason;
+    return where + QStringLiteral(": error: ") + reason + u'\n';
+}
+
+QString describeFailure(const Job &job, bool gnuErrors)
+{
+    const ConversionResult &result = job.result;
+    if (gnuErrors && !result.converted() && result.status != ConversionResult::Status::Cancelled)
+        return describeFailureGnu(job);
     switch (result.status) {
     case ConversionResult::Status::Converted:
     case ConversionResult::Status::Cancelled:
@@ -117,7 +144,8 @@ QString describeFailure(const Job &job)
 }
 
 // The conversions the paths ask for, in conversion order: folders give the files they hold.
-QList<Job> collectJobs(const CliOptions &options, const QString &outputDir)
+// A folder that gives none is named on err, so that a mistyped extension is noticed.
+QList<Job> collectJobs(const CliOptions &options, const QString &outputDir, QIODevice &err)
 {
     QList<Job> jobs;
     const auto addJob = [&](const QString &input) {
@@ -133,7 +161,12 @@ QList<Job> collectJobs(const CliOptions &options, const QString &outputDir)
         }
         const QString input = absolutePath(path);
         if (QFileInfo(input).isDir()) {
-            for (const QString &file : filesInFolder(input, options.extension))
+            const QStringList files = filesInFolder(input, options.extension);
+            if (files.isEmpty() && !options.quiet)
+                write(err,
+                      QStringLiteral("quillmere-cli: no file matches *.%1 in %2\n")
+                              .arg(options.extension, input));
+            for (const QString &file : files)
                 addJob(file);
         } else {
             addJob(input);
@@ -183,12 +216,13 @@ int convertAll(QList<Job> &jobs, const CliOptions &options, QIODevice &in, QIODe
     for (const Job &job : std::as_const(jobs))
         outputs << job.output;
 
+    const CsvFormat format = csvFormat(options);
     const auto work = [&](qsizetype i) {
         Job &job = jobs[i];
         try {
             job.result = job.output.isEmpty()
-                    ? convertToStream(job, in, out, options.delimiter, environment.cancel)
-                    : convertFile(job.input, job.output, options.delimiter, environment.cancel);
+                    ? convertToStream(job, in, out, format, environment.cancel)
+                    : convertFile(job.input, job.output, format, environment.cancel);
         } catch (const std::exception &failure) {
             job.result.status = ConversionResult::Status::WalkFailed;
             job.result.reason = QString::fromLocal8Bit(failure.what());
@@ -210,7 +244,7 @@ int convertAll(QList<Job> &jobs, const CliOptions &options, QIODevice &in, QIODe
         if (!job.result.converted()) {
             ++failed;
             progress.clear();
-            write(err, describeFailure(job));
+            write(err, describeFailure(job, options.gnuErrors));
         }
         if (i + 1 < jobs.size())
             progress.show(i + 1, jobs.size(), jobs[i + 1].input);
@@ -269,7 +303,7 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
         }
     }
 
-    QList<Job> jobs = collectJobs(options, outputDir);
+    QList<Job> jobs = collectJobs(options, outputDir, err);
     if (options.toStdout && jobs.size() != 1) {
         write(err,
               QStringLiteral("quillmere-cli: --stdout needs exactly one input file; the paths "

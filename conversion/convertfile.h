@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/conversionresult.h"
+#include "conversion/csvformat.h"
 
 #include <QString>
 
@@ -11,3 +12,6 @@
 // a cancel leaves any earlier output untouched and no partial file behind.
 ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
                              const QString &delimiter, const std::atomic_bool *cancel = nullptr);
+// The same, with the lines written as format asks.
+ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
+                             const CsvFormat &format, const std::atomic_bool *cancel = nullptr);
