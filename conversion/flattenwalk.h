@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/blankrun.h"
 #include "conversion/bytebuffer.h"
 #include "conversion/delimitedpath.h"
 #include "conversion/fieldquoting.h"
@@ -84,7 +85,7 @@ private:
     DelimitedPath m_path;
     ByteBuffer m_pendingName; // as written: quoted when it needs to be
     ByteBuffer m_field;
-    ByteBuffer m_blanks; // the text so far while it holds nothing but blanks
+    BlankRun m_blanks; // the text so far while it holds nothing but blanks
     ByteBuffer m_heldValue; // the value so far while quoting is undecided
     char m_carry[4] = {}; // a text's last bytes while they may begin "&#13;"
     std::size_t m_carrySize = 0;
@@ -165,8 +166,11 @@ inline void FlattenWalk::characters(const char *data, std::size_t size)
         return;
     }
     startTextLine();
-    valueBytes(m_blanks.data(), m_blanks.size());
-    m_blanks.clear();
+    if (!m_blanks.empty()) {
+        m_blanks.writeTo(
+                [this](const char *blanks, std::size_t count) { valueBytes(blanks, count); });
+        m_blanks.clear();
+    }
     textPiece(data, size);
 }
 

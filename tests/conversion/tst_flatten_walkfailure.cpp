@@ -82,6 +82,11 @@ void TestFlattenWalkFailure::longValuesAreNotHeld_data()
     const QByteArray large(3 << 20, 'x');
     QTest::newRow("textValue") << "<r><a> " + large + "</a></r>"
                                << "r,a, " + large + "\r\n";
+    const QByteArray indents = QByteArray("\n    ").repeated(1 << 20);
+    QTest::newRow("leadingBlanks") << "<r><a>" + indents + "v</a></r>"
+                                   << "r,a," + indents + "v\r\n";
+    QTest::newRow("onlyBlanks") << "<r>" + indents + "<a/>" + indents + "</r>"
+                                << QByteArray("r,a,\r\n");
     QTest::newRow("cdataValue") << "<r><![CDATA[" + large + "]]></r>"
                                 << "r,#cdata-section," + large + "\r\n";
 }
