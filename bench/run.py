@@ -22,6 +22,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import generate  # noqa: E402
+import streaming  # noqa: E402
 
 RUNS = 3
 MIB = 1024 * 1024
@@ -238,6 +239,8 @@ def main():
         seconds, _ = bench.convert([bench.input(name)])
         bench.row("single 20 MB token (%s)" % name[5:-4], "%.2f s" % seconds,
                   "<= %.1f s" % HUGE_TOKEN_BOUND_SECONDS, seconds <= HUGE_TOKEN_BOUND_SECONDS)
+
+    streaming.add_rows(bench, records, nested)
 
     shutil.rmtree(bench.out, ignore_errors=True)
     os.sync()
