@@ -2,6 +2,7 @@
 
 #include "conversion/csvformat.h"
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -14,6 +15,12 @@ public:
     FieldQuoting(std::string_view delimiter, CsvFormat::Quoting quoting)
         : m_delimiter(delimiter), m_quoting(quoting)
     {
+        m_special.fill(false);
+        m_special[static_cast<unsigned char>('"')] = true;
+        m_special[static_cast<unsigned char>('\r')] = true;
+        m_special[static_cast<unsigned char>('\n')] = true;
+        if (!m_delimiter.empty())
+            m_special[static_cast<unsigned char>(m_delimiter.front())] = true;
     }
 
     bool quotes() const { return m_quoting != CsvFormat::Quoting::None; }
@@ -28,8 +35,17 @@ public:
         case CsvFormat::Quoting::Needed:
             break;
         }
-        return field.find_first_of("\"\r\n") != std::string_view::npos
-                || (!m_delimiter.empty() && field.find(m_delimiter) != std::string_view::npos);
+        // One pass: a byte that may begin the delimiter is checked further only where it stands.
+        const std::size_t size = field.size();
+        for (std::size_t i = 0; i < size; ++i) {
+            const char byte = field[i];
+            if (!m_special[static_cast<unsigned char>(byte)])
+                continue;
+            if (byte == '"' || byte == '\r' || byte == '\n'
+                || field.substr(i).starts_with(m_delimiter))
+                return true;
+        }
+        return false;
     }
 
     // Appends the field to sink (anything with append(const char *, std::size_t)).
@@ -63,4 +79,5 @@ public:
 private:
     std::string m_delimiter;
     CsvFormat::Quoting m_quoting;
+    std::array<bool, 256> m_special; // the bytes that may make a field need quotes
 };

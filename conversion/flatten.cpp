@@ -72,7 +72,7 @@ Parse &parseOf(void *userData)
 
 // The parser gives names as "namespace<sep>local<sep>prefix"; the output keeps the name as
 // written, "prefix:local".
-void splitName(const XML_Char *name, std::string_view *prefix, std::string_view *localName)
+inline void splitName(const XML_Char *name, std::string_view *prefix, std::string_view *localName)
 {
     // One pass over the name finds both separators and its end; names are short.
     const char *separators[2] = {nullptr, nullptr};
@@ -97,6 +97,17 @@ void splitName(const XML_Char *name, std::string_view *prefix, std::string_view 
     }
 }
 
+// Namespace declarations never reach here: the parser takes them as declarations.
+void reportAttributes(FlattenWalk &walk, const XML_Char **attributes)
+{
+    for (const XML_Char **attribute = attributes; *attribute; attribute += 2) {
+        std::string_view prefix;
+        std::string_view localName;
+        splitName(attribute[0], &prefix, &localName);
+        walk.attribute(prefix, localName, attribute[1]);
+    }
+}
+
 void XMLCALL onStartElement(void *userData, const XML_Char *name, const XML_Char **attributes)
 {
     Parse &parse = parseOf(userData);
@@ -105,12 +116,8 @@ void XMLCALL onStartElement(void *userData, const XML_Char *name, const XML_Char
         std::string_view localName;
         splitName(name, &prefix, &localName);
         parse.walk->startElement(prefix, localName);
-        // Namespace declarations never reach here: the parser takes them as declarations.
-        for (const XML_Char **attribute = attributes; parse.attributes && *attribute;
-             attribute += 2) {
-            splitName(attribute[0], &prefix, &localName);
-            parse.walk->attribute(prefix, localName, attribute[1]);
-        }
+        if (parse.attributes)
+            reportAttributes(*parse.walk, attributes);
     } catch (...) {
         parse.stopWithFailure();
     }
@@ -315,7 +322,7 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
         OutputBuffer buffer(output);
         FlattenWalk walk(std::string_view(delimiterBytes.constData(),
                                           static_cast<std::size_t>(delimiterBytes.size())),
-                         format.quoting, format.crlf ? "\r\n" : "\n", buffer);
+                         format.quoting, format.crlf, buffer);
         if (format.byteOrderMark)
             buffer.append("\xEF\xBB\xBF", 3);
 

@@ -32,9 +32,9 @@ public:
         SplitPath = 130,
     };
 
-    // Writes the lines to output; the delimiter and the line end are UTF-8.
+    // Writes the lines to output, ending each with CR LF or LF; the delimiter is UTF-8.
     FlattenWalk(std::string_view delimiter, OutputBuffer &output);
-    FlattenWalk(std::string_view delimiter, CsvFormat::Quoting quoting, std::string_view lineEnd,
+    FlattenWalk(std::string_view delimiter, CsvFormat::Quoting quoting, bool crlf,
                 OutputBuffer &output);
 
     // The parser's events, in document order; names and data are UTF-8.
@@ -76,10 +76,11 @@ private:
     void writeLineStart(std::string_view encodedName);
     void writeChildLine(std::string_view name, std::string_view value);
     void valueBytes(const char *data, std::size_t size);
+    void quotedValueBytes(const char *data, std::size_t size);
+    void setQuotedPendingName(std::string_view prefix, std::string_view localName);
     void endValue();
 
     std::string m_delimiter;
-    std::string m_lineEnd;
     FieldQuoting m_quoting;
     OutputBuffer &m_output;
     DelimitedPath m_path;
@@ -97,17 +98,22 @@ private:
     bool m_inText = false; // a text line has been started and not yet ended
     bool m_inCdata = false;
     bool m_valueQuoted = false; // the opening quote of the current value is written
+    bool m_quotes; // whether values may need quotes at all
+    bool m_crlf;
 };
 
 namespace FlattenWalkDetail {
-// What a byte of text tells: a blank adds nothing, any other byte makes the text content.
-inline constexpr std::array<unsigned char, 256> contentBytes = [] {
+// What a byte of text tells: a blank adds nothing, any other byte makes the text content, and
+// an ampersand may begin the characters "&#13;".
+enum : unsigned char { Content = 1, Ampersand = 2 };
+inline constexpr std::array<unsigned char, 256> textByteKinds = [] {
     std::array<unsigned char, 256> kinds{};
-    kinds.fill(1);
+    kinds.fill(Content);
     kinds[static_cast<unsigned char>(' ')] = 0;
     kinds[static_cast<unsigned char>('\t')] = 0;
     kinds[static_cast<unsigned char>('\r')] = 0;
     kinds[static_cast<unsigned char>('\n')] = 0;
+    kinds[static_cast<unsigned char>('&')] = Content | Ampersand;
     return kinds;
 }();
 
@@ -117,30 +123,26 @@ inline constexpr std::string_view removedText = "&#13;";
 
 inline void FlattenWalk::valueBytes(const char *data, std::size_t size)
 {
-    if (!m_quoting.quotes()) {
+    if (!m_quotes)
         m_output.append(data, size);
-    } else if (m_valueQuoted) {
-        FieldQuoting::appendEscaped(m_output, std::string_view(data, size));
-    } else {
-        m_heldValue.append(data, size);
-        if (m_heldValue.size() > heldValueLimit) {
-            m_output.append("\"", 1);
-            FieldQuoting::appendEscaped(m_output, m_heldValue.view());
-            m_heldValue.clear();
-            m_valueQuoted = true;
-        }
-    }
+    else
+        quotedValueBytes(data, size);
 }
 
 inline void FlattenWalk::endValue()
 {
-    if (m_valueQuoted)
-        m_output.append("\"", 1);
-    else if (m_quoting.quotes())
-        m_quoting.appendField(m_output, m_heldValue.view());
-    m_heldValue.clear();
-    m_valueQuoted = false;
-    m_output.append(m_lineEnd);
+    if (m_quotes) {
+        if (m_valueQuoted)
+            m_output.append("\"", 1);
+        else
+            m_quoting.appendField(m_output, m_heldValue.view());
+        m_heldValue.clear();
+        m_valueQuoted = false;
+    }
+    if (m_crlf)
+        m_output.append("\r\n", 2);
+    else
+        m_output.append("\n", 1);
     ++m_lines;
 }
 
@@ -158,10 +160,10 @@ inline void FlattenWalk::characters(const char *data, std::size_t size)
         textPiece(data, size);
         return;
     }
-    unsigned char content = 0;
+    unsigned char kinds = 0;
     for (std::size_t i = 0; i < size; ++i)
-        content |= FlattenWalkDetail::contentBytes[static_cast<unsigned char>(data[i])];
-    if (!content) {
+        kinds |= FlattenWalkDetail::textByteKinds[static_cast<unsigned char>(data[i])];
+    if (!(kinds & FlattenWalkDetail::Content)) {
         m_blanks.append(data, size);
         return;
     }
@@ -171,7 +173,10 @@ inline void FlattenWalk::characters(const char *data, std::size_t size)
                 [this](const char *blanks, std::size_t count) { valueBytes(blanks, count); });
         m_blanks.clear();
     }
-    textPiece(data, size);
+    if (kinds & FlattenWalkDetail::Ampersand)
+        textPiece(data, size);
+    else
+        valueBytes(data, size);
 }
 
 // Writes a piece of text without the characters "&#13;", which may span pieces.
@@ -274,17 +279,15 @@ inline void FlattenWalk::finishText()
 inline void FlattenWalk::setPendingName(std::string_view prefix, std::string_view localName)
 {
     m_pendingName.clear();
-    if (prefix.empty() && !m_quoting.quotes()) {
-        m_pendingName.append(localName);
+    if (m_quotes) {
+        setQuotedPendingName(prefix, localName);
         return;
     }
-    m_field.clear();
     if (!prefix.empty()) {
-        m_field.append(prefix);
-        m_field.push_back(':');
+        m_pendingName.append(prefix);
+        m_pendingName.push_back(':');
     }
-    m_field.append(localName);
-    m_quoting.appendField(m_pendingName, m_field.view());
+    m_pendingName.append(localName);
 }
 
 inline void FlattenWalk::startElement(std::string_view prefix, std::string_view localName)
