@@ -1,8 +1,9 @@
 """Benchmark rows for the output formats and for values written as they arrive.
 
 Throughput: quillmere-cli with its output to a pipe against Expat parse-only, with and without
---quote --attributes. Memory: the peak of one huge text node, CDATA section or comment, and of
-endless blanks on standard input, each against a tiny document's peak.
+--quote --attributes. Memory: the peak of one huge text node, CDATA section or comment, of
+endless blanks on standard input, and of internal entities expanding to one long text, each
+against a tiny document's peak.
 """
 import os
 import subprocess
@@ -88,3 +89,15 @@ def add_rows(bench, records, nested):
         growth = (peak_on_stdin(cli, document, seconds) - tiny) / 1024
         bench.row("peak memory: %s minus tiny" % name, "%.1f MiB" % growth,
                   "<= %.0f MiB" % MEMORY_LIMIT_MIB, growth <= MEMORY_LIMIT_MIB)
+
+    # Entity references expanding to one long text, under the parser's amplification limit.
+    expanding = bench.input("expanding-entity.xml")
+    if not os.path.exists(expanding):
+        with open(expanding, "w") as out:
+            out.write('<!DOCTYPE r [<!ENTITY a "%s">]><r>' % ("x" * 250))
+            out.write("&a;" * 1000000 + "</r>")
+    _, tiny_file_peak = bench.convert([bench.input("tiny.xml")])
+    _, expanded_peak = bench.convert([expanding])
+    growth = (expanded_peak - tiny_file_peak) / 1024
+    bench.row("peak memory: 3 MB file expanding to 250 MB of text", "%.1f MiB" % growth,
+              "<= %.0f MiB" % MEMORY_LIMIT_MIB, growth <= MEMORY_LIMIT_MIB)

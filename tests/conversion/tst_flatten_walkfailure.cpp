@@ -87,6 +87,9 @@ void TestFlattenWalkFailure::longValuesAreNotHeld_data()
                                    << "r,a," + indents + "v\r\n";
     QTest::newRow("onlyBlanks") << "<r>" + indents + "<a/>" + indents + "</r>"
                                 << QByteArray("r,a,\r\n");
+    QTest::newRow("entityExpansion") << "<!DOCTYPE r [<!ENTITY a '" + QByteArray(1000, 'x')
+                    + "'>]><r>" + QByteArray("&a;").repeated(3000) + "</r>"
+                                     << "r," + QByteArray(3000000, 'x') + "\r\n";
     QTest::newRow("cdataValue") << "<r><![CDATA[" + large + "]]></r>"
                                 << "r,#cdata-section," + large + "\r\n";
 }
