@@ -27,6 +27,7 @@ import declared_encodings  # noqa: E402
 import generate  # noqa: E402
 import syscalls  # noqa: E402
 import window_bench  # noqa: E402
+import streaming  # noqa: E402
 
 RUNS = 3
 MIB = 1024 * 1024
@@ -289,6 +290,7 @@ def main():
         # rm, as shutil.rmtree recurses once per level, past Python's recursion limit.
         subprocess.run(["rm", "-rf", deep], check=False)
     declared_encodings.run(bench, RUNS)
+    streaming.add_rows(bench, records, nested)
 
     shutil.rmtree(bench.out, ignore_errors=True)
     os.sync()

@@ -20,6 +20,8 @@ constexpr std::array valueOptions{
         ValueOption{QLatin1StringView("-j"), QLatin1StringView("jobs")},
         ValueOption{QLatin1StringView("--files-from"), QLatin1StringView("files-from")},
         ValueOption{QLatin1StringView("--shard"), QLatin1StringView("shard")},
+        ValueOption{QLatin1StringView(), QLatin1StringView("eol")},
+        ValueOption{QLatin1StringView(), QLatin1StringView("error-format")},
 };
 
 // QCommandLineParser reads "-d --" as an option without a value followed by the end of the
@@ -34,15 +36,18 @@ QStringList joinOptionValues(const QStringList &arguments)
             joined << arguments.mid(i);
             break;
         }
-        const auto option = std::find_if(
-                valueOptions.begin(), valueOptions.end(), [&](const auto &o) {
-                    return argument == o.shortName || argument == QLatin1String("--") + o.longName;
-                });
+        const auto option
+                = std::find_if(valueOptions.begin(), valueOptions.end(), [&](const auto &o) {
+                      return (!o.shortName.isEmpty() && argument == o.shortName)
+                              || argument == QLatin1String("--") + o.longName;
+                  });
         if (option != valueOptions.end() && i + 1 < arguments.size()) {
             joined << QLatin1String("--") + option->longName + u'=' + arguments[++i];
             continue;
         }
-        joined << argument;
+        // The parser knows no optional values: "--quote=all" becomes an option of its own.
+        joined << (argument == QLatin1String("--quote=all") ? QStringLiteral("--quote-all")
+                                                            : argument);
     }
     return joined;
 }
@@ -97,12 +102,35 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
             QStringLiteral("Convert only part K of N (1 <= K <= N); the N parts together "
                            "convert every file once."),
             QStringLiteral("K/N"));
+    const QCommandLineOption quote(
+            QStringLiteral("quote"),
+            QStringLiteral("Enclose in double quotes every field (element name or value) that "
+                           "holds the delimiter, a double quote, CR or LF, doubling the quotes "
+                           "inside; names are then kept whole. --quote=all quotes every field."));
+    QCommandLineOption quoteAll(QStringLiteral("quote-all"));
+    quoteAll.setFlags(QCommandLineOption::HiddenFromHelp);
+    const QCommandLineOption bom(QStringLiteral("bom"),
+                                 QStringLiteral("Start each result with the UTF-8 byte-order "
+                                                "mark, which spreadsheet programs look for."));
+    const QCommandLineOption eol(QStringLiteral("eol"),
+                                 QStringLiteral("Line ends: crlf (default) or lf."),
+                                 QStringLiteral("crlf|lf"));
+    const QCommandLineOption attributes(
+            QStringLiteral("attributes"),
+            QStringLiteral("Give each attribute a line of its own, right after its element "
+                           "starts: the element's path, @name, the value."));
+    const QCommandLineOption errorFormat(
+            QStringLiteral("error-format"),
+            QStringLiteral("gnu: report each failure as one line FILE:LINE:COLUMN: error: "
+                           "REASON."),
+            QStringLiteral("gnu"));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Show the version."));
     parser.addOptions({delimiter, tab, outputDir, extension, toStdout, jobs, dryRun, quiet,
-                       filesFrom, nulSeparated, shard, help, version});
+                       filesFrom, nulSeparated, shard, quote, quoteAll, bom, eol, attributes,
+                       errorFormat, help, version});
     parser.addPositionalArgument(
             QStringLiteral("PATH"),
             QStringLiteral("XML file or folder to convert; - reads standard input and writes "
@@ -193,6 +221,25 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
     if (options.shard && (options.toStdout || options.paths.contains(QStringLiteral("-"))))
         return usageError(QStringLiteral("--shard needs results written to files, not to "
                                          "standard output"));
+
+    if (parser.isSet(quoteAll))
+        options.quoting = CsvFormat::Quoting::All;
+    else if (parser.isSet(quote))
+        options.quoting = CsvFormat::Quoting::Needed;
+    options.byteOrderMark = parser.isSet(bom);
+    options.attributes = parser.isSet(attributes);
+    if (parser.isSet(eol)) {
+        const QString value = parser.value(eol);
+        if (value != QLatin1String("crlf") && value != QLatin1String("lf"))
+            return usageError(QStringLiteral("--eol takes crlf or lf, not \"") + value + u'"');
+        options.crlf = value == QLatin1String("crlf");
+    }
+    if (parser.isSet(errorFormat)) {
+        if (parser.value(errorFormat) != QLatin1String("gnu"))
+            return usageError(QStringLiteral("--error-format takes gnu, not \"")
+                              + parser.value(errorFormat) + u'"');
+        options.gnuErrors = true;
+    }
 
     options.dryRun = parser.isSet(dryRun);
     options.quiet = parser.isSet(quiet);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/shard.h"
+#include "conversion/csvformat.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,6 +19,11 @@ struct CliOptions {
     QString filesFrom; // a file listing more paths; "-" for standard input; empty: none
     bool nulSeparated = false; // the file list and the dry run's listing separate by NUL
     std::optional<Shard> shard; // convert only this part of the job list
+    CsvFormat::Quoting quoting = CsvFormat::Quoting::None;
+    bool byteOrderMark = false;
+    bool crlf = true;
+    bool attributes = false;
+    bool gnuErrors = false; // failures as "FILE:LINE:COLUMN: error: REASON"
 };
 
 // What the command line asks for: a run with its options, the help or version text, or a

@@ -55,10 +55,10 @@ QString describeTarget(const Job &job)
 // not to be well-formed ends the output where it stands, and the report on standard error says
 // why.
 ConversionResult convertToStream(const Job &job, QIODevice &in, QIODevice &out,
-                                 const QString &delimiter, const std::atomic_bool *cancel)
+                                 const CsvFormat &format, const std::atomic_bool *cancel)
 {
     if (job.input == standardInput)
-        return ConvertToCSV(in, &out, delimiter, cancel);
+        return ConvertToCSV(in, &out, format, cancel);
     InputFile input(job.input);
     if (!input.open()) {
         ConversionResult result;
@@ -66,12 +66,39 @@ ConversionResult convertToStream(const Job &job, QIODevice &in, QIODevice &out,
         result.reason = input.errorString();
         return result;
     }
-    return ConvertToCSV(input, &out, delimiter, cancel);
+    return ConvertToCSV(input, &out, format, cancel);
 }
 
-QString describeFailure(const Job &job)
+CsvFormat csvFormat(const CliOptions &options)
+{
+    CsvFormat format;
+    format.delimiter = options.delimiter;
+    format.quoting = options.quoting;
+    format.byteOrderMark = options.byteOrderMark;
+    format.crlf = options.crlf;
+    format.attributes = options.attributes;
+    return format;
+}
+
+// One line in the form compilers use, which editors and tools jump to.
+QString describeFailureGnu(const Job &job)
 {
     const ConversionResult &result = job.result;
+    QString where = job.input;
+    if (result.status == ConversionResult::Status::LoadFailed && result.line > 0)
+        where += u':' + QString::number(result.line) + u':' + QString::number(result.column);
+    QString reason = result.reason.trimmed().replace(u'\n', u' ');
+    if (result.status == ConversionResult::Status::WriteFailed)
+        reason = QStringLiteral("cannot write ") + describeTarget(job) + QStringLiteral(": ")
+                + reason;
+    return where + QStringLiteral(": error: ") + reason + u'\n';
+}
+
+QString describeFailure(const Job &job, bool gnuErrors)
+{
+    const ConversionResult &result = job.result;
+    if (gnuErrors && !result.converted() && result.status != ConversionResult::Status::Cancelled)
+        return describeFailureGnu(job);
     switch (result.status) {
     case ConversionResult::Status::Converted:
     case ConversionResult::Status::Cancelled:
@@ -98,8 +125,9 @@ bool isFolder(const QString &path)
 }
 
 // The conversions the paths ask for, in conversion order: folders give the files they hold.
+// A folder that gives none is named on err, so that a mistyped extension is noticed.
 QList<Job> collectJobs(const CliOptions &options, const QStringList &paths,
-                       const QString &outputDir)
+                       const QString &outputDir, QIODevice &err)
 {
     QList<Job> jobs;
     const auto addJob = [&](const QString &input) {
@@ -116,7 +144,12 @@ QList<Job> collectJobs(const CliOptions &options, const QStringList &paths,
         }
         const QString input = absolutePath(path, current);
         if (isFolder(input)) {
-            for (const QString &file : filesInFolder(input, options.extension))
+            const QStringList files = filesInFolder(input, options.extension);
+            if (files.isEmpty() && !options.quiet)
+                write(err,
+                      QStringLiteral("quillmere-cli: no file matches *.%1 in %2\n")
+                              .arg(options.extension, readableName(input)));
+            for (const QString &file : files)
                 addJob(file);
         } else {
             addJob(input);
@@ -202,14 +235,13 @@ int convertAll(QList<Job> &jobs, const CliOptions &options, QIODevice &in, QIODe
     if (!options.quiet)
         warnAboutClashes(jobs, outputs, err);
 
+    const CsvFormat format = csvFormat(options);
     const auto work = [&](qsizetype i) {
         Job &job = jobs[i];
         try {
-            if (job.output.isEmpty())
-                job.result = convertToStream(job, in, out, options.delimiter, environment.cancel);
-            else
-                job.result
-                        = convertFile(job.input, job.output, options.delimiter, environment.cancel);
+            job.result = job.output.isEmpty()
+                    ? convertToStream(job, in, out, format, environment.cancel)
+                    : convertFile(job.input, job.output, format, environment.cancel);
         } catch (const std::exception &failure) {
             job.result.status = ConversionResult::Status::WalkFailed;
             job.result.reason = QString::fromLocal8Bit(failure.what());
@@ -231,7 +263,7 @@ int convertAll(QList<Job> &jobs, const CliOptions &options, QIODevice &in, QIODe
         if (!job.result.converted()) {
             ++failed;
             progress.clear();
-            write(err, describeFailure(job));
+            write(err, describeFailure(job, options.gnuErrors));
         }
         if (i + 1 < jobs.size())
             progress.show(i + 1, jobs.size(), jobs[i + 1].input);
@@ -324,7 +356,7 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
     const std::optional<QStringList> paths = allPaths(options, in, err);
     if (!paths)
         return 1;
-    QList<Job> jobs = collectJobs(options, *paths, outputDir);
+    QList<Job> jobs = collectJobs(options, *paths, outputDir, err);
     if (options.shard)
         keepShard(jobs, *options.shard);
     if (options.toStdout && jobs.size() != 1) {

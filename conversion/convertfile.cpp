@@ -8,6 +8,15 @@ ConversionResult convertFile(const QString &inputPath, const QString &outputPath
                              const QString &delimiter, const std::atomic_bool *cancel,
                              InputKinds inputKinds)
 {
+    CsvFormat format;
+    format.delimiter = delimiter;
+    return convertFile(inputPath, outputPath, format, cancel, inputKinds);
+}
+
+ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
+                             const CsvFormat &format, const std::atomic_bool *cancel,
+                             InputKinds inputKinds)
+{
     InputFile input(inputPath);
     if (!input.open(inputKinds)) {
         ConversionResult result;
@@ -19,14 +28,14 @@ ConversionResult convertFile(const QString &inputPath, const QString &outputPath
     if (!output.open(&input.status())) {
         // A document that is not well-formed is reported as such, even when its output
         // could not have been written either.
-        ConversionResult result = ConvertToCSV(input, nullptr, delimiter, cancel);
+        ConversionResult result = ConvertToCSV(input, nullptr, format, cancel);
         if (result.converted()) {
             result.status = ConversionResult::Status::WriteFailed;
             result.reason = output.errorString();
         }
         return result;
     }
-    ConversionResult result = ConvertToCSV(input, output.device(), delimiter, cancel);
+    ConversionResult result = ConvertToCSV(input, output.device(), format, cancel);
     if (result.status == ConversionResult::Status::WriteFailed) {
         result.reason = QStringLiteral("Cannot write \"%1\": %2")
                                 .arg(outputPath, output.device()->errorString());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/conversionresult.h"
+#include "conversion/csvformat.h"
 #include "conversion/inputfile.h"
 
 #include <QString>
@@ -13,4 +14,8 @@
 // not accepted is reported as unreadable.
 ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
                              const QString &delimiter, const std::atomic_bool *cancel = nullptr,
+                             InputKinds inputKinds = InputKinds::Any);
+// The same, with the lines written as format asks.
+ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
+                             const CsvFormat &format, const std::atomic_bool *cancel = nullptr,
                              InputKinds inputKinds = InputKinds::Any);

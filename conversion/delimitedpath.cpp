@@ -8,8 +8,7 @@ DelimitedPath::DelimitedPath(std::string_view delimiter) : m_delimiter(delimiter
 void DelimitedPath::assign(std::string_view name)
 {
     m_buffer.clear();
-    m_splits.clear();
+    m_entered.clear();
     m_buffer.append(name);
     m_buffer.append(m_delimiter);
-    findSplitsFrom(0);
 }

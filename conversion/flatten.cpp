@@ -33,6 +33,7 @@ struct Parse {
     XML_Parser parser = nullptr;
     FlattenWalk *walk = nullptr;
     const DocumentInput *document = nullptr;
+    bool attributes = false;
     LegacyEncodings encodings;
 
     // Set when a handler stopped the parser.
@@ -74,7 +75,7 @@ Parse &parseOf(void *userData)
 
 // The parser gives names as "namespace<sep>local<sep>prefix"; the output keeps the name as
 // written, "prefix:local".
-void splitName(const XML_Char *name, std::string_view *prefix, std::string_view *localName)
+inline void splitName(const XML_Char *name, std::string_view *prefix, std::string_view *localName)
 {
     // One pass over the name finds both separators and its end; names are short.
     const char *separators[2] = {nullptr, nullptr};
@@ -99,7 +100,18 @@ void splitName(const XML_Char *name, std::string_view *prefix, std::string_view 
     }
 }
 
-void XMLCALL onStartElement(void *userData, const XML_Char *name, const XML_Char **)
+// Namespace declarations never reach here: the parser takes them as declarations.
+void reportAttributes(FlattenWalk &walk, const XML_Char **attributes)
+{
+    for (const XML_Char **attribute = attributes; *attribute; attribute += 2) {
+        std::string_view prefix;
+        std::string_view localName;
+        splitName(attribute[0], &prefix, &localName);
+        walk.attribute(prefix, localName, attribute[1]);
+    }
+}
+
+void XMLCALL onStartElement(void *userData, const XML_Char *name, const XML_Char **attributes)
 {
     Parse &parse = parseOf(userData);
     try {
@@ -107,6 +119,8 @@ void XMLCALL onStartElement(void *userData, const XML_Char *name, const XML_Char
         std::string_view localName;
         splitName(name, &prefix, &localName);
         parse.walk->startElement(prefix, localName);
+        if (parse.attributes)
+            reportAttributes(*parse.walk, attributes);
     } catch (...) {
         parse.stopWithFailure();
     }
@@ -326,15 +340,25 @@ ConversionResult walkFailure(QString reason, int step)
 ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const QString &delimiter,
                               const std::atomic_bool *cancel)
 {
+    CsvFormat format;
+    format.delimiter = delimiter;
+    return ConvertToCSV(input, output, format, cancel);
+}
+
+ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvFormat &format,
+                              const std::atomic_bool *cancel)
+{
     try {
         const ParserHandle handle;
         if (!handle.get())
             return walkFailure(QStringLiteral("Out of memory"), FlattenWalk::TakeChild);
-        const QByteArray delimiterBytes = delimiter.toUtf8();
+        const QByteArray delimiterBytes = format.delimiter.toUtf8();
         OutputBuffer buffer(output);
         FlattenWalk walk(std::string_view(delimiterBytes.constData(),
                                           static_cast<std::size_t>(delimiterBytes.size())),
-                         buffer);
+                         format.quoting, format.crlf, buffer);
+        if (format.byteOrderMark)
+            buffer.append("\xEF\xBB\xBF", 3);
 
         DocumentInput document(input);
         if (!document.refusal().isEmpty())
@@ -342,6 +366,7 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const QString
         QIODevice &source = document.device();
 
         Parse parse;
+        parse.attributes = format.attributes;
         parse.parser = handle.get();
         parse.document = &document;
         XML_Parser parser = handle.get();

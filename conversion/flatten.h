@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/conversionresult.h"
+#include "conversion/csvformat.h"
 
 #include <QString>
 
@@ -12,4 +13,7 @@ class QIODevice;
 // line) written to output, streaming: memory stays bounded by the nesting depth and the longest
 // value. A null output only checks that the document is well-formed. Never throws.
 ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const QString &delimiter,
+                              const std::atomic_bool *cancel = nullptr);
+// The same, with the lines written as format asks.
+ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvFormat &format,
                               const std::atomic_bool *cancel = nullptr);

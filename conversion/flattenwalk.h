@@ -1,12 +1,15 @@
 #pragma once
 
+#include "conversion/blankrun.h"
 #include "conversion/bytebuffer.h"
 #include "conversion/delimitedpath.h"
+#include "conversion/fieldquoting.h"
 #include "conversion/outputbuffer.h"
 
 #include <QtGlobal>
 
 #include <array>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -14,7 +17,8 @@
 // writes exactly the lines of the recursive walk over the document's node tree. A text node is
 // the character data between two markup events, dropped when it is only blanks; an element's
 // name joins the path at its first child, or gives a line of its own at its end if it has none.
-// Memory stays bounded by the nesting depth and the longest value.
+// Values are written as they arrive: memory stays bounded by the nesting depth, the longest name
+// and the blanks that lead a text before its first other character.
 class FlattenWalk {
 public:
     // The walk's step numbers, which the error report shows for an unexpected failure.
@@ -28,11 +32,15 @@ public:
         SplitPath = 130,
     };
 
-    // Writes the lines to output; the delimiter is UTF-8.
+    // Writes the lines to output, ending each with CR LF or LF; the delimiter is UTF-8.
     FlattenWalk(std::string_view delimiter, OutputBuffer &output);
+    FlattenWalk(std::string_view delimiter, CsvFormat::Quoting quoting, bool crlf,
+                OutputBuffer &output);
 
     // The parser's events, in document order; names and data are UTF-8.
     void startElement(std::string_view prefix, std::string_view localName);
+    // An attribute of the element just started: a line "path,@name,value".
+    void attribute(std::string_view prefix, std::string_view localName, std::string_view value);
     void endElement();
     void characters(const char *data, std::size_t size);
     void startCdata();
@@ -46,6 +54,10 @@ public:
     // The step the walk was at when an operation last began.
     int step() const { return m_step; }
 
+    // A quoted value is held up to this size to learn whether it needs quotes; a longer one is
+    // quoted whatever it holds, which every CSV reader reads the same.
+    static constexpr std::size_t heldValueLimit = 64 * 1024;
+
 private:
     // What is known of the innermost open element.
     enum class Top {
@@ -56,25 +68,38 @@ private:
         TextOnly,
     };
 
-    void flushText();
+    void finishText();
+    void startTextLine();
+    void textPiece(const char *data, std::size_t size);
     void openTop();
     void setPendingName(std::string_view prefix, std::string_view localName);
+    void writeLineStart(std::string_view encodedName);
     void writeChildLine(std::string_view name, std::string_view value);
-    void writeTextValue(std::string_view text);
+    void valueBytes(const char *data, std::size_t size);
+    void quotedValueBytes(const char *data, std::size_t size);
+    void setQuotedPendingName(std::string_view prefix, std::string_view localName);
+    void endValue();
 
     std::string m_delimiter;
+    FieldQuoting m_quoting;
     OutputBuffer &m_output;
     DelimitedPath m_path;
-    ByteBuffer m_pendingName;
-    ByteBuffer m_text;
-    ByteBuffer m_cdata;
+    ByteBuffer m_pendingName; // as written: quoted when it needs to be
+    ByteBuffer m_field;
+    BlankRun m_blanks; // the text so far while it holds nothing but blanks
+    ByteBuffer m_heldValue; // the value so far while quoting is undecided
+    char m_carry[4] = {}; // a text's last bytes while they may begin "&#13;"
+    std::size_t m_carrySize = 0;
     qint64 m_depth = 0;
     qint64 m_lines = 0;
     quint64 m_events = 0;
     int m_step = PathStart;
     Top m_top = Top::Open;
-    unsigned char m_textKinds = 0; // the bytes of m_text, as FlattenWalkDetail kinds
+    bool m_inText = false; // a text line has been started and not yet ended
     bool m_inCdata = false;
+    bool m_valueQuoted = false; // the opening quote of the current value is written
+    bool m_quotes; // whether values may need quotes at all
+    bool m_crlf;
 };
 
 namespace FlattenWalkDetail {
@@ -91,22 +116,112 @@ inline constexpr std::array<unsigned char, 256> textByteKinds = [] {
     kinds[static_cast<unsigned char>('&')] = Content | Ampersand;
     return kinds;
 }();
+
+// The characters a text drops wherever they stand.
+inline constexpr std::string_view removedText = "&#13;";
 } // namespace FlattenWalkDetail
+
+inline void FlattenWalk::valueBytes(const char *data, std::size_t size)
+{
+    if (!m_quotes)
+        m_output.append(data, size);
+    else
+        quotedValueBytes(data, size);
+}
+
+inline void FlattenWalk::endValue()
+{
+    if (m_quotes) {
+        if (m_valueQuoted)
+            m_output.append("\"", 1);
+        else
+            m_quoting.appendField(m_output, m_heldValue.view());
+        m_heldValue.clear();
+        m_valueQuoted = false;
+    }
+    if (m_crlf)
+        m_output.append("\r\n", 2);
+    else
+        m_output.append("\n", 1);
+    ++m_lines;
+}
 
 inline void FlattenWalk::characters(const char *data, std::size_t size)
 {
     ++m_events;
     // Reading the value belongs to the step that writes its line.
-    m_step = m_inCdata ? OtherLine : TextLine;
     if (m_inCdata) {
-        m_cdata.append(data, size);
+        m_step = OtherLine;
+        valueBytes(data, size);
         return;
     }
-    m_text.append(data, size);
+    m_step = TextLine;
+    if (m_inText) {
+        textPiece(data, size);
+        return;
+    }
     unsigned char kinds = 0;
     for (std::size_t i = 0; i < size; ++i)
         kinds |= FlattenWalkDetail::textByteKinds[static_cast<unsigned char>(data[i])];
-    m_textKinds |= kinds;
+    if (!(kinds & FlattenWalkDetail::Content)) {
+        m_blanks.append(data, size);
+        return;
+    }
+    startTextLine();
+    if (!m_blanks.empty()) {
+        m_blanks.writeTo(
+                [this](const char *blanks, std::size_t count) { valueBytes(blanks, count); });
+        m_blanks.clear();
+    }
+    if (kinds & FlattenWalkDetail::Ampersand)
+        textPiece(data, size);
+    else
+        valueBytes(data, size);
+}
+
+// Writes a piece of text without the characters "&#13;", which may span pieces.
+inline void FlattenWalk::textPiece(const char *data, std::size_t size)
+{
+    using FlattenWalkDetail::removedText;
+    if (m_carrySize > 0) {
+        const std::size_t wanted = removedText.size() - m_carrySize;
+        const std::size_t taken = std::min(wanted, size);
+        if (removedText.substr(m_carrySize, taken) == std::string_view(data, taken)) {
+            if (taken < wanted) {
+                std::memcpy(m_carry + m_carrySize, data, taken);
+                m_carrySize += taken;
+                return;
+            }
+            data += taken;
+            size -= taken;
+        } else {
+            // Only the first byte of "&#13;" is an ampersand: nothing in the carry begins another.
+            valueBytes(m_carry, m_carrySize);
+        }
+        m_carrySize = 0;
+    }
+    std::size_t from = 0;
+    for (;;) {
+        const void *found = from < size ? std::memchr(data + from, '&', size - from) : nullptr;
+        if (!found)
+            break;
+        const std::size_t at = static_cast<std::size_t>(static_cast<const char *>(found) - data);
+        const std::string_view rest(data + at, std::min(size - at, removedText.size()));
+        if (rest == removedText) {
+            valueBytes(data, at);
+            data += at + removedText.size();
+            size -= at + removedText.size();
+            from = 0;
+        } else if (rest.size() < removedText.size() && removedText.starts_with(rest)) {
+            valueBytes(data, at);
+            std::memcpy(m_carry, rest.data(), rest.size());
+            m_carrySize = rest.size();
+            return;
+        } else {
+            from = at + 1;
+        }
+    }
+    valueBytes(data, size);
 }
 
 inline void FlattenWalk::openTop()
@@ -118,63 +233,56 @@ inline void FlattenWalk::openTop()
     m_top = Top::Open;
 }
 
+inline void FlattenWalk::writeLineStart(std::string_view encodedName)
+{
+    m_output.append(m_path.withDelimiter());
+    m_output.append(encodedName);
+    m_output.append(m_delimiter);
+}
+
 inline void FlattenWalk::writeChildLine(std::string_view name, std::string_view value)
 {
     m_step = OtherLine;
     m_output.append(m_path.withDelimiter());
-    m_output.append(name);
+    m_quoting.appendField(m_output, name);
     m_output.append(m_delimiter);
-    m_output.append(value);
-    m_output.append("\r\n", 2);
-    ++m_lines;
+    valueBytes(value.data(), value.size());
+    endValue();
 }
 
-inline void FlattenWalk::writeTextValue(std::string_view text)
+inline void FlattenWalk::startTextLine()
 {
-    // Values are short: a plain loop beats a library search.
-    static constexpr std::string_view removed = "&#13;";
-    const char *data = text.data();
-    const std::size_t size = text.size();
-    std::size_t from = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        if (data[i] == '&' && text.substr(i, removed.size()) == removed) {
-            m_output.append(data + from, i - from);
-            from = i + removed.size();
-            i = from - 1;
-        }
-    }
-    m_output.append(data + from, size - from);
-}
-
-inline void FlattenWalk::flushText()
-{
-    if (m_textKinds & FlattenWalkDetail::Content) {
+    m_step = TextLine;
+    if (m_top == Top::Pending) {
+        // The line the element's name would give once on the path.
+        writeLineStart(m_pendingName.view());
+        m_top = Top::TextOnly;
+    } else {
+        openTop();
         m_step = TextLine;
-        if (m_top == Top::Pending) {
-            // The line the element's name would give once on the path.
-            m_output.append(m_path.withDelimiter());
-            m_output.append(m_pendingName.view());
-            m_output.append(m_delimiter);
-            m_top = Top::TextOnly;
-        } else {
-            openTop();
-            m_step = TextLine;
-            m_output.append(m_path.withDelimiter());
-        }
-        if (m_textKinds & FlattenWalkDetail::Ampersand)
-            writeTextValue(m_text.view());
-        else
-            m_output.append(m_text.view());
-        m_output.append("\r\n", 2);
-        ++m_lines;
+        m_output.append(m_path.withDelimiter());
     }
-    m_text.clear();
-    m_textKinds = 0;
+    m_inText = true;
+}
+
+inline void FlattenWalk::finishText()
+{
+    if (m_inText) {
+        valueBytes(m_carry, m_carrySize);
+        m_carrySize = 0;
+        endValue();
+        m_inText = false;
+    }
+    m_blanks.clear();
 }
 
 inline void FlattenWalk::setPendingName(std::string_view prefix, std::string_view localName)
 {
     m_pendingName.clear();
+    if (m_quotes) {
+        setQuotedPendingName(prefix, localName);
+        return;
+    }
     if (!prefix.empty()) {
         m_pendingName.append(prefix);
         m_pendingName.push_back(':');
@@ -185,8 +293,8 @@ inline void FlattenWalk::setPendingName(std::string_view prefix, std::string_vie
 inline void FlattenWalk::startElement(std::string_view prefix, std::string_view localName)
 {
     ++m_events;
-    if (!m_text.empty())
-        flushText();
+    if (m_inText || !m_blanks.empty())
+        finishText();
     if (m_depth == 0) {
         m_step = PathStart;
         setPendingName(prefix, localName);
@@ -201,14 +309,37 @@ inline void FlattenWalk::startElement(std::string_view prefix, std::string_view 
     ++m_depth;
 }
 
+inline void FlattenWalk::attribute(std::string_view prefix, std::string_view localName,
+                                   std::string_view value)
+{
+    m_step = OtherLine;
+    if (m_top == Top::Pending)
+        writeLineStart(m_pendingName.view());
+    else
+        m_output.append(m_path.withDelimiter());
+    m_field.clear();
+    m_field.push_back('@');
+    if (!prefix.empty()) {
+        m_field.append(prefix);
+        m_field.push_back(':');
+    }
+    m_field.append(localName);
+    m_quoting.appendField(m_output, m_field.view());
+    m_output.append(m_delimiter);
+    valueBytes(value.data(), value.size());
+    endValue();
+}
+
 inline void FlattenWalk::endElement()
 {
     ++m_events;
-    if (!m_text.empty())
-        flushText();
+    if (m_inText || !m_blanks.empty())
+        finishText();
     switch (m_top) {
     case Top::Pending:
-        writeChildLine(m_pendingName.view(), {});
+        m_step = OtherLine;
+        writeLineStart(m_pendingName.view());
+        endValue();
         break;
     case Top::TextOnly:
         m_step = SplitPath;
@@ -228,19 +359,23 @@ inline void FlattenWalk::endElement()
 inline void FlattenWalk::startCdata()
 {
     ++m_events;
-    if (!m_text.empty())
-        flushText();
+    if (m_inText || !m_blanks.empty())
+        finishText();
     m_step = TakeChild;
+    openTop();
+    m_step = OtherLine;
+    m_output.append(m_path.withDelimiter());
+    m_quoting.appendField(m_output, "#cdata-section");
+    m_output.append(m_delimiter);
     m_inCdata = true;
-    m_cdata.clear();
 }
 
 inline void FlattenWalk::endCdata()
 {
     ++m_events;
     m_inCdata = false;
-    openTop();
-    writeChildLine("#cdata-section", m_cdata.view());
+    m_step = OtherLine;
+    endValue();
 }
 
 inline void FlattenWalk::comment(std::string_view text)
@@ -254,8 +389,8 @@ inline void FlattenWalk::processingInstruction(std::string_view target, std::str
     ++m_events;
     if (m_depth == 0)
         return;
-    if (!m_text.empty())
-        flushText();
+    if (m_inText || !m_blanks.empty())
+        finishText();
     openTop();
     writeChildLine(target, data);
 }

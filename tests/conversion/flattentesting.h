@@ -17,7 +17,7 @@ struct Flattened {
     QByteArray output;
 };
 
-inline Flattened flattenBytes(const QByteArray &xml, const QString &delimiter)
+inline Flattened flattenBytes(const QByteArray &xml, const CsvFormat &format)
 {
     QByteArray source = xml;
     QBuffer input(&source);
@@ -25,8 +25,20 @@ inline Flattened flattenBytes(const QByteArray &xml, const QString &delimiter)
     Flattened flattened;
     QBuffer output(&flattened.output);
     output.open(QIODevice::WriteOnly);
-    flattened.result = ConvertToCSV(input, &output, delimiter);
+    flattened.result = ConvertToCSV(input, &output, format);
     return flattened;
+}
+
+inline CsvFormat plainFormat(const QString &delimiter)
+{
+    CsvFormat format;
+    format.delimiter = delimiter;
+    return format;
+}
+
+inline Flattened flattenBytes(const QByteArray &xml, const QString &delimiter)
+{
+    return flattenBytes(xml, plainFormat(delimiter));
 }
 
 // Checks that the document is refused as not well-formed, with the reason and the position.
@@ -69,14 +81,19 @@ private:
 };
 
 // What ConvertToCSV made of a document that arrived a few bytes at a time.
-inline Flattened flattenTrickled(const QByteArray &xml, const QString &delimiter)
+inline Flattened flattenTrickled(const QByteArray &xml, const CsvFormat &format)
 {
     TrickleDevice input(xml);
     Flattened flattened;
     QBuffer output(&flattened.output);
     output.open(QIODevice::WriteOnly);
-    flattened.result = ConvertToCSV(input, &output, delimiter);
+    flattened.result = ConvertToCSV(input, &output, format);
     return flattened;
+}
+
+inline Flattened flattenTrickled(const QByteArray &xml, const QString &delimiter)
+{
+    return flattenTrickled(xml, plainFormat(delimiter));
 }
 
 // The expected output: every line in UTF-8, each followed by CR LF.

@@ -8,8 +8,8 @@
 #include <vector>
 
 // The streaming walk against a plain reference: another parser builds the node tree, and the
-// recursive walk over it, with its path cut by splitting, gives the lines expected. Both run on
-// many generated documents for each delimiter.
+// recursive walk over it, restoring its path on leaving an element, gives the lines expected. Both
+// run on many generated documents for each delimiter.
 class TestFlattenEquivalence : public QObject {
     Q_OBJECT
 
@@ -24,6 +24,8 @@ struct Node {
     QString name; // the node name: element name, "#text", "#comment", "#cdata-section", target
     QString value;
     std::vector<Node> children;
+    std::vector<std::pair<QString, QString>> attributes; // an element's, namespaces left out
+    bool element = false;
 };
 
 // The node tree as the walk sees it: whitespace-only text dropped, adjacent character data
@@ -39,7 +41,7 @@ std::optional<Node> parseTree(const QByteArray &xml)
             return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
         });
         if (!blank && !open.empty())
-            open.back().children.push_back({u"#text"_qs, text, {}});
+            open.back().children.push_back({u"#text"_qs, text, {}, {}});
         text.clear();
     };
     while (!reader.atEnd()) {
@@ -52,9 +54,16 @@ std::optional<Node> parseTree(const QByteArray &xml)
         if (open.empty() && token != QXmlStreamReader::StartElement)
             continue;
         switch (token) {
-        case QXmlStreamReader::StartElement:
-            open.push_back({reader.qualifiedName().toString(), {}, {}});
+        case QXmlStreamReader::StartElement: {
+            Node node{reader.qualifiedName().toString(), {}, {}, {}, true};
+            for (const QXmlStreamAttribute &attribute : reader.attributes()) {
+                const QString name = attribute.qualifiedName().toString();
+                if (name != u"xmlns" && !name.startsWith(u"xmlns:"))
+                    node.attributes.emplace_back(name, attribute.value().toString());
+            }
+            open.push_back(std::move(node));
             break;
+        }
         case QXmlStreamReader::EndElement: {
             Node done = std::move(open.back());
             open.pop_back();
@@ -65,14 +74,16 @@ std::optional<Node> parseTree(const QByteArray &xml)
             break;
         }
         case QXmlStreamReader::Characters:
-            open.back().children.push_back({u"#cdata-section"_qs, reader.text().toString(), {}});
+            open.back().children.push_back(
+                    {u"#cdata-section"_qs, reader.text().toString(), {}, {}});
             break;
         case QXmlStreamReader::Comment:
-            open.back().children.push_back({u"#comment"_qs, reader.text().toString(), {}});
+            open.back().children.push_back({u"#comment"_qs, reader.text().toString(), {}, {}});
             break;
         case QXmlStreamReader::ProcessingInstruction:
             open.back().children.push_back({reader.processingInstructionTarget().toString(),
                                             reader.processingInstructionData().toString(),
+                                            {},
                                             {}});
             break;
         default:
@@ -84,13 +95,24 @@ std::optional<Node> parseTree(const QByteArray &xml)
     return root;
 }
 
-// The walk as its steps read, on a tree in memory.
-void treeWalk(const Node *node, QString &output, const QString &delimiter, QString &path)
+void attributeLines(const Node &element, QString &output, const QString &delimiter,
+                    const QString &path)
+{
+    for (const auto &[name, value] : element.attributes)
+        output += path + delimiter + u'@' + name + delimiter + value + u"\r\n";
+}
+
+// The walk as its steps read, on a tree in memory; with attributes, an element's attribute
+// lines come first, under the element's own path.
+void treeWalk(const Node *node, QString &output, const QString &delimiter, QString &path,
+              bool attributes)
 {
     if (!node)
         return;
     if (path.isEmpty())
         path = node->name;
+    if (attributes)
+        attributeLines(*node, output, delimiter, path);
     const std::size_t count = node->children.size();
     for (std::size_t i = 0; i < count; ++i) {
         const Node &child = node->children[i];
@@ -99,21 +121,18 @@ void treeWalk(const Node *node, QString &output, const QString &delimiter, QStri
             output += path + delimiter + QString(child.value).replace(u"&#13;"_qs, QString())
                     + u"\r\n";
         if (!child.children.empty()) {
+            const QString entered = path;
             path += delimiter + name;
-            treeWalk(&child, output, delimiter, path);
+            treeWalk(&child, output, delimiter, path, attributes);
+            // Without a delimiter the path never shortens.
+            if (!delimiter.isEmpty())
+                path = entered;
         } else if (name != u"#text") {
+            if (attributes && child.element)
+                attributeLines(child, output, delimiter, path + delimiter + name);
             output += path + delimiter + name + delimiter + child.value + u"\r\n";
         }
     }
-    const QStringList pieces = delimiter.isEmpty() ? QStringList{path} : path.split(delimiter);
-    QString rebuilt;
-    for (qsizetype k = 0; k + 1 < pieces.size(); ++k)
-        rebuilt += pieces[k] + delimiter;
-    if (rebuilt.isEmpty())
-        return;
-    if (rebuilt.endsWith(delimiter))
-        rebuilt.chop(delimiter.size());
-    path = rebuilt;
 }
 
 // Documents with nesting, mixed content, CDATA, comments, processing instructions, character
@@ -163,7 +182,7 @@ private:
         if (depth == 0)
             xml += u" xmlns:n=\"urn:n\""_qs;
         if (chance(20))
-            xml += u" id=\"1\" n:at=\"a,b\""_qs;
+            xml += u" id=\"1\" n:at=\"a,b\" q='&quot;x-y&#10;'"_qs;
         if (chance(10)) {
             xml += u"/>"_qs;
             return;
@@ -219,39 +238,47 @@ private:
 void TestFlattenEquivalence::sameLinesAsTheTreeWalk_data()
 {
     QTest::addColumn<QString>("delimiter");
-    QTest::newRow("comma") << u","_qs;
-    QTest::newRow("commaSpace") << u", "_qs;
-    QTest::newRow("tab") << u"\t"_qs;
-    QTest::newRow("hyphen") << u"-"_qs;
-    QTest::newRow("doubleHyphen") << u"--"_qs;
-    QTest::newRow("dot") << u"."_qs;
-    QTest::newRow("hyphenDotHyphen") << u"-.-"_qs;
-    QTest::newRow("letter") << u"a"_qs;
-    QTest::newRow("doubleLetter") << u"aa"_qs;
-    QTest::newRow("twoLetters") << u"ab"_qs;
-    QTest::newRow("nonAscii") << u"\u00e9"_qs;
-    QTest::newRow("empty") << QString();
+    QTest::addColumn<bool>("attributes");
+    QTest::newRow("comma") << u","_qs << false;
+    QTest::newRow("commaSpace") << u", "_qs << false;
+    QTest::newRow("tab") << u"\t"_qs << false;
+    QTest::newRow("hyphen") << u"-"_qs << false;
+    QTest::newRow("doubleHyphen") << u"--"_qs << false;
+    QTest::newRow("dot") << u"."_qs << false;
+    QTest::newRow("hyphenDotHyphen") << u"-.-"_qs << false;
+    QTest::newRow("letter") << u"a"_qs << false;
+    QTest::newRow("doubleLetter") << u"aa"_qs << false;
+    QTest::newRow("twoLetters") << u"ab"_qs << false;
+    QTest::newRow("nonAscii") << u"\u00e9"_qs << false;
+    QTest::newRow("empty") << QString() << false;
+    QTest::newRow("commaAttributes") << u","_qs << true;
+    QTest::newRow("hyphenAttributes") << u"-"_qs << true;
+    QTest::newRow("doubleLetterAttributes") << u"aa"_qs << true;
 }
 
 void TestFlattenEquivalence::sameLinesAsTheTreeWalk()
 {
     QFETCH(QString, delimiter);
+    QFETCH(bool, attributes);
+    CsvFormat format;
+    format.delimiter = delimiter;
+    format.attributes = attributes;
     for (quint32 seed = 1; seed <= 300; ++seed) {
         const QByteArray xml = DocumentGenerator(seed).document();
         const std::optional<Node> tree = parseTree(xml);
         QVERIFY2(tree, xml.constData());
         QString expected;
         QString path;
-        treeWalk(&*tree, expected, delimiter, path);
+        treeWalk(&*tree, expected, delimiter, path, attributes);
 
-        const Flattened flattened = flattenBytes(xml, delimiter);
+        const Flattened flattened = flattenBytes(xml, format);
         if (!flattened.result.converted() || flattened.output != expected.toUtf8())
             qWarning("seed %u, document:\n%s", seed, xml.constData());
         QVERIFY2(flattened.result.converted(), qPrintable(flattened.result.reason));
         QCOMPARE(QString::fromUtf8(flattened.output), expected);
         // Chunk boundaries at every kind of place: inside names, references and characters.
         if (seed % 5 == 0)
-            QCOMPARE(flattenTrickled(xml, delimiter).output, flattened.output);
+            QCOMPARE(flattenTrickled(xml, format).output, flattened.output);
     }
 }
 

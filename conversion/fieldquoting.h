@@ -1,0 +1,83 @@
+#pragma once
+
+#include "conversion/csvformat.h"
+
+#include <array>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+// Encloses fields in double quotes as RFC 4180 reads them: a field holding the delimiter text, a
+// double quote, CR or LF (or, quoting all, any field) is written between double quotes with
+// every double quote inside doubled.
+class FieldQuoting {
+public:
+    FieldQuoting(std::string_view delimiter, CsvFormat::Quoting quoting)
+        : m_delimiter(delimiter), m_quoting(quoting)
+    {
+        m_special.fill(false);
+        m_special[static_cast<unsigned char>('"')] = true;
+        m_special[static_cast<unsigned char>('\r')] = true;
+        m_special[static_cast<unsigned char>('\n')] = true;
+        if (!m_delimiter.empty())
+            m_special[static_cast<unsigned char>(m_delimiter.front())] = true;
+    }
+
+    bool quotes() const { return m_quoting != CsvFormat::Quoting::None; }
+
+    bool needsQuotes(std::string_view field) const
+    {
+        switch (m_quoting) {
+        case CsvFormat::Quoting::None:
+            return false;
+        case CsvFormat::Quoting::All:
+            return true;
+        case CsvFormat::Quoting::Needed:
+            break;
+        }
+        // One pass: a byte that may begin the delimiter is checked further only where it stands.
+        const std::size_t size = field.size();
+        for (std::size_t i = 0; i < size; ++i) {
+            const char byte = field[i];
+            if (!m_special[static_cast<unsigned char>(byte)])
+                continue;
+            if (byte == '"' || byte == '\r' || byte == '\n'
+                || field.substr(i).starts_with(m_delimiter))
+                return true;
+        }
+        return false;
+    }
+
+    // Appends the field to sink (anything with append(const char *, std::size_t)).
+    template<typename Sink> void appendField(Sink &sink, std::string_view field) const
+    {
+        if (!needsQuotes(field)) {
+            sink.append(field.data(), field.size());
+            return;
+        }
+        sink.append("\"", 1);
+        appendEscaped(sink, field);
+        sink.append("\"", 1);
+    }
+
+    // Appends a piece of a quoted field, doubling its double quotes.
+    template<typename Sink> static void appendEscaped(Sink &sink, std::string_view piece)
+    {
+        const char *data = piece.data();
+        std::size_t size = piece.size();
+        while (const void *found = size ? std::memchr(data, '"', size) : nullptr) {
+            const std::size_t upTo
+                    = static_cast<std::size_t>(static_cast<const char *>(found) - data) + 1;
+            sink.append(data, upTo);
+            sink.append("\"", 1);
+            data += upTo;
+            size -= upTo;
+        }
+        sink.append(data, size);
+    }
+
+private:
+    std::string m_delimiter;
+    CsvFormat::Quoting m_quoting;
+    std::array<bool, 256> m_special; // the bytes that may make a field need quotes
+};

@@ -1,0 +1,57 @@
+#include "conversion/blankrun.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+// Long runs of blanks are kept as patterns and repeats: what is written back must be exactly
+// what came in, however the pattern changes and however the run arrives in pieces.
+class TestBlankRun : public QObject {
+    Q_OBJECT
+
+private slots:
+    void writesBackWhatCameIn_data();
+    void writesBackWhatCameIn();
+};
+
+void TestBlankRun::writesBackWhatCameIn_data()
+{
+    QTest::addColumn<QByteArray>("blanks");
+    QRandomGenerator random(7);
+    QByteArray aperiodic;
+    for (int i = 0; i < 300000; ++i)
+        aperiodic += " \t\n"[random.bounded(3)];
+    const QByteArray pattern = QByteArray(" \n").repeated(100000);
+
+    QTest::newRow("short") << QByteArray(" \n\t ");
+    QTest::newRow("oneByte") << QByteArray(200000, ' ');
+    QTest::newRow("pattern") << pattern;
+    QTest::newRow("patternThenOther")
+            << pattern + QByteArray("\t").repeated(150000) + QByteArray("\n    ").repeated(30000);
+    QTest::newRow("brokenRepeat") << pattern + "\t" + pattern + " ";
+    QTest::newRow("partialRepeatAtEnd") << pattern + QByteArray("\n   \t").repeated(40000) + "\n  ";
+    QTest::newRow("aperiodic") << aperiodic;
+    QTest::newRow("aperiodicThenPattern") << aperiodic + pattern + aperiodic;
+}
+
+void TestBlankRun::writesBackWhatCameIn()
+{
+    QFETCH(QByteArray, blanks);
+    QRandomGenerator random(11);
+    BlankRun run;
+    for (qsizetype at = 0; at < blanks.size();) {
+        const qsizetype piece = std::min<qsizetype>(blanks.size() - at, random.bounded(1, 9000));
+        run.append(blanks.constData() + at, static_cast<std::size_t>(piece));
+        at += piece;
+    }
+    QByteArray written;
+    run.writeTo([&](const char *data, std::size_t size) {
+        written.append(data, static_cast<qsizetype>(size));
+    });
+    QCOMPARE(written.size(), blanks.size());
+    QVERIFY(written == blanks);
+    run.clear();
+    QVERIFY(run.empty());
+}
+
+QTEST_GUILESS_MAIN(TestBlankRun)
+#include "tst_blankrun.moc"
