@@ -1,13 +1,9 @@
-#include "cli/runcli.h"
+#include "support/clirun.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <optional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -48,19 +44,7 @@ private slots:
     void writeErrorReportedAndRunGoesOn();
 
 private:
-    struct Run {
-        int status = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-
-    Run run(QStringList arguments, const QByteArray &input = {});
-    QString path(const QString &relative) const;
-    void writeFile(const QString &relative, const QByteArray &content) const;
-    QByteArray readFile(const QString &relative) const;
-
-    std::optional<QTemporaryDir> m_dir;
-    QString m_previousCurrent;
+    CliFolder m_folder;
 };
 
 namespace {
@@ -83,55 +67,12 @@ QByteArray numberedDocument(int n)
 
 void TestCli::init()
 {
-    m_dir.emplace();
-    QVERIFY(m_dir->isValid());
-    m_previousCurrent = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_folder.setUp();
 }
 
 void TestCli::cleanup()
 {
-    QDir::setCurrent(m_previousCurrent);
-    m_dir.reset();
-}
-
-TestCli::Run TestCli::run(QStringList arguments, const QByteArray &input)
-{
-    arguments.prepend(QStringLiteral("quillmere-cli"));
-    QBuffer in;
-    in.setData(input);
-    in.open(QIODevice::ReadOnly);
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    QBuffer err;
-    err.open(QIODevice::WriteOnly);
-    Run result;
-    result.status = runCli(arguments, in, out, err);
-    result.out = out.data();
-    result.err = err.data();
-    return result;
-}
-
-QString TestCli::path(const QString &relative) const
-{
-    return m_dir->filePath(relative);
-}
-
-void TestCli::writeFile(const QString &relative, const QByteArray &content) const
-{
-    const QString target = path(relative);
-    QVERIFY(QDir().mkpath(QFileInfo(target).absolutePath()));
-    QFile file(target);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
-    QCOMPARE(file.write(content), content.size());
-}
-
-QByteArray TestCli::readFile(const QString &relative) const
-{
-    QFile file(path(relative));
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return file.readAll();
+    m_folder.tearDown();
 }
 
 void TestCli::exitStatus_data()
@@ -165,19 +106,19 @@ void TestCli::exitStatus()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
-    writeFile(u"good.xml"_s, simpleDocument);
-    writeFile(u"also.xml"_s, simpleDocument);
-    writeFile(u"bad.xml"_s, malformedDocument);
-    QVERIFY(QDir().mkpath(path(u"empty"_s)));
+    m_folder.writeFile(u"good.xml"_s, simpleDocument);
+    m_folder.writeFile(u"also.xml"_s, simpleDocument);
+    m_folder.writeFile(u"bad.xml"_s, malformedDocument);
+    QVERIFY(QDir().mkpath(m_folder.path(u"empty"_s)));
 
-    const Run result = run(arguments);
+    const CliRun result = runCliInMemory(arguments);
     QCOMPARE(result.status, status);
     if (status == 2) {
         QVERIFY(result.err.startsWith("quillmere-cli: "));
-        QVERIFY(!QFile::exists(path(u"good.csv"_s)));
+        QVERIFY(!QFile::exists(m_folder.path(u"good.csv"_s)));
     }
     if (status == 1)
-        QCOMPARE(readFile(u"good.csv"_s), simpleOutput);
+        QCOMPARE(m_folder.readFile(u"good.csv"_s), simpleOutput);
 }
 
 void TestCli::delimiter_data()
@@ -206,25 +147,25 @@ void TestCli::delimiter()
 {
     QFETCH(QStringList, options);
     QFETCH(QByteArray, expected);
-    writeFile(u"in.xml"_s, simpleDocument);
+    m_folder.writeFile(u"in.xml"_s, simpleDocument);
 
-    const Run result = run(options << u"in.xml"_s);
+    const CliRun result = runCliInMemory(options << u"in.xml"_s);
     QCOMPARE(result.status, 0);
     QCOMPARE(result.err, QByteArray());
-    QCOMPARE(readFile(u"in.csv"_s), expected);
+    QCOMPARE(m_folder.readFile(u"in.csv"_s), expected);
 }
 
 void TestCli::outputDir()
 {
-    writeFile(u"src/one.xml"_s, simpleDocument);
-    writeFile(u"src/two.data.xml"_s, simpleDocument);
-    QVERIFY(QDir().mkpath(path(u"out"_s)));
+    m_folder.writeFile(u"src/one.xml"_s, simpleDocument);
+    m_folder.writeFile(u"src/two.data.xml"_s, simpleDocument);
+    QVERIFY(QDir().mkpath(m_folder.path(u"out"_s)));
 
-    const Run result = run({u"-o"_s, u"out/"_s, u"src"_s});
+    const CliRun result = runCliInMemory({u"-o"_s, u"out/"_s, u"src"_s});
     QCOMPARE(result.status, 0);
-    QCOMPARE(readFile(u"out/one.csv"_s), simpleOutput);
-    QCOMPARE(readFile(u"out/two.data.csv"_s), simpleOutput);
-    QVERIFY(!QFile::exists(path(u"src/one.csv"_s)));
+    QCOMPARE(m_folder.readFile(u"out/one.csv"_s), simpleOutput);
+    QCOMPARE(m_folder.readFile(u"out/two.data.csv"_s), simpleOutput);
+    QVERIFY(!QFile::exists(m_folder.path(u"src/one.csv"_s)));
 }
 
 void TestCli::missingOutputDir_data()
@@ -238,13 +179,15 @@ void TestCli::missingOutputDir_data()
 void TestCli::missingOutputDir()
 {
     QFETCH(QString, outputDir);
-    writeFile(u"in.xml"_s, simpleDocument);
+    m_folder.writeFile(u"in.xml"_s, simpleDocument);
 
-    const Run result = run({u"--output-dir"_s, outputDir, u"in.xml"_s});
+    const CliRun result = runCliInMemory({u"--output-dir"_s, outputDir, u"in.xml"_s});
     QCOMPARE(result.status, 1);
     QCOMPARE(QString::fromUtf8(result.err),
-             u"quillmere-cli: the output folder does not exist: "_s + path(outputDir) + u'\n');
-    QCOMPARE(QDir(path(QString())).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+             u"quillmere-cli: the output folder does not exist: "_s + m_folder.path(outputDir)
+                     + u'\n');
+    QCOMPARE(QDir(m_folder.path(QString()))
+                     .entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
              QStringList{u"in.xml"_s});
 }
 
@@ -268,19 +211,20 @@ void TestCli::extension()
     QFETCH(QStringList, options);
     QFETCH(QStringList, expected);
     for (const QString &name : {u"A.XML"_s, u"b.xml"_s, u"notes.txt"_s, u"noext"_s, u"sub/c.Xml"_s})
-        writeFile(u"tree/"_s + name, simpleDocument);
+        m_folder.writeFile(u"tree/"_s + name, simpleDocument);
 
-    Run result = run(QStringList(options) << u"--dry-run"_s << u"tree"_s);
+    CliRun result = runCliInMemory(QStringList(options) << u"--dry-run"_s << u"tree"_s);
     QCOMPARE(result.status, 0);
     QStringList listed;
     for (const QString &file : QString::fromUtf8(result.out).split(u'\n', Qt::SkipEmptyParts))
-        listed << QDir(path(u"tree"_s)).relativeFilePath(file);
+        listed << QDir(m_folder.path(u"tree"_s)).relativeFilePath(file);
     QCOMPARE(listed, expected);
 
-    result = run(QStringList(options) << u"tree"_s);
+    result = runCliInMemory(QStringList(options) << u"tree"_s);
     QCOMPARE(result.status, 0);
     for (const QString &name : expected)
-        QCOMPARE(readFile(u"tree/"_s + name.section(u'.', 0, 0) + u".csv"_s), simpleOutput);
+        QCOMPARE(m_folder.readFile(u"tree/"_s + name.section(u'.', 0, 0) + u".csv"_s),
+                 simpleOutput);
 }
 
 void TestCli::dryRunOrder()
@@ -288,59 +232,60 @@ void TestCli::dryRunOrder()
     for (const char *name :
          {"root/b.xml", "root/a.xml", "root/z/one.xml", "root/m/two.xml", "root/m/deep/three.xml",
           "root/a/x.xml", "root/z/deeper/er/four.xml", "single.xml"})
-        writeFile(QString::fromLatin1(name), simpleDocument);
+        m_folder.writeFile(QString::fromLatin1(name), simpleDocument);
 
-    const Run result = run({u"-n"_s, u"single.xml"_s, u"root"_s, u"./single.xml"_s, u"-"_s});
+    const CliRun result
+            = runCliInMemory({u"-n"_s, u"single.xml"_s, u"root"_s, u"./single.xml"_s, u"-"_s});
     QCOMPARE(result.status, 0);
     QCOMPARE(result.err, QByteArray());
-    const QStringList expected{path(u"single.xml"_s),
-                               path(u"root/a.xml"_s),
-                               path(u"root/b.xml"_s),
-                               path(u"root/a/x.xml"_s),
-                               path(u"root/m/two.xml"_s),
-                               path(u"root/z/one.xml"_s),
-                               path(u"root/m/deep/three.xml"_s),
-                               path(u"root/z/deeper/er/four.xml"_s),
-                               path(u"single.xml"_s),
+    const QStringList expected{m_folder.path(u"single.xml"_s),
+                               m_folder.path(u"root/a.xml"_s),
+                               m_folder.path(u"root/b.xml"_s),
+                               m_folder.path(u"root/a/x.xml"_s),
+                               m_folder.path(u"root/m/two.xml"_s),
+                               m_folder.path(u"root/z/one.xml"_s),
+                               m_folder.path(u"root/m/deep/three.xml"_s),
+                               m_folder.path(u"root/z/deeper/er/four.xml"_s),
+                               m_folder.path(u"single.xml"_s),
                                u"-"_s};
     QCOMPARE(QString::fromUtf8(result.out), expected.join(u'\n') + u'\n');
-    QCOMPARE(QDir(path(u"root"_s)).entryList({u"*.csv"_s}, QDir::Files), QStringList());
-    QVERIFY(!QFile::exists(path(u"single.csv"_s)));
+    QCOMPARE(QDir(m_folder.path(u"root"_s)).entryList({u"*.csv"_s}, QDir::Files), QStringList());
+    QVERIFY(!QFile::exists(m_folder.path(u"single.csv"_s)));
 }
 
 void TestCli::folderScanSkipsPipesAndLinkedFolders()
 {
-    writeFile(u"root/a.xml"_s, simpleDocument);
-    writeFile(u"outside/b.xml"_s, simpleDocument);
-    QVERIFY(::mkfifo(QFile::encodeName(path(u"root/pipe.xml"_s)).constData(), 0644) == 0);
-    QVERIFY(QFile::link(path(u"outside"_s), path(u"root/link"_s)));
+    m_folder.writeFile(u"root/a.xml"_s, simpleDocument);
+    m_folder.writeFile(u"outside/b.xml"_s, simpleDocument);
+    QVERIFY(::mkfifo(QFile::encodeName(m_folder.path(u"root/pipe.xml"_s)).constData(), 0644) == 0);
+    QVERIFY(QFile::link(m_folder.path(u"outside"_s), m_folder.path(u"root/link"_s)));
 
-    const Run result = run({u"-n"_s, u"root"_s});
+    const CliRun result = runCliInMemory({u"-n"_s, u"root"_s});
     QCOMPARE(result.status, 0);
-    QCOMPARE(QString::fromUtf8(result.out), path(u"root/a.xml"_s) + u'\n');
+    QCOMPARE(QString::fromUtf8(result.out), m_folder.path(u"root/a.xml"_s) + u'\n');
 }
 
 void TestCli::toStdout()
 {
-    writeFile(u"in.xml"_s, simpleDocument);
-    writeFile(u"bad.xml"_s, malformedDocument);
+    m_folder.writeFile(u"in.xml"_s, simpleDocument);
+    m_folder.writeFile(u"bad.xml"_s, malformedDocument);
 
-    Run result = run({u"--stdout"_s, u"-d"_s, u";"_s, u"in.xml"_s});
+    CliRun result = runCliInMemory({u"--stdout"_s, u"-d"_s, u";"_s, u"in.xml"_s});
     QCOMPARE(result.status, 0);
     QCOMPARE(result.out, QByteArray("r;a;x\r\n"));
-    QVERIFY(!QFile::exists(path(u"in.csv"_s)));
+    QVERIFY(!QFile::exists(m_folder.path(u"in.csv"_s)));
 
-    result = run({u"--stdout"_s, u"bad.xml"_s});
+    result = runCliInMemory({u"--stdout"_s, u"bad.xml"_s});
     QCOMPARE(result.status, 1);
     QCOMPARE(result.out, QByteArray());
     QVERIFY(QString::fromUtf8(result.err)
-                    .startsWith(u"Error reading "_s + path(u"bad.xml"_s) + u'\n'));
+                    .startsWith(u"Error reading "_s + m_folder.path(u"bad.xml"_s) + u'\n'));
 }
 
 void TestCli::toStdoutStreamsUntilTheError()
 {
-    writeFile(u"cut.xml"_s, "<r><a>x</a><b>y</b><c>");
-    const Run result = run({u"--stdout"_s, u"cut.xml"_s});
+    m_folder.writeFile(u"cut.xml"_s, "<r><a>x</a><b>y</b><c>");
+    const CliRun result = runCliInMemory({u"--stdout"_s, u"cut.xml"_s});
     QCOMPARE(result.status, 1);
     QCOMPARE(result.out, QByteArray("r,a,x\r\nr,b,y\r\n"));
     QVERIFY(result.err.startsWith("Error reading "));
@@ -362,12 +307,12 @@ void TestCli::standardInput()
     QFETCH(QByteArray, input);
     QFETCH(int, status);
     QFETCH(QByteArray, out);
-    writeFile(u"file.xml"_s, simpleDocument);
+    m_folder.writeFile(u"file.xml"_s, simpleDocument);
 
-    const Run result = run({u"-d"_s, u"|"_s, u"-"_s, u"file.xml"_s}, input);
+    const CliRun result = runCliInMemory({u"-d"_s, u"|"_s, u"-"_s, u"file.xml"_s}, input);
     QCOMPARE(result.status, status);
     QCOMPARE(result.out, out);
-    QCOMPARE(readFile(u"file.csv"_s), QByteArray("r|a|x\r\n"));
+    QCOMPARE(m_folder.readFile(u"file.csv"_s), QByteArray("r|a|x\r\n"));
     if (status == 1)
         QVERIFY(result.err.startsWith("Error reading standard input\nerror:"));
 }
@@ -412,7 +357,7 @@ void TestCli::namesThatAreNotUtf8()
     QFETCH(QByteArray, out);
     QFETCH(QByteArray, err);
     QFETCH(QByteArray, result);
-    const QByteArray folder = QFile::encodeName(m_dir->path());
+    const QByteArray folder = QFile::encodeName(m_folder.path());
     for (const QByteArray &name : {QByteArray("/caf\xe9.xml"), QByteArray("/bad\xe9.xml")}) {
         QFile file;
         const int descriptor
@@ -421,10 +366,10 @@ void TestCli::namesThatAreNotUtf8()
                 && file.open(descriptor, QIODevice::WriteOnly, QFile::AutoCloseHandle));
         file.write(name.startsWith("/bad") ? malformedDocument : simpleDocument);
     }
-    writeFile(u"ok.xml"_s, simpleDocument);
+    m_folder.writeFile(u"ok.xml"_s, simpleDocument);
 
     QProcess program;
-    program.setWorkingDirectory(m_dir->path());
+    program.setWorkingDirectory(m_folder.path());
     program.start(u"/bin/sh"_s,
                   {u"-c"_s, u"exec \"$0\" "_s + arguments,
                    QStringLiteral(QUILLMERE_BIN_DIR "/quillmere-cli")});
@@ -445,30 +390,31 @@ void TestCli::namesThatAreNotUtf8()
         QCOMPARE(csv.readAll(), result);
     }
     // Nothing under a name with a replacement character, nor any temporary file.
-    QCOMPARE(QDir(m_dir->path()).entryList({u"*\ufffd*"_s, u"*.csv?*"_s}), QStringList());
+    QCOMPARE(QDir(m_folder.path()).entryList({u"*\ufffd*"_s, u"*.csv?*"_s}), QStringList());
 }
 
 void TestCli::parallelOutputsMatchSerial()
 {
     for (int n = 0; n < 20; ++n)
-        writeFile(u"in/%1/doc%2.xml"_s.arg(n % 3).arg(n), numberedDocument(n));
-    writeFile(u"in/1/broken.xml"_s, "<list><item></list>");
-    writeFile(u"in/2/missing-root.xml"_s, "<?xml version=\"1.0\"?>");
-    QVERIFY(QDir().mkpath(path(u"serial"_s)));
-    QVERIFY(QDir().mkpath(path(u"parallel"_s)));
+        m_folder.writeFile(u"in/%1/doc%2.xml"_s.arg(n % 3).arg(n), numberedDocument(n));
+    m_folder.writeFile(u"in/1/broken.xml"_s, "<list><item></list>");
+    m_folder.writeFile(u"in/2/missing-root.xml"_s, "<?xml version=\"1.0\"?>");
+    QVERIFY(QDir().mkpath(m_folder.path(u"serial"_s)));
+    QVERIFY(QDir().mkpath(m_folder.path(u"parallel"_s)));
 
-    const Run serial = run({u"-j"_s, u"1"_s, u"-d"_s, u"::"_s, u"-o"_s, u"serial"_s, u"in"_s});
-    const Run parallel
-            = run({u"--jobs"_s, u"2"_s, u"-d"_s, u"::"_s, u"-o"_s, u"parallel"_s, u"in"_s});
+    const CliRun serial
+            = runCliInMemory({u"-j"_s, u"1"_s, u"-d"_s, u"::"_s, u"-o"_s, u"serial"_s, u"in"_s});
+    const CliRun parallel = runCliInMemory(
+            {u"--jobs"_s, u"2"_s, u"-d"_s, u"::"_s, u"-o"_s, u"parallel"_s, u"in"_s});
     QCOMPARE(serial.status, 1);
     QCOMPARE(parallel.status, 1);
     QCOMPARE(parallel.err, serial.err);
 
-    const QStringList outputs = QDir(path(u"serial"_s)).entryList(QDir::Files, QDir::Name);
+    const QStringList outputs = QDir(m_folder.path(u"serial"_s)).entryList(QDir::Files, QDir::Name);
     QCOMPARE(outputs.size(), 20);
-    QCOMPARE(QDir(path(u"parallel"_s)).entryList(QDir::Files, QDir::Name), outputs);
+    QCOMPARE(QDir(m_folder.path(u"parallel"_s)).entryList(QDir::Files, QDir::Name), outputs);
     for (const QString &name : outputs)
-        QCOMPARE(readFile(u"parallel/"_s + name), readFile(u"serial/"_s + name));
+        QCOMPARE(m_folder.readFile(u"parallel/"_s + name), m_folder.readFile(u"serial/"_s + name));
 }
 
 void TestCli::sameOutputKeepsLaterInput_data()
@@ -491,19 +437,20 @@ void TestCli::sameOutputKeepsLaterInput()
     const int folders = 12;
     for (int n = 0; n < folders; ++n) {
         const bool malformed = lastMalformed && n == folders - 1;
-        writeFile(u"f%1/same.xml"_s.arg(n), malformed ? malformedDocument : numberedDocument(n));
-        writeFile(u"f%1/other%1.xml"_s.arg(n), numberedDocument(n + 50));
+        m_folder.writeFile(u"f%1/same.xml"_s.arg(n),
+                           malformed ? malformedDocument : numberedDocument(n));
+        m_folder.writeFile(u"f%1/other%1.xml"_s.arg(n), numberedDocument(n + 50));
         arguments << u"f%1"_s.arg(n);
     }
-    QVERIFY(QDir().mkpath(path(u"out"_s)));
+    QVERIFY(QDir().mkpath(m_folder.path(u"out"_s)));
 
-    const Run result = run(arguments);
+    const CliRun result = runCliInMemory(arguments);
     QCOMPARE(result.status, lastMalformed ? 1 : 0);
 
     const int survivor = lastMalformed ? folders - 2 : folders - 1;
-    QVERIFY(QDir().mkpath(path(u"expected"_s)));
-    QCOMPARE(run({u"-o"_s, u"expected"_s, u"f%1/same.xml"_s.arg(survivor)}).status, 0);
-    QCOMPARE(readFile(u"out/same.csv"_s), readFile(u"expected/same.csv"_s));
+    QVERIFY(QDir().mkpath(m_folder.path(u"expected"_s)));
+    QCOMPARE(runCliInMemory({u"-o"_s, u"expected"_s, u"f%1/same.xml"_s.arg(survivor)}).status, 0);
+    QCOMPARE(m_folder.readFile(u"out/same.csv"_s), m_folder.readFile(u"expected/same.csv"_s));
 }
 
 void TestCli::sameOutputThroughALink_data()
@@ -519,58 +466,60 @@ void TestCli::sameOutputThroughALink()
 {
     QFETCH(QString, jobs);
     QFETCH(bool, quiet);
-    writeFile(u"real/x.xml"_s, numberedDocument(1));
-    writeFile(u"real/x.XML"_s, numberedDocument(2));
-    QVERIFY(QFile::link(path(u"real"_s), path(u"alias"_s)));
-    QVERIFY(QDir().mkpath(path(u"expected"_s)));
-    QCOMPARE(run({u"-o"_s, u"expected"_s, u"real/x.XML"_s}).status, 0);
+    m_folder.writeFile(u"real/x.xml"_s, numberedDocument(1));
+    m_folder.writeFile(u"real/x.XML"_s, numberedDocument(2));
+    QVERIFY(QFile::link(m_folder.path(u"real"_s), m_folder.path(u"alias"_s)));
+    QVERIFY(QDir().mkpath(m_folder.path(u"expected"_s)));
+    QCOMPARE(runCliInMemory({u"-o"_s, u"expected"_s, u"real/x.XML"_s}).status, 0);
 
     QStringList arguments{u"-j"_s, jobs, u"real/x.xml"_s, u"alias/x.XML"_s};
     if (quiet)
         arguments << u"-q"_s;
-    const Run result = run(arguments);
+    const CliRun result = runCliInMemory(arguments);
     QCOMPARE(result.status, 0);
-    QCOMPARE(readFile(u"real/x.csv"_s), readFile(u"expected/x.csv"_s));
+    QCOMPARE(m_folder.readFile(u"real/x.csv"_s), m_folder.readFile(u"expected/x.csv"_s));
     const QString warning = u"Warning: %1 and %2 both write %3; the result of %2 remains.\n"_s.arg(
-            path(u"real/x.xml"_s), path(u"alias/x.XML"_s), path(u"alias/x.csv"_s));
+            m_folder.path(u"real/x.xml"_s), m_folder.path(u"alias/x.XML"_s),
+            m_folder.path(u"alias/x.csv"_s));
     QCOMPARE(QString::fromUtf8(result.err), quiet ? QString() : warning);
 }
 
 void TestCli::parseErrorReportedAndRunGoesOn()
 {
-    writeFile(u"first.xml"_s, simpleDocument);
-    writeFile(u"bad.xml"_s, malformedDocument);
-    writeFile(u"last.xml"_s, simpleDocument);
+    m_folder.writeFile(u"first.xml"_s, simpleDocument);
+    m_folder.writeFile(u"bad.xml"_s, malformedDocument);
+    m_folder.writeFile(u"last.xml"_s, simpleDocument);
 
-    const Run result = run({u"-j"_s, u"1"_s, u"first.xml"_s, u"bad.xml"_s, u"last.xml"_s});
+    const CliRun result
+            = runCliInMemory({u"-j"_s, u"1"_s, u"first.xml"_s, u"bad.xml"_s, u"last.xml"_s});
     QCOMPARE(result.status, 1);
     const QStringList lines = QString::fromUtf8(result.err).split(u'\n');
     QVERIFY2(lines.size() >= 5, result.err.constData());
-    QCOMPARE(lines[0], u"Error reading "_s + path(u"bad.xml"_s));
+    QCOMPARE(lines[0], u"Error reading "_s + m_folder.path(u"bad.xml"_s));
     QVERIFY(QRegularExpression(u"^error:\\S.*$"_s).match(lines[1]).hasMatch());
     QCOMPARE(lines[2], u"Line:2"_s);
     QCOMPARE(lines[3], u"position:6"_s);
     QCOMPARE(lines[4], u"1 of 3 files could not be converted."_s);
-    QVERIFY(!QFile::exists(path(u"bad.csv"_s)));
-    QCOMPARE(readFile(u"first.csv"_s), simpleOutput);
-    QCOMPARE(readFile(u"last.csv"_s), simpleOutput);
+    QVERIFY(!QFile::exists(m_folder.path(u"bad.csv"_s)));
+    QCOMPARE(m_folder.readFile(u"first.csv"_s), simpleOutput);
+    QCOMPARE(m_folder.readFile(u"last.csv"_s), simpleOutput);
 }
 
 void TestCli::writeErrorReportedAndRunGoesOn()
 {
     // A folder standing where the output file should go cannot be replaced, even by root.
-    writeFile(u"blocked.xml"_s, simpleDocument);
-    QVERIFY(QDir().mkpath(path(u"blocked.csv/inside"_s)));
-    writeFile(u"fine.xml"_s, simpleDocument);
+    m_folder.writeFile(u"blocked.xml"_s, simpleDocument);
+    QVERIFY(QDir().mkpath(m_folder.path(u"blocked.csv/inside"_s)));
+    m_folder.writeFile(u"fine.xml"_s, simpleDocument);
 
-    const Run result = run({u"-q"_s, u"blocked.xml"_s, u"fine.xml"_s});
+    const CliRun result = runCliInMemory({u"-q"_s, u"blocked.xml"_s, u"fine.xml"_s});
     QCOMPARE(result.status, 1);
-    const QString expected = u"Error writing "_s + path(u"blocked.csv"_s) + u" (from "_s
-            + path(u"blocked.xml"_s) + u"): "_s;
+    const QString expected = u"Error writing "_s + m_folder.path(u"blocked.csv"_s) + u" (from "_s
+            + m_folder.path(u"blocked.xml"_s) + u"): "_s;
     QVERIFY2(QString::fromUtf8(result.err).startsWith(expected), result.err.constData());
     QCOMPARE(result.err.count('\n'), 1);
-    QVERIFY(QFileInfo(path(u"blocked.csv"_s)).isDir());
-    QCOMPARE(readFile(u"fine.csv"_s), simpleOutput);
+    QVERIFY(QFileInfo(m_folder.path(u"blocked.csv"_s)).isDir());
+    QCOMPARE(m_folder.readFile(u"fine.csv"_s), simpleOutput);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

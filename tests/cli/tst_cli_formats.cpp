@@ -1,11 +1,7 @@
-#include "cli/runcli.h"
+#include "support/clirun.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -25,18 +21,7 @@ private slots:
     void folderWithoutMatches();
 
 private:
-    struct Run {
-        int status = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-
-    Run run(QStringList arguments, const QByteArray &input = {});
-    void writeFile(const QString &relative, const QByteArray &content) const;
-    QByteArray readFile(const QString &relative) const;
-
-    std::optional<QTemporaryDir> m_dir;
-    QString m_previousCurrent;
+    CliFolder m_folder;
 };
 
 namespace {
@@ -45,48 +30,12 @@ const QByteArray document = "<r><b id=\"7\" xmlns:p=\"urn:p\">x,\"y\"</b><e/></r
 
 void TestCliFormats::init()
 {
-    m_dir.emplace();
-    QVERIFY(m_dir->isValid());
-    m_previousCurrent = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_folder.setUp();
 }
 
 void TestCliFormats::cleanup()
 {
-    QDir::setCurrent(m_previousCurrent);
-    m_dir.reset();
-}
-
-TestCliFormats::Run TestCliFormats::run(QStringList arguments, const QByteArray &input)
-{
-    arguments.prepend(u"quillmere-cli"_s);
-    QBuffer in;
-    in.setData(input);
-    in.open(QIODevice::ReadOnly);
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    QBuffer err;
-    err.open(QIODevice::WriteOnly);
-    Run result;
-    result.status = runCli(arguments, in, out, err);
-    result.out = out.data();
-    result.err = err.data();
-    return result;
-}
-
-void TestCliFormats::writeFile(const QString &relative, const QByteArray &content) const
-{
-    const QString target = m_dir->filePath(relative);
-    QVERIFY(QDir().mkpath(QFileInfo(target).absolutePath()));
-    QFile file(target);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(content), content.size());
-}
-
-QByteArray TestCliFormats::readFile(const QString &relative) const
-{
-    QFile file(m_dir->filePath(relative));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    m_folder.tearDown();
 }
 
 void TestCliFormats::outputOptions_data()
@@ -114,21 +63,23 @@ void TestCliFormats::outputOptions()
 {
     QFETCH(QStringList, options);
     QFETCH(QByteArray, expected);
-    const Run piped = run(QStringList(options) << u"-"_s, document);
+    const CliRun piped = runCliInMemory(QStringList(options) << u"-"_s, document);
     QCOMPARE(piped.err, QByteArray());
     QCOMPARE(piped.out, expected);
 
-    writeFile(u"in.xml"_s, document);
-    const Run toStdout = run(QStringList(options) << u"--stdout"_s << u"in.xml"_s);
+    m_folder.writeFile(u"in.xml"_s, document);
+    const CliRun toStdout = runCliInMemory(QStringList(options) << u"--stdout"_s << u"in.xml"_s);
     QCOMPARE(toStdout.out, expected);
 }
 
 void TestCliFormats::optionsApplyToFolders()
 {
-    writeFile(u"tree/sub/in.xml"_s, document);
-    const Run result = run({u"--quote"_s, u"--attributes"_s, u"--eol"_s, u"lf"_s, u"tree"_s});
+    m_folder.writeFile(u"tree/sub/in.xml"_s, document);
+    const CliRun result
+            = runCliInMemory({u"--quote"_s, u"--attributes"_s, u"--eol"_s, u"lf"_s, u"tree"_s});
     QCOMPARE(result.status, 0);
-    QCOMPARE(readFile(u"tree/sub/in.csv"_s), QByteArray("r,b,@id,7\nr,b,\"x,\"\"y\"\"\"\nr,e,\n"));
+    QCOMPARE(m_folder.readFile(u"tree/sub/in.csv"_s),
+             QByteArray("r,b,@id,7\nr,b,\"x,\"\"y\"\"\"\nr,e,\n"));
 }
 
 void TestCliFormats::usageErrors_data()
@@ -142,34 +93,34 @@ void TestCliFormats::usageErrors_data()
 void TestCliFormats::usageErrors()
 {
     QFETCH(QStringList, options);
-    writeFile(u"in.xml"_s, document);
-    const Run result = run(options << u"in.xml"_s);
+    m_folder.writeFile(u"in.xml"_s, document);
+    const CliRun result = runCliInMemory(options << u"in.xml"_s);
     QCOMPARE(result.status, 2);
     QVERIFY(result.err.startsWith("quillmere-cli: "));
-    QCOMPARE(readFile(u"in.csv"_s), QByteArray("<missing>"));
+    QCOMPARE(m_folder.readFile(u"in.csv"_s), QByteArray("<missing>"));
 }
 
 void TestCliFormats::gnuErrorFormat()
 {
-    writeFile(u"bad.xml"_s, "<r>\n<a></b>\n</r>");
-    writeFile(u"good.xml"_s, document);
-    const Run result
-            = run({u"--error-format=gnu"_s, u"-q"_s, u"bad.xml"_s, u"good.xml"_s, u"-"_s}, "<r>");
+    m_folder.writeFile(u"bad.xml"_s, "<r>\n<a></b>\n</r>");
+    m_folder.writeFile(u"good.xml"_s, document);
+    const CliRun result = runCliInMemory(
+            {u"--error-format=gnu"_s, u"-q"_s, u"bad.xml"_s, u"good.xml"_s, u"-"_s}, "<r>");
     QCOMPARE(result.status, 1);
     QCOMPARE(QString::fromUtf8(result.err),
-             m_dir->filePath(u"bad.xml"_s) + u":2:6: error: mismatched tag\n"_s
+             m_folder.path(u"bad.xml"_s) + u":2:6: error: mismatched tag\n"_s
                      + u"-:1:4: error: no element found\n"_s);
 }
 
 void TestCliFormats::folderWithoutMatches()
 {
-    writeFile(u"tree/notes.txt"_s, document);
-    writeFile(u"in.xml"_s, document);
-    const Run result = run({u"-e"_s, u"xlm"_s, u"tree"_s, u"in.xml"_s});
+    m_folder.writeFile(u"tree/notes.txt"_s, document);
+    m_folder.writeFile(u"in.xml"_s, document);
+    const CliRun result = runCliInMemory({u"-e"_s, u"xlm"_s, u"tree"_s, u"in.xml"_s});
     QCOMPARE(result.status, 0);
     QCOMPARE(QString::fromUtf8(result.err),
-             u"quillmere-cli: no file matches *.xlm in "_s + m_dir->filePath(u"tree"_s) + u'\n');
-    QCOMPARE(readFile(u"in.csv"_s), QByteArray("r,b,x,\"y\"\r\nr,e,\r\n"));
+             u"quillmere-cli: no file matches *.xlm in "_s + m_folder.path(u"tree"_s) + u'\n');
+    QCOMPARE(m_folder.readFile(u"in.csv"_s), QByteArray("r,b,x,\"y\"\r\nr,e,\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCliFormats)

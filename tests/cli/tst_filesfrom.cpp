@@ -1,11 +1,7 @@
-#include "cli/runcli.h"
+#include "support/clirun.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -22,18 +18,7 @@ private slots:
     void unreadableList();
 
 private:
-    struct Run {
-        int status = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-
-    Run run(QStringList arguments, const QByteArray &input = {});
-    QString path(const QString &relative) const { return m_dir->filePath(relative); }
-    void writeFile(const QString &relative, const QByteArray &content) const;
-
-    std::optional<QTemporaryDir> m_dir;
-    QString m_previousCurrent;
+    CliFolder m_folder;
 };
 
 namespace {
@@ -44,41 +29,12 @@ const QByteArray document = "<r><a>x</a></r>";
 
 void TestFilesFrom::init()
 {
-    m_dir.emplace();
-    QVERIFY(m_dir->isValid());
-    m_previousCurrent = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_folder.setUp();
 }
 
 void TestFilesFrom::cleanup()
 {
-    QDir::setCurrent(m_previousCurrent);
-    m_dir.reset();
-}
-
-TestFilesFrom::Run TestFilesFrom::run(QStringList arguments, const QByteArray &input)
-{
-    arguments.prepend(u"quillmere-cli"_s);
-    QBuffer in;
-    in.setData(input);
-    in.open(QIODevice::ReadOnly);
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    QBuffer err;
-    err.open(QIODevice::WriteOnly);
-    Run result;
-    result.status = runCli(arguments, in, out, err);
-    result.out = out.data();
-    result.err = err.data();
-    return result;
-}
-
-void TestFilesFrom::writeFile(const QString &relative, const QByteArray &content) const
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path(relative)).absolutePath()));
-    QFile file(path(relative));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(content), content.size());
+    m_folder.tearDown();
 }
 
 void TestFilesFrom::listFile_data()
@@ -98,49 +54,49 @@ void TestFilesFrom::listFile()
     QFETCH(QStringList, options);
     QFETCH(QByteArray, list);
     for (const QString &name : {u"first.xml"_s, u"b.xml"_s, u" a c.xml"_s, u"sub/d.xml"_s})
-        writeFile(name, document);
-    writeFile(u"list"_s, list);
+        m_folder.writeFile(name, document);
+    m_folder.writeFile(u"list"_s, list);
 
-    const Run result
-            = run(options + QStringList{u"-n"_s, u"--files-from"_s, u"list"_s, u"first.xml"_s});
+    const CliRun result = runCliInMemory(
+            options + QStringList{u"-n"_s, u"--files-from"_s, u"list"_s, u"first.xml"_s});
     QCOMPARE(result.status, 0);
-    const QStringList expected{path(u"first.xml"_s), path(u"b.xml"_s), path(u"sub/d.xml"_s),
-                               path(u" a c.xml"_s)};
+    const QStringList expected{m_folder.path(u"first.xml"_s), m_folder.path(u"b.xml"_s),
+                               m_folder.path(u"sub/d.xml"_s), m_folder.path(u" a c.xml"_s)};
     const QChar separator = options.isEmpty() ? u'\n' : u'\0';
     QCOMPARE(QString::fromUtf8(result.out), expected.join(separator) + separator);
 }
 
 void TestFilesFrom::listFromStandardInput()
 {
-    writeFile(u"a.xml"_s, document);
-    writeFile(u"-"_s, document);
+    m_folder.writeFile(u"a.xml"_s, document);
+    m_folder.writeFile(u"-"_s, document);
 
-    const Run result = run({u"--files-from"_s, u"-"_s}, "a.xml\n-\n");
+    const CliRun result = runCliInMemory({u"--files-from"_s, u"-"_s}, "a.xml\n-\n");
     QCOMPARE(result.status, 0);
     QCOMPARE(result.out, QByteArray());
-    QVERIFY(QFile::exists(path(u"a.csv"_s)));
+    QVERIFY(QFile::exists(m_folder.path(u"a.csv"_s)));
     // A listed "-" is a file of that name: standard input was the list.
-    QVERIFY(QFile::exists(path(u"-.csv"_s)));
+    QVERIFY(QFile::exists(m_folder.path(u"-.csv"_s)));
 }
 
 void TestFilesFrom::lineBreakInNameListedWhole()
 {
-    writeFile(u"two\nlines.xml"_s, document);
+    m_folder.writeFile(u"two\nlines.xml"_s, document);
 
-    const Run result = run({u"-n"_s, u"-0"_s, u"--files-from"_s, u"-"_s},
-                           QByteArray("two\nlines.xml\0", 14));
+    const CliRun result = runCliInMemory({u"-n"_s, u"-0"_s, u"--files-from"_s, u"-"_s},
+                                         QByteArray("two\nlines.xml\0", 14));
     QCOMPARE(result.status, 0);
-    QCOMPARE(result.out, path(u"two\nlines.xml"_s).toUtf8() + '\0');
+    QCOMPARE(result.out, m_folder.path(u"two\nlines.xml"_s).toUtf8() + '\0');
 }
 
 void TestFilesFrom::unreadableList()
 {
-    writeFile(u"a.xml"_s, document);
+    m_folder.writeFile(u"a.xml"_s, document);
 
-    const Run result = run({u"--files-from"_s, u"nolist"_s, u"a.xml"_s});
+    const CliRun result = runCliInMemory({u"--files-from"_s, u"nolist"_s, u"a.xml"_s});
     QCOMPARE(result.status, 1);
     QVERIFY(result.err.contains("nolist"));
-    QVERIFY(!QFile::exists(path(u"a.csv"_s)));
+    QVERIFY(!QFile::exists(m_folder.path(u"a.csv"_s)));
 }
 
 QTEST_GUILESS_MAIN(TestFilesFrom)

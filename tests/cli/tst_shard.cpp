@@ -1,11 +1,9 @@
 #include "cli/outputidentity.h"
-#include "cli/runcli.h"
 #include "cli/shard.h"
+#include "support/clirun.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
@@ -30,67 +28,29 @@ private slots:
     void standardOutputRefused();
 
 private:
-    struct Run {
-        int status = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-
-    Run run(QStringList arguments);
     QStringList dryRun(const QStringList &arguments);
-    QString path(const QString &relative) const { return m_dir->filePath(relative); }
-    void writeFile(const QString &relative, const QByteArray &content) const;
 
-    std::optional<QTemporaryDir> m_dir;
-    QString m_previousCurrent;
+    CliFolder m_folder;
 };
 
 void TestShard::init()
 {
-    m_dir.emplace();
-    QVERIFY(m_dir->isValid());
-    m_previousCurrent = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_folder.setUp();
     // The temporary folder itself may lie behind a link (/tmp on some systems).
     QVERIFY(QDir::setCurrent(QDir::current().canonicalPath()));
 }
 
 void TestShard::cleanup()
 {
-    QDir::setCurrent(m_previousCurrent);
-    m_dir.reset();
-}
-
-TestShard::Run TestShard::run(QStringList arguments)
-{
-    arguments.prepend(u"quillmere-cli"_s);
-    QBuffer in;
-    in.open(QIODevice::ReadOnly);
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    QBuffer err;
-    err.open(QIODevice::WriteOnly);
-    Run result;
-    result.status = runCli(arguments, in, out, err);
-    result.out = out.data();
-    result.err = err.data();
-    return result;
+    m_folder.tearDown();
 }
 
 QStringList TestShard::dryRun(const QStringList &arguments)
 {
-    const Run result = run(QStringList{u"-n"_s} + arguments);
+    const CliRun result = runCliInMemory(QStringList{u"-n"_s} + arguments);
     if (result.status != 0)
         return {u"<status %1>"_s.arg(result.status)};
     return QString::fromUtf8(result.out).split(u'\n', Qt::SkipEmptyParts);
-}
-
-void TestShard::writeFile(const QString &relative, const QByteArray &content) const
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path(relative)).absolutePath()));
-    QFile file(path(relative));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(content), content.size());
 }
 
 void TestShard::identity_data()
@@ -110,13 +70,14 @@ void TestShard::identity()
 {
     QFETCH(QString, output);
     QFETCH(QString, expected);
-    QVERIFY(QDir().mkpath(path(u"real/sub"_s)));
-    QVERIFY(QFile::link(path(u"real"_s), path(u"link"_s)));
-    QVERIFY(QFile::link(path(u"real/a.csv"_s), path(u"real/named.csv"_s)));
+    QVERIFY(QDir().mkpath(m_folder.path(u"real/sub"_s)));
+    QVERIFY(QFile::link(m_folder.path(u"real"_s), m_folder.path(u"link"_s)));
+    QVERIFY(QFile::link(m_folder.path(u"real/a.csv"_s), m_folder.path(u"real/named.csv"_s)));
 
     // "@" marks a path expected exactly as given.
-    const QString wanted = expected.startsWith(u'@') ? path(expected.mid(1)) : path(expected);
-    QCOMPARE(outputIdentity(path(output)), wanted);
+    const QString wanted
+            = expected.startsWith(u'@') ? m_folder.path(expected.mid(1)) : m_folder.path(expected);
+    QCOMPARE(outputIdentity(m_folder.path(output)), wanted);
 }
 
 void TestShard::parse_data()
@@ -149,7 +110,7 @@ void TestShard::parse()
         QCOMPARE(shard->count, count);
     }
     if (!shard)
-        QCOMPARE(run({u"--shard"_s, text, u"a.xml"_s}).status, 2);
+        QCOMPARE(runCliInMemory({u"--shard"_s, text, u"a.xml"_s}).status, 2);
 }
 
 // Nodes of a cluster must agree on the parts without talking to each other.
@@ -162,7 +123,7 @@ void TestShard::partIsStable()
 void TestShard::partsConvertEveryFileOnce()
 {
     for (int i = 0; i < 40; ++i)
-        writeFile(u"tree/d%1/f%2.xml"_s.arg(i % 5).arg(i), "<r><a>x</a></r>");
+        m_folder.writeFile(u"tree/d%1/f%2.xml"_s.arg(i % 5).arg(i), "<r><a>x</a></r>");
 
     const QStringList whole = dryRun({u"tree"_s});
     QStringList joined;
@@ -190,10 +151,10 @@ void TestShard::sameOutputSamePart()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, listed);
-    writeFile(u"one/x.xml"_s, "<r>1</r>");
-    writeFile(u"two/x.xml"_s, "<r>2</r>");
-    QVERIFY(QDir().mkpath(path(u"out"_s)));
-    QVERIFY(QFile::link(path(u"one"_s), path(u"link"_s)));
+    m_folder.writeFile(u"one/x.xml"_s, "<r>1</r>");
+    m_folder.writeFile(u"two/x.xml"_s, "<r>2</r>");
+    QVERIFY(QDir().mkpath(m_folder.path(u"out"_s)));
+    QVERIFY(QFile::link(m_folder.path(u"one"_s), m_folder.path(u"link"_s)));
 
     // With many parts, outputs told apart by their spelling would rarely share one.
     int total = 0;
@@ -208,25 +169,23 @@ void TestShard::sameOutputSamePart()
 
 void TestShard::laterInputWinsInPart()
 {
-    writeFile(u"one/x.xml"_s, "<r>1</r>");
-    writeFile(u"two/x.xml"_s, "<r>2</r>");
-    QVERIFY(QDir().mkpath(path(u"out"_s)));
+    m_folder.writeFile(u"one/x.xml"_s, "<r>1</r>");
+    m_folder.writeFile(u"two/x.xml"_s, "<r>2</r>");
+    QVERIFY(QDir().mkpath(m_folder.path(u"out"_s)));
 
     for (int k = 1; k <= 2; ++k)
-        QCOMPARE(run({u"--shard"_s, u"%1/2"_s.arg(k), u"-o"_s, u"out"_s, u"one/x.xml"_s,
-                      u"two/x.xml"_s})
+        QCOMPARE(runCliInMemory({u"--shard"_s, u"%1/2"_s.arg(k), u"-o"_s, u"out"_s, u"one/x.xml"_s,
+                                 u"two/x.xml"_s})
                          .status,
                  0);
-    QFile result(path(u"out/x.csv"_s));
-    QVERIFY(result.open(QIODevice::ReadOnly));
-    QCOMPARE(result.readAll(), QByteArray("r,2\r\n"));
+    QCOMPARE(m_folder.readFile(u"out/x.csv"_s), QByteArray("r,2\r\n"));
 }
 
 void TestShard::standardOutputRefused()
 {
-    writeFile(u"a.xml"_s, "<r/>");
-    QCOMPARE(run({u"--shard"_s, u"1/2"_s, u"--stdout"_s, u"a.xml"_s}).status, 2);
-    QCOMPARE(run({u"--shard"_s, u"1/2"_s, u"-"_s}).status, 2);
+    m_folder.writeFile(u"a.xml"_s, "<r/>");
+    QCOMPARE(runCliInMemory({u"--shard"_s, u"1/2"_s, u"--stdout"_s, u"a.xml"_s}).status, 2);
+    QCOMPARE(runCliInMemory({u"--shard"_s, u"1/2"_s, u"-"_s}).status, 2);
 }
 
 QTEST_GUILESS_MAIN(TestShard)
