@@ -106,6 +106,10 @@ private:
     void restoreOption(QRadioButton *option, bool selected);
     QString delimiter() const;
     void removeSelectedRow();
+    // Scans the folder and its subfolders (asking through the dialogs about trouble) and
+    // appends their files matching the wildcard; a failing step is logged under the handler's
+    // name and the next one follows.
+    void addFolderTree(const char *handlerName, const QString &folder, const QString &wildcard);
     // Converts one file on the worker thread while this thread keeps handling events; a
     // cancelled result when the window closed in the meantime.
     ConversionResult convertOnWorker(const QString &inputPath, const QString &outputPath,

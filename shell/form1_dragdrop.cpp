@@ -1,10 +1,8 @@
 // Files and folders dropped on the list (ListView1).
 #include "shell/form1.h"
 
-#include "conversion/pathhelpers.h"
 #include "core/handlerguard.h"
 #include "filelist/addfolder.h"
-#include "filelist/addfolderfiles.h"
 #include "filelist/filelistview.h"
 
 namespace {
@@ -34,17 +32,7 @@ void Form1::ListView1_OLEDragDrop(const QStringList &paths)
                 ListView1->appendRow(item);
                 return;
             }
-            QStringList folders{item + Main::pathSeparator()};
-            AddFolder::FolderScan scan(
-                    AddFolder::windowScanHooks(dialogs(), [this] { return isClosing(); }));
-            scan.GetSubDirectories2016(folders, true);
-            if (scan.stopped())
-                return;
-            AddFolder::QuietSteps steps([](const QString &description) {
-                logHandlerFailure("ListView1_OLEDragDrop", description);
-            });
-            AddFolder::appendFilesOfFolders(steps, folders, QStringLiteral("*.*"),
-                                            [&](const QString &row) { ListView1->appendRow(row); });
+            addFolderTree("ListView1_OLEDragDrop", item, QStringLiteral("*.*"));
         });
     }
 }

@@ -1,10 +1,7 @@
 // Paths given on the window's command line, as a file manager's "Open with" passes them.
 #include "shell/form1.h"
 
-#include "conversion/pathhelpers.h"
 #include "core/handlerguard.h"
-#include "filelist/addfolder.h"
-#include "filelist/addfolderfiles.h"
 #include "filelist/filelistview.h"
 
 #include <QDir>
@@ -23,17 +20,7 @@ void Form1::openPaths(const QStringList &paths)
                 ListView1->appendRow(item);
                 return;
             }
-            QStringList folders{item + Main::pathSeparator()};
-            AddFolder::FolderScan scan(
-                    AddFolder::windowScanHooks(dialogs(), [this] { return isClosing(); }));
-            scan.GetSubDirectories2016(folders, true);
-            if (scan.stopped())
-                return;
-            AddFolder::QuietSteps steps([](const QString &description) {
-                logHandlerFailure("openPaths", description);
-            });
-            AddFolder::appendFilesOfFolders(steps, folders, QStringLiteral("*.xml"),
-                                            [&](const QString &row) { ListView1->appendRow(row); });
+            addFolderTree("openPaths", item, QStringLiteral("*.xml"));
         });
     }
 }
