@@ -2,6 +2,7 @@
 
 #include "core/nativename.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -35,6 +36,7 @@ bool InputFile::open(InputKinds kinds)
 {
     close();
     m_atEnd = false;
+    m_head.clear();
     const QByteArray native = encodeNativeName(m_path);
     const bool regularOnly = kinds == InputKinds::RegularFilesOnly;
     if (regularOnly && ::stat(native.constData(), &m_status) == 0 && !S_ISREG(m_status.st_mode)) {
@@ -101,15 +103,37 @@ qint64 InputFile::readData(char *data, qint64 maxSize)
         m_atEnd = true;
         return 0;
     }
-    for (;;) {
-        // A regular file is read at the device's position, so that a peek (which moves the
-        // position back) reads its bytes again.
-        const ssize_t got = isSequential() ? ::read(m_fd, data, std::size_t(maxSize))
-                                           : ::pread(m_fd, data, std::size_t(maxSize), pos());
-        if (got >= 0) {
-            m_atEnd = got == 0;
-            return got;
+    if (!isSequential()) {
+        // A look at the first bytes (which tell the encoding) reads a whole block, kept for the
+        // reads that follow, so that the look costs no system call of its own.
+        if (pos() == 0 && m_head.isEmpty() && maxSize < HeadBytes) {
+            m_head.resize(HeadBytes);
+            const qint64 got = readAt(m_head.data(), HeadBytes, 0);
+            m_head.resize(std::max<qint64>(got, 0));
+            if (got < 0)
+                return -1;
         }
+        if (pos() < m_head.size()) {
+            const qint64 size = std::min<qint64>(maxSize, m_head.size() - pos());
+            std::memcpy(data, m_head.constData() + pos(), std::size_t(size));
+            return size;
+        }
+    }
+    const qint64 got = readAt(data, maxSize, pos());
+    if (got >= 0)
+        m_atEnd = got == 0;
+    return got;
+}
+
+// A regular file is read at the device's position, so that a peek (which moves the position
+// back) reads its bytes again.
+qint64 InputFile::readAt(char *data, qint64 maxSize, qint64 position)
+{
+    for (;;) {
+        const ssize_t got = isSequential() ? ::read(m_fd, data, std::size_t(maxSize))
+                                           : ::pread(m_fd, data, std::size_t(maxSize), position);
+        if (got >= 0)
+            return got;
         if (errno != EINTR) {
             setErrorString(QString::fromLocal8Bit(std::strerror(errno)));
             return -1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QIODevice>
 #include <QString>
 
@@ -38,7 +39,12 @@ protected:
     qint64 writeData(const char *data, qint64 maxSize) override;
 
 private:
+    static constexpr qint64 HeadBytes = 64 * 1024;
+
+    qint64 readAt(char *data, qint64 maxSize, qint64 position);
+
     QString m_path;
+    QByteArray m_head; // the file's first bytes, once something looked at them
     int m_fd = -1;
     struct stat m_status = {};
     bool m_atEnd = false;
