@@ -20,9 +20,8 @@ int main(int argc, char *argv[])
 
     QApplication application(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMERE_VERSION));
+    // --help and --version were answered above; what is left are the paths to add.
     QCommandLineParser parser;
-    parser.addHelpOption();
-    parser.addVersionOption();
     parser.addPositionalArgument(
             QStringLiteral("PATH"),
             QStringLiteral("XML file to add to the list, or folder whose XML files to add."),

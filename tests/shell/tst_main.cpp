@@ -17,8 +17,8 @@ void TestMain::informationWithoutDisplay_data()
 {
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("firstLine");
-    QTest::newRow("help") << u"--help"_s << u"Usage: quillmere [options]"_s;
-    QTest::newRow("h") << u"-h"_s << u"Usage: quillmere [options]"_s;
+    QTest::newRow("help") << u"--help"_s << u"Usage: quillmere [options] [PATH...]"_s;
+    QTest::newRow("h") << u"-h"_s << u"Usage: quillmere [options] [PATH...]"_s;
     QTest::newRow("version") << u"--version"_s << u"quillmere " QUILLMERE_VERSION ""_s;
 }
 
