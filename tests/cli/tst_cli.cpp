@@ -1,3 +1,4 @@
+#include "core/nativename.h"
 #include "support/clirun.h"
 
 #include <QDir>
@@ -35,6 +36,7 @@ private slots:
     void programReadsStandardInput();
     void namesThatAreNotUtf8_data();
     void namesThatAreNotUtf8();
+    void byteNamesKeepTheOutputRules();
     void parallelOutputsMatchSerial();
     void sameOutputKeepsLaterInput_data();
     void sameOutputKeepsLaterInput();
@@ -391,6 +393,34 @@ void TestCli::namesThatAreNotUtf8()
     }
     // Nothing under a name with a replacement character, nor any temporary file.
     QCOMPARE(QDir(m_folder.path()).entryList({u"*\ufffd*"_s, u"*.csv?*"_s}), QStringList());
+}
+
+// A name that is not UTF-8 goes through the same output rules as any other: a link at the
+// output's name is never followed nor replaced, and a NUL-separated listing gives the bytes.
+void TestCli::byteNamesKeepTheOutputRules()
+{
+    const QByteArray folder = QFile::encodeName(m_folder.path());
+    const QByteArray input = folder + "/caf\xe9.xml";
+    const QByteArray link = folder + "/caf\xe9.csv";
+    m_folder.writeFile(u"victim.txt"_s, "keep");
+    {
+        QFile file;
+        const int descriptor = ::open(input.constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(descriptor >= 0
+                && file.open(descriptor, QIODevice::WriteOnly, QFile::AutoCloseHandle));
+        file.write(simpleDocument);
+    }
+    QCOMPARE(::symlink("victim.txt", link.constData()), 0);
+
+    const CliRun run = runCliInMemory({decodeNativeName(input)});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains("symbolic link"), run.err);
+    QCOMPARE(m_folder.readFile(u"victim.txt"_s), QByteArray("keep"));
+    struct stat status { };
+    QVERIFY(::lstat(link.constData(), &status) == 0 && S_ISLNK(status.st_mode));
+
+    const CliRun listing = runCliInMemory({u"-n"_s, u"-0"_s, decodeNativeName(input)});
+    QCOMPARE(listing.out, input + '\0');
 }
 
 void TestCli::parallelOutputsMatchSerial()
