@@ -3,6 +3,7 @@
 #include "conversion/documentinput.h"
 #include "conversion/flattenwalk.h"
 #include "conversion/legacyencodings.h"
+#include "conversion/longcomment.h"
 #include "conversion/outputbuffer.h"
 #include "core/failure.h"
 
@@ -12,6 +13,7 @@
 #include <expat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 namespace {
@@ -35,6 +37,7 @@ struct Parse {
     const DocumentInput *document = nullptr;
     bool attributes = false;
     LegacyEncodings encodings;
+    LongComment comments;
 
     // Set when a handler stopped the parser.
     bool stopped = false;
@@ -49,7 +52,7 @@ struct Parse {
         stopped = true;
         reason = std::move(why);
         line = XML_GetCurrentLineNumber(parser);
-        column = XML_GetCurrentColumnNumber(parser);
+        column = comments.column(line, XML_GetCurrentColumnNumber(parser));
         XML_StopParser(parser, XML_FALSE);
     }
 
@@ -170,7 +173,23 @@ void XMLCALL onComment(void *userData, const XML_Char *text)
 {
     Parse &parse = parseOf(userData);
     try {
-        parse.walk->comment(text);
+        FlattenWalk &walk = *parse.walk;
+        switch (parse.comments.reported()) {
+        case LongComment::Part::Whole:
+            walk.comment(text);
+            break;
+        case LongComment::Part::First:
+            walk.beginComment();
+            walk.commentText(text, std::strlen(text));
+            break;
+        case LongComment::Part::Middle:
+            walk.commentText(text, std::strlen(text));
+            break;
+        case LongComment::Part::Last:
+            walk.commentText(text, std::strlen(text));
+            walk.endComment();
+            break;
+        }
     } catch (...) {
         parse.stopWithFailure();
     }
@@ -219,7 +238,7 @@ int XMLCALL onExternalEntity(XML_Parser parser, const XML_Char *context, const X
         parse.reason = QStringLiteral("external entity \"%1\" is not read")
                                .arg(QString::fromUtf8(systemId ? systemId : ""));
         parse.line = XML_GetCurrentLineNumber(parser);
-        parse.column = XML_GetCurrentColumnNumber(parser);
+        parse.column = parse.comments.column(parse.line, XML_GetCurrentColumnNumber(parser));
     } catch (...) {
         parse.stopWithFailure();
     }
@@ -288,12 +307,12 @@ ConversionResult loadFailure(QString reason, qint64 line, qint64 column)
 
 // For a parse that failed on an invalid token: the input's byte or sequence there that has no
 // character in the document's encoding, when that is the cause.
-QString unmappedReason(const Parse &parse)
+QString unmappedReason(const Parse &parse, XML_Index byteIndex)
 {
     const XML_Error code = XML_GetErrorCode(parse.parser);
     if (code != XML_ERROR_INVALID_TOKEN && code != XML_ERROR_PARTIAL_CHAR)
         return {};
-    QString reason = parse.document->unmappedReason(XML_GetCurrentByteIndex(parse.parser));
+    QString reason = parse.document->unmappedReason(byteIndex);
     if (!reason.isEmpty())
         return reason;
     int offset = 0;
@@ -318,12 +337,22 @@ ConversionResult parseFailure(const Parse &parse)
         return loadFailure(parse.reason, static_cast<qint64>(parse.line),
                            static_cast<qint64>(parse.column) + 1);
     const XML_Error code = XML_GetErrorCode(parse.parser);
+    XML_Size line = XML_GetErrorLineNumber(parse.parser);
+    XML_Size column = parse.comments.column(line, XML_GetErrorColumnNumber(parse.parser));
+    XML_Index byteIndex = parse.comments.byteIndex(XML_GetErrorByteIndex(parse.parser));
+    // An input that ends inside a comment is placed at the comment's start, which the parser
+    // no longer holds once the comment has been cut.
+    if (parse.comments.streaming()
+        && (code == XML_ERROR_UNCLOSED_TOKEN || code == XML_ERROR_PARTIAL_CHAR)) {
+        line = parse.comments.startLine();
+        column = parse.comments.startColumn();
+        byteIndex = parse.comments.startIndex();
+    }
     QString reason = code == XML_ERROR_UNKNOWN_ENCODING ? parse.encodings.failureReason()
-                                                        : unmappedReason(parse);
+                                                        : unmappedReason(parse, byteIndex);
     if (reason.isEmpty())
         reason = QString::fromUtf8(XML_ErrorString(code));
-    return loadFailure(reason, static_cast<qint64>(XML_GetErrorLineNumber(parse.parser)),
-                       static_cast<qint64>(XML_GetErrorColumnNumber(parse.parser)) + 1);
+    return loadFailure(reason, static_cast<qint64>(line), static_cast<qint64>(column) + 1);
 }
 
 ConversionResult walkFailure(QString reason, int step)
@@ -375,6 +404,11 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
         if (document.isTranscoded())
             XML_SetEncoding(parser, "UTF-8");
         XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_UNLESS_STANDALONE);
+#if XML_MAJOR_VERSION > 2 || (XML_MAJOR_VERSION == 2 && XML_MINOR_VERSION >= 6)
+        // Long comments are cut by what the parser holds after each read, which a deferred
+        // parse would leave unchanged; growing reads keep huge tokens linear without it.
+        XML_SetReparseDeferralEnabled(parser, XML_FALSE);
+#endif
         XML_SetSkippedEntityHandler(parser, onSkippedEntity);
         XML_SetExternalEntityRefHandler(parser, onExternalEntity);
         parse.encodings.install(parser);
@@ -400,7 +434,7 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
                 result.status = ConversionResult::Status::Cancelled;
                 return result;
             }
-            void *chunk = XML_GetBuffer(parser, readSize);
+            void *chunk = XML_GetBuffer(parser, readSize + LongComment::cutRoom);
             if (!chunk)
                 return walkFailure(QStringLiteral("Out of memory"), FlattenWalk::TakeChild);
             const qint64 size = readChunk(source, static_cast<char *>(chunk), readSize);
@@ -408,7 +442,11 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
                 return loadFailure(source.errorString(), 0, 0);
             const quint64 eventsBefore = walk.events();
             const bool last = size == 0;
-            if (XML_ParseBuffer(parser, static_cast<int>(size), last) != XML_STATUS_OK) {
+            int parsed = static_cast<int>(size);
+            if (parse.comments.streaming() && !last)
+                parsed = parse.comments.cut(static_cast<char *>(chunk), parsed,
+                                            parse.encodings.multiByte());
+            if (XML_ParseBuffer(parser, parsed, last) != XML_STATUS_OK) {
                 // A stream shows what came before the fault; a file's content is discarded.
                 if (walking)
                     buffer.flush();
@@ -416,6 +454,7 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
             }
             if (last)
                 break;
+            parse.comments.afterParse(parser);
             if (walking && buffer.failed()) {
                 // The rest only tells whether the document is well-formed.
                 walking = false;

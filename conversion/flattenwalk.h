@@ -46,6 +46,10 @@ public:
     void startCdata();
     void endCdata();
     void comment(std::string_view text);
+    // A comment whose text arrives in pieces: the line comment() writes for the whole text.
+    void beginComment();
+    void commentText(const char *data, std::size_t size);
+    void endComment();
     void processingInstruction(std::string_view target, std::string_view data);
 
     qint64 linesWritten() const { return m_lines; }
@@ -97,6 +101,7 @@ private:
     Top m_top = Top::Open;
     bool m_inText = false; // a text line has been started and not yet ended
     bool m_inCdata = false;
+    bool m_inComment = false; // a comment's line is being written
     bool m_valueQuoted = false; // the opening quote of the current value is written
     bool m_quotes; // whether values may need quotes at all
     bool m_crlf;
@@ -381,6 +386,40 @@ inline void FlattenWalk::endCdata()
 inline void FlattenWalk::comment(std::string_view text)
 {
     processingInstruction("#comment", text);
+}
+
+inline void FlattenWalk::beginComment()
+{
+    ++m_events;
+    if (m_depth == 0)
+        return;
+    if (m_inText || !m_blanks.empty())
+        finishText();
+    openTop();
+    m_step = OtherLine;
+    m_output.append(m_path.withDelimiter());
+    m_quoting.appendField(m_output, "#comment");
+    m_output.append(m_delimiter);
+    m_inComment = true;
+}
+
+inline void FlattenWalk::commentText(const char *data, std::size_t size)
+{
+    ++m_events;
+    if (!m_inComment)
+        return;
+    m_step = OtherLine;
+    valueBytes(data, size);
+}
+
+inline void FlattenWalk::endComment()
+{
+    ++m_events;
+    if (!m_inComment)
+        return;
+    m_step = OtherLine;
+    endValue();
+    m_inComment = false;
 }
 
 // A comment or instruction is a childless node: one line under its parent, none outside the root.

@@ -296,6 +296,11 @@ QString LegacyEncodings::unmappedReason(std::string_view bytes) const
             .arg(hexBytes(bytes.substr(0, length)), m_name);
 }
 
+bool LegacyEncodings::multiByte() const
+{
+    return m_table && m_table->multiByte;
+}
+
 int XMLCALL LegacyEncodings::handleUnknownEncoding(void *self, const XML_Char *name,
                                                    XML_Encoding *info)
 {

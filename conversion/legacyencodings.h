@@ -27,6 +27,9 @@ public:
     // has no character in the declared encoding. Empty when the bytes are not to blame.
     QString unmappedReason(std::string_view bytes) const;
 
+    // Whether the document's encoding is one of these sets with characters of several bytes.
+    bool multiByte() const;
+
 private:
     static int XMLCALL handleUnknownEncoding(void *self, const XML_Char *name, XML_Encoding *info);
 
