@@ -78,6 +78,8 @@ private:
     void openTop();
     void setPendingName(std::string_view prefix, std::string_view localName);
     void writeLineStart(std::string_view encodedName);
+    // Starts the line of a childless node under the open element, up to its value.
+    void startChildLine(std::string_view name);
     void writeChildLine(std::string_view name, std::string_view value);
     void valueBytes(const char *data, std::size_t size);
     void quotedValueBytes(const char *data, std::size_t size);
@@ -245,12 +247,17 @@ inline void FlattenWalk::writeLineStart(std::string_view encodedName)
     m_output.append(m_delimiter);
 }
 
-inline void FlattenWalk::writeChildLine(std::string_view name, std::string_view value)
+inline void FlattenWalk::startChildLine(std::string_view name)
 {
     m_step = OtherLine;
     m_output.append(m_path.withDelimiter());
     m_quoting.appendField(m_output, name);
     m_output.append(m_delimiter);
+}
+
+inline void FlattenWalk::writeChildLine(std::string_view name, std::string_view value)
+{
+    startChildLine(name);
     valueBytes(value.data(), value.size());
     endValue();
 }
@@ -368,10 +375,7 @@ inline void FlattenWalk::startCdata()
         finishText();
     m_step = TakeChild;
     openTop();
-    m_step = OtherLine;
-    m_output.append(m_path.withDelimiter());
-    m_quoting.appendField(m_output, "#cdata-section");
-    m_output.append(m_delimiter);
+    startChildLine("#cdata-section");
     m_inCdata = true;
 }
 
@@ -396,10 +400,7 @@ inline void FlattenWalk::beginComment()
     if (m_inText || !m_blanks.empty())
         finishText();
     openTop();
-    m_step = OtherLine;
-    m_output.append(m_path.withDelimiter());
-    m_quoting.appendField(m_output, "#comment");
-    m_output.append(m_delimiter);
+    startChildLine("#comment");
     m_inComment = true;
 }
 
