@@ -345,10 +345,10 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
     QString outputDir;
     if (!options.outputDir.isEmpty()) {
         outputDir = absolutePath(options.outputDir);
-        if (!Main::FolderExists(outputDir)) {
+        if (!isFolder(outputDir)) {
             write(err,
-                  QStringLiteral("quillmere-cli: the output folder does not exist: ") + outputDir
-                          + u'\n');
+                  QStringLiteral("quillmere-cli: the output folder does not exist: ")
+                          + readableName(outputDir) + u'\n');
             return 1;
         }
     }

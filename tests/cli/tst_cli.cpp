@@ -340,16 +340,27 @@ void TestCli::namesThatAreNotUtf8_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("out");
     QTest::addColumn<QByteArray>("err");
-    QTest::addColumn<QByteArray>("result"); // the output beside the input, or empty for none
+    QTest::addColumn<QByteArray>("result"); // the output, or empty for none
+    QTest::addColumn<QByteArray>("resultName");
+    const QByteArray beside = "/caf\xe9.csv";
 
     QTest::newRow("convert") << u"\"$(printf 'caf\\351.xml')\""_s << 0 << QByteArray()
-                             << QByteArray() << QByteArray("r,a,x\r\n");
+                             << QByteArray() << QByteArray("r,a,x\r\n") << beside;
+    QTest::newRow("output-folder")
+            << u"-o \"$(printf 'out\\351')\" \"$(printf 'caf\\351.xml')\""_s << 0 << QByteArray()
+            << QByteArray() << QByteArray("r,a,x\r\n") << QByteArray("/out\xe9/caf\xe9.csv");
+    QTest::newRow("missing-output-folder")
+            << u"-o \"$(printf 'none\\351')\" ok.xml"_s << 1 << QByteArray()
+            << QByteArray("/none\\xE9\n") << QByteArray() << beside;
     QTest::newRow("dry-run") << u"-n \"$(printf 'caf\\351.xml')\""_s << 0
-                             << QByteArray("/caf\\xE9.xml\n") << QByteArray() << QByteArray();
-    QTest::newRow("not-well-formed") << u"\"$(printf 'bad\\351.xml')\""_s << 1 << QByteArray()
-                                     << QByteArray("/bad\\xE9.xml\nerror:") << QByteArray();
+                             << QByteArray("/caf\\xE9.xml\n") << QByteArray() << QByteArray()
+                             << beside;
+    QTest::newRow("not-well-formed")
+            << u"\"$(printf 'bad\\351.xml')\""_s << 1 << QByteArray()
+            << QByteArray("/bad\\xE9.xml\nerror:") << QByteArray() << beside;
     QTest::newRow("delimiter") << u"-d \"$(printf '\\351')\" ok.xml"_s << 2 << QByteArray()
-                               << QByteArray("the delimiter is not valid UTF-8") << QByteArray();
+                               << QByteArray("the delimiter is not valid UTF-8") << QByteArray()
+                               << beside;
 }
 
 void TestCli::namesThatAreNotUtf8()
@@ -359,7 +370,9 @@ void TestCli::namesThatAreNotUtf8()
     QFETCH(QByteArray, out);
     QFETCH(QByteArray, err);
     QFETCH(QByteArray, result);
+    QFETCH(QByteArray, resultName);
     const QByteArray folder = QFile::encodeName(m_folder.path());
+    QCOMPARE(::mkdir(QByteArray(folder + "/out\xe9").constData(), 0755), 0);
     for (const QByteArray &name : {QByteArray("/caf\xe9.xml"), QByteArray("/bad\xe9.xml")}) {
         QFile file;
         const int descriptor
@@ -385,7 +398,7 @@ void TestCli::namesThatAreNotUtf8()
     QVERIFY(QUtf8StringView(QByteArray(printedOut + printedErr)).isValidUtf8());
 
     QFile csv;
-    const int descriptor = ::open(QByteArray(folder + "/caf\xe9.csv").constData(), O_RDONLY);
+    const int descriptor = ::open(QByteArray(folder + resultName).constData(), O_RDONLY);
     QCOMPARE(descriptor >= 0, !result.isEmpty());
     if (descriptor >= 0) {
         QVERIFY(csv.open(descriptor, QIODevice::ReadOnly, QFile::AutoCloseHandle));

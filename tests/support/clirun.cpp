@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <cstdio>
+#include <ftw.h>
+
 CliRun runCliInMemory(QStringList arguments, const QByteArray &input)
 {
     arguments.prepend(QStringLiteral("quillmere-cli"));
@@ -37,6 +40,16 @@ void CliFolder::tearDown()
 {
     if (!m_previousCurrent.isEmpty())
         QDir::setCurrent(m_previousCurrent);
+    // Removed by the names' bytes: Qt cannot name entries whose names are not UTF-8.
+    if (m_dir) {
+        ::nftw(
+                QFile::encodeName(m_dir->path()).constData(),
+                [](const char *path, const struct stat *, int, struct FTW *) {
+                    ::remove(path);
+                    return 0;
+                },
+                16, FTW_DEPTH | FTW_PHYS);
+    }
     m_dir.reset();
 }
 
