@@ -27,8 +27,8 @@ bool LongComment::holdsComment(const char *held, std::size_t size)
         m_unit = 1;
         return true;
     }
-    // An odd size would leave the next read starting inside a code unit; reads are even in
-    // size, so only a document's last read makes one.
+    // An odd size would leave the next read starting inside a code unit; every read but a
+    // document's last is even in size, so only the end of a document leaves one.
     if (size < 8 || size % 2 != 0)
         return false;
     m_unit = 2;
@@ -44,7 +44,7 @@ bool LongComment::holdsComment(const char *held, std::size_t size)
     return false;
 }
 
-// Past "<!--", which the held text starts with.
+// How many of the held text's last two characters are hyphens, not counting its opening "<!--".
 int LongComment::endingHyphens(const char *held, std::size_t size) const
 {
     const std::size_t units = size / static_cast<std::size_t>(m_unit);
