@@ -80,7 +80,7 @@ private:
     void writeLineStart(std::string_view encodedName);
     // Starts the line of a childless node under the open element, up to its value.
     void startChildLine(std::string_view name);
-    void writeChildLine(std::string_view name, std::string_view value);
+    bool startLeafLine(std::string_view name);
     void valueBytes(const char *data, std::size_t size);
     void quotedValueBytes(const char *data, std::size_t size);
     void setQuotedPendingName(std::string_view prefix, std::string_view localName);
@@ -255,13 +255,6 @@ inline void FlattenWalk::startChildLine(std::string_view name)
     m_output.append(m_delimiter);
 }
 
-inline void FlattenWalk::writeChildLine(std::string_view name, std::string_view value)
-{
-    startChildLine(name);
-    valueBytes(value.data(), value.size());
-    endValue();
-}
-
 inline void FlattenWalk::startTextLine()
 {
     m_step = TextLine;
@@ -394,14 +387,7 @@ inline void FlattenWalk::comment(std::string_view text)
 
 inline void FlattenWalk::beginComment()
 {
-    ++m_events;
-    if (m_depth == 0)
-        return;
-    if (m_inText || !m_blanks.empty())
-        finishText();
-    openTop();
-    startChildLine("#comment");
-    m_inComment = true;
+    m_inComment = startLeafLine("#comment");
 }
 
 inline void FlattenWalk::commentText(const char *data, std::size_t size)
@@ -423,14 +409,24 @@ inline void FlattenWalk::endComment()
     m_inComment = false;
 }
 
-// A comment or instruction is a childless node: one line under its parent, none outside the root.
-inline void FlattenWalk::processingInstruction(std::string_view target, std::string_view data)
+// A comment or instruction is a childless node: one line under its parent, none outside the
+// root. Returns whether the line was started.
+inline bool FlattenWalk::startLeafLine(std::string_view name)
 {
     ++m_events;
     if (m_depth == 0)
-        return;
+        return false;
     if (m_inText || !m_blanks.empty())
         finishText();
     openTop();
-    writeChildLine(target, data);
+    startChildLine(name);
+    return true;
+}
+
+inline void FlattenWalk::processingInstruction(std::string_view target, std::string_view data)
+{
+    if (startLeafLine(target)) {
+        valueBytes(data.data(), data.size());
+        endValue();
+    }
 }
