@@ -174,22 +174,16 @@ void XMLCALL onComment(void *userData, const XML_Char *text)
     Parse &parse = parseOf(userData);
     try {
         FlattenWalk &walk = *parse.walk;
-        switch (parse.comments.reported()) {
-        case LongComment::Part::Whole:
+        const LongComment::Part part = parse.comments.reported();
+        if (part == LongComment::Part::Whole) {
             walk.comment(text);
-            break;
-        case LongComment::Part::First:
-            walk.beginComment();
-            walk.commentText(text, std::strlen(text));
-            break;
-        case LongComment::Part::Middle:
-            walk.commentText(text, std::strlen(text));
-            break;
-        case LongComment::Part::Last:
-            walk.commentText(text, std::strlen(text));
-            walk.endComment();
-            break;
+            return;
         }
+        if (part == LongComment::Part::First)
+            walk.beginComment();
+        walk.commentText(text, std::strlen(text));
+        if (part == LongComment::Part::Last)
+            walk.endComment();
     } catch (...) {
         parse.stopWithFailure();
     }
