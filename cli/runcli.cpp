@@ -1,16 +1,16 @@
 #include "cli/runcli.h"
 
+#include "batch/folderfiles.h"
+#include "batch/orderedrun.h"
+#include "batch/outputidentity.h"
 #include "cli/commandline.h"
 #include "cli/fileslist.h"
-#include "cli/folderfiles.h"
-#include "cli/orderedrun.h"
-#include "cli/outputidentity.h"
 #include "conversion/convertfile.h"
+#include "conversion/files/inputfile.h"
 #include "conversion/flatten.h"
-#include "conversion/inputfile.h"
-#include "conversion/outputnaming.h"
-#include "conversion/pathhelpers.h"
 #include "core/nativename.h"
+#include "core/outputnaming.h"
+#include "core/pathhelpers.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "conversion/convertfile.h"
 
+#include "conversion/files/inputfile.h"
+#include "conversion/files/outputfile.h"
 #include "conversion/flatten.h"
-#include "conversion/inputfile.h"
-#include "conversion/outputfile.h"
 
 ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
                              const QString &delimiter, const std::atomic_bool *cancel,

@@ -2,7 +2,7 @@
 
 #include "conversion/conversionresult.h"
 #include "conversion/csvformat.h"
-#include "conversion/inputfile.h"
+#include "conversion/files/inputfile.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "conversion/writetextfile.h"
 
-#include "conversion/outputfile.h"
+#include "conversion/files/outputfile.h"
 #include "core/failure.h"
 
 void WriteTextFile(const QString &text, const QString &path)

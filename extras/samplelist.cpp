@@ -1,8 +1,8 @@
 #include "extras/samplelist.h"
 
-#include "conversion/pathhelpers.h"
 #include "core/applicationfolder.h"
 #include "core/fileexists.h"
+#include "core/pathhelpers.h"
 #include "core/settingsstore.h"
 #include "filelist/addfolder.h"
 

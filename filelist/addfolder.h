@@ -8,7 +8,6 @@
 #include <optional>
 #include <utility>
 
-class Dialogs;
 struct dirent;
 
 // The folder scan: the folders of a tree level by level, the matching files of one folder, and
@@ -74,10 +73,6 @@ struct ScanHooks {
     // Shows a failure outside the quiet stretch of the scan with its step number.
     std::function<void(const QString &description, int step)> report;
 };
-
-// Hooks for a scan started from the window: yields to the event loop, stops once the window
-// is closing, and shows failures in the error report.
-ScanHooks windowScanHooks(Dialogs &dialogs, std::function<bool()> isClosing);
 
 // One scan of a folder tree (one button press, one dropped folder). Symbolic links to folders
 // found in the tree are not entered (the folders it starts from are, links or not), and every

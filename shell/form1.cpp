@@ -1,11 +1,11 @@
 #include "shell/form1.h"
 
-#include "conversion/conversionworker.h"
+#include "batch/conversionworker.h"
 #include "core/handlerguard.h"
 #include "core/settingsstore.h"
-#include "filelist/filelistview.h"
 #include "shell/captionprogressbar.h"
 #include "shell/enterpressesbutton.h"
+#include "shell/filelistview.h"
 #include "shell/optionselection.h"
 #include "shell/twips.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/conversionresult.h"
+#include "filelist/addfolder.h"
 #include "shell/qtdialogs.h"
 
 #include <QCursor>
@@ -110,6 +111,9 @@ private:
     // appends their files matching the wildcard; a failing step is logged under the handler's
     // name and the next one follows.
     void addFolderTree(const char *handlerName, const QString &folder, const QString &wildcard);
+    // What a scan started from the window needs: it yields to the event loop, stops once the
+    // window is closing, and shows failures in the error report.
+    AddFolder::ScanHooks scanHooks();
     // Converts one file on the worker thread while this thread keeps handling events; a
     // cancelled result when the window closed in the meantime.
     ConversionResult convertOnWorker(const QString &inputPath, const QString &outputPath,

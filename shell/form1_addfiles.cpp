@@ -1,9 +1,9 @@
 // "Add XML File(s)" (PushButton1): the Open dialog and appending its files to the list.
 #include "shell/form1.h"
 
-#include "conversion/pathhelpers.h"
+#include "core/pathhelpers.h"
 #include "core/reportingprocedure.h"
-#include "filelist/filelistview.h"
+#include "shell/filelistview.h"
 
 void Form1::PushButton1_Click()
 {

@@ -1,13 +1,13 @@
 // "Add All XML File(s) In Folder" (PushButton4): a folder and an extension, then the scan.
 #include "shell/form1.h"
 
-#include "conversion/pathhelpers.h"
+#include "core/pathhelpers.h"
 #include "core/reportingprocedure.h"
 #include "core/settingsstore.h"
 #include "filelist/addfolder.h"
 #include "filelist/addfolderfiles.h"
-#include "filelist/filelistview.h"
 #include "filelist/folderpicker.h"
+#include "shell/filelistview.h"
 
 #include <QCoreApplication>
 
@@ -48,8 +48,7 @@ void Form1::PushButton4_Click()
     procedure.run(112, [&] { setPointer(PointerKind::Busy); });
     QStringList folders;
     procedure.run(114, [&] { folders = QStringList{folder + Main::pathSeparator()}; });
-    AddFolder::FolderScan scan(
-            AddFolder::windowScanHooks(dialogs(), [this] { return isClosing(); }));
+    AddFolder::FolderScan scan(scanHooks());
     procedure.run(116, [&] { scan.GetSubDirectories2016(folders, true); });
     if (!scan.stopped()) {
         AddFolder::appendFilesOfFolders(procedure, folders, QStringLiteral("*.") + extension,

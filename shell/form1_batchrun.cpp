@@ -1,13 +1,13 @@
 // "Start Converting" (PushButton2): the batch run over the list, file by file on a worker.
 #include "shell/form1.h"
 
-#include "conversion/conversionworker.h"
+#include "batch/conversionworker.h"
 #include "conversion/convertfile.h"
-#include "conversion/outputnaming.h"
-#include "conversion/pathhelpers.h"
-#include "core/eventloop.h"
+#include "core/outputnaming.h"
+#include "core/pathhelpers.h"
 #include "core/reportingprocedure.h"
-#include "filelist/filelistview.h"
+#include "shell/eventloop.h"
+#include "shell/filelistview.h"
 
 #include <QEventLoop>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 
 #include "core/handlerguard.h"
 #include "filelist/addfolder.h"
-#include "filelist/filelistview.h"
+#include "shell/filelistview.h"
 
 namespace {
 

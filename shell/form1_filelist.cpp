@@ -4,7 +4,7 @@
 #include "core/applicationfolder.h"
 #include "core/handlerguard.h"
 #include "core/reportingprocedure.h"
-#include "filelist/filelistview.h"
+#include "shell/filelistview.h"
 
 #include <QPixmap>
 #include <QScrollBar>

@@ -2,7 +2,7 @@
 #include "shell/form1.h"
 
 #include "core/handlerguard.h"
-#include "filelist/filelistview.h"
+#include "shell/filelistview.h"
 
 #include <QDir>
 #include <QFileInfo>

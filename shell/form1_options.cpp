@@ -1,8 +1,8 @@
 // The delimiter and save options (Option1-7, Text1, Text2) and the "..." button (PushButton9).
 #include "shell/form1.h"
 
-#include "conversion/pathhelpers.h"
 #include "core/handlerguard.h"
+#include "core/pathhelpers.h"
 #include "core/reportingprocedure.h"
 #include "core/settingsstore.h"
 #include "filelist/folderpicker.h"

@@ -1,5 +1,5 @@
 #include "conversion/convertfile.h"
-#include "conversion/outputfile.h"
+#include "conversion/files/outputfile.h"
 #include "conversion/writetextfile.h"
 #include "core/failure.h"
 

@@ -1,6 +1,6 @@
-#include "conversion/conversionworker.h"
+#include "batch/conversionworker.h"
 #include "core/errorreport.h"
-#include "filelist/filelistview.h"
+#include "shell/filelistview.h"
 #include "support/windowfixture.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "filelist/filelistview.h"
+#include "shell/filelistview.h"
 #include "support/testfiles.h"
 #include "support/windowfixture.h"
 
