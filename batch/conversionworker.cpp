@@ -1,8 +1,6 @@
 #include "batch/conversionworker.h"
 
-#include "conversion/convertfile.h"
-
-#include <exception>
+#include "batch/run.h"
 
 std::atomic_int ConversionWorker::s_unjoined{0};
 
@@ -14,26 +12,17 @@ ConversionWorker::~ConversionWorker()
     wait();
 }
 
-void ConversionWorker::start(const QString &inputPath, const QString &outputPath,
-                             const QString &delimiter)
+void ConversionWorker::start(const BatchJob &job, const CsvFormat &format)
 {
     wait();
     m_cancel.store(false);
     m_running.store(true);
-    m_result = ConversionResult();
+    m_result = JobStatus();
     ++s_unjoined;
-    m_thread = std::thread([this, inputPath, outputPath, delimiter] {
-        ConversionResult result;
-        try {
-            result = convertFile(inputPath, outputPath, delimiter, &m_cancel,
-                                 InputKinds::RegularFilesOnly);
-        } catch (const std::exception &failure) {
-            result.status = ConversionResult::Status::WriteFailed;
-            result.reason = QString::fromLocal8Bit(failure.what());
-        } catch (...) {
-            result.status = ConversionResult::Status::WriteFailed;
-            result.reason = QStringLiteral("Unknown failure");
-        }
+    m_thread = std::thread([this, job, format] {
+        RunOptions options;
+        options.inputKinds = InputKinds::RegularFilesOnly;
+        JobStatus result = convertJob(job, format, options, &m_cancel);
         // The result is complete before anyone can see the thread as ended.
         m_result = std::move(result);
         m_running.store(false);

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "conversion/conversionresult.h"
+#include "batch/batchjob.h"
+#include "batch/jobstatus.h"
+#include "conversion/csvformat.h"
 
 #include <QObject>
 #include <QString>
@@ -8,7 +10,7 @@
 #include <atomic>
 #include <thread>
 
-// Converts one file with convertFile() on a thread of its own, so that the thread that started
+// Converts one job with convertJob() on a thread of its own, so that the thread that started
 // it keeps handling events. Only regular files are read: a listed pipe or device could hold the
 // thread, and with it the window's closing, for good. One conversion at a time; the object must
 // outlive its thread, which its destructor guarantees by cancelling and joining.
@@ -19,9 +21,9 @@ public:
     explicit ConversionWorker(QObject *parent = nullptr);
     ~ConversionWorker() override;
 
-    // Starts converting the input into the output file; finished() follows when it ends.
+    // Starts converting the job's input into its output file; finished() follows when it ends.
     // Must not be called while a conversion runs.
-    void start(const QString &inputPath, const QString &outputPath, const QString &delimiter);
+    void start(const BatchJob &job, const CsvFormat &format);
 
     // True from start() until the thread's work has ended.
     bool isRunning() const { return m_running.load(); }
@@ -33,7 +35,7 @@ public:
     void wait();
 
     // The outcome of the last conversion; valid after wait().
-    const ConversionResult &result() const { return m_result; }
+    const JobStatus &result() const { return m_result; }
 
     // Threads started by any worker and not yet joined.
     static int unjoinedThreads() { return s_unjoined.load(); }
@@ -46,7 +48,7 @@ private:
     std::thread m_thread;
     std::atomic_bool m_cancel{false};
     std::atomic_bool m_running{false};
-    ConversionResult m_result;
+    JobStatus m_result;
 
     static std::atomic_int s_unjoined;
 };

@@ -50,3 +50,16 @@ ConversionResult convertFile(const QString &inputPath, const QString &outputPath
     }
     return result;
 }
+
+ConversionResult convertFileToStream(const QString &inputPath, QIODevice &out,
+                                     const CsvFormat &format, const std::atomic_bool *cancel)
+{
+    InputFile input(inputPath);
+    if (!input.open()) {
+        ConversionResult result;
+        result.status = ConversionResult::Status::LoadFailed;
+        result.reason = input.errorString();
+        return result;
+    }
+    return ConvertToCSV(input, &out, format, cancel);
+}

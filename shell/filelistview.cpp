@@ -25,22 +25,40 @@ FileListView::FileListView(QWidget *parent) : QTreeWidget(parent)
     header()->setStretchLastSection(false);
 }
 
-void FileListView::appendRow(const QString &path)
+namespace {
+
+// The name rides along with the text it shows, under a role of its own.
+constexpr int NameRole = Qt::UserRole;
+
+void setName(QTreeWidgetItem &item, const FileName &name)
 {
-    auto *item = new QTreeWidgetItem(this);
-    item->setText(0, path);
+    item.setText(0, name.display());
+    item.setData(0, NameRole, QVariant::fromValue(name));
+}
+
+} // namespace
+
+void FileListView::appendRow(const FileName &name)
+{
+    setName(*new QTreeWidgetItem(this), name);
+}
+
+FileName FileListView::row(int index) const
+{
+    const QTreeWidgetItem *item = topLevelItem(index);
+    return item ? item->data(0, NameRole).value<FileName>() : FileName();
+}
+
+void FileListView::setRow(int index, const FileName &name)
+{
+    if (QTreeWidgetItem *item = topLevelItem(index))
+        setName(*item, name);
 }
 
 QString FileListView::rowText(int index) const
 {
     const QTreeWidgetItem *item = topLevelItem(index);
     return item ? item->text(0) : QString();
-}
-
-void FileListView::setRowText(int index, const QString &text)
-{
-    if (QTreeWidgetItem *item = topLevelItem(index))
-        item->setText(0, text);
 }
 
 void FileListView::removeRow(int index)
@@ -53,6 +71,14 @@ QStringList FileListView::rows() const
     QStringList result;
     for (int i = 0; i < rowCount(); ++i)
         result.append(rowText(i));
+    return result;
+}
+
+QList<FileName> FileListView::rowNames() const
+{
+    QList<FileName> result;
+    for (int i = 0; i < rowCount(); ++i)
+        result.append(row(i));
     return result;
 }
 
@@ -90,7 +116,7 @@ void FileListView::dragMoveEvent(QDragMoveEvent *event)
 
 void FileListView::dropEvent(QDropEvent *event)
 {
-    const QStringList paths = droppedLocalPaths(event->mimeData());
+    const QList<FileName> paths = droppedLocalPaths(event->mimeData());
     if (paths.isEmpty()) {
         event->ignore();
         return;
@@ -108,11 +134,11 @@ void FileListView::mouseMoveEvent(QMouseEvent *event)
     QTreeWidget::mouseMoveEvent(event);
 }
 
-bool IsInList(const FileListView &list, const QString &text)
+bool IsInList(const FileListView &list, const FileName &name)
 {
     const int count = list.rowCount();
     for (int i = 0; i < count; ++i) {
-        if (list.rowText(i) == text)
+        if (list.row(i) == name)
             return true;
     }
     return false;

@@ -212,7 +212,7 @@ void Form1::buildLayout()
     // A drop is accepted at once; the paths are handled after the drag source's loop has ended.
     connect(
             ListView1, &FileListView::filesDropped, this,
-            [this](const QStringList &paths) { ListView1_OLEDragDrop(paths); },
+            [this](const QList<FileName> &paths) { ListView1_OLEDragDrop(paths); },
             Qt::QueuedConnection);
 
     // Move events arrive only with mouse tracking on.

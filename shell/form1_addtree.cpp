@@ -22,9 +22,9 @@ AddFolder::ScanHooks Form1::scanHooks()
     return hooks;
 }
 
-void Form1::addFolderTree(const char *handlerName, const QString &folder, const QString &wildcard)
+void Form1::addFolderTree(const char *handlerName, const FileName &folder, const QString &wildcard)
 {
-    QStringList folders{folder + Main::pathSeparator()};
+    QStringList folders{folder.path() + Main::pathSeparator()};
     AddFolder::FolderScan scan(scanHooks());
     scan.GetSubDirectories2016(folders, true);
     if (scan.stopped())

@@ -2,25 +2,27 @@
 #include "shell/form1.h"
 
 #include "batch/conversionworker.h"
-#include "conversion/convertfile.h"
-#include "core/outputnaming.h"
+#include "batch/plan.h"
+#include "batch/run.h"
+#include "core/failure.h"
 #include "core/pathhelpers.h"
 #include "core/reportingprocedure.h"
 #include "shell/eventloop.h"
 #include "shell/filelistview.h"
 
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include <sys/stat.h>
+
 namespace {
 
-QString loadFailureText(const QString &inputPath, const ConversionResult &result)
+QString loadFailureText(const FileName &input, const JobStatus &status)
 {
-    return QStringLiteral("Error reading ") + inputPath + QStringLiteral("\r\nerror:")
-            + result.reason + QStringLiteral("\r\nLine:") + QString::number(result.line)
-            + QStringLiteral("\r\nposition:") + QString::number(result.column);
+    return QStringLiteral("Error reading ") + input.display() + QStringLiteral("\r\nerror:")
+            + status.reason + QStringLiteral("\r\nLine:") + QString::number(status.line)
+            + QStringLiteral("\r\nposition:") + QString::number(status.column);
 }
 
 // Files this small convert in a fraction of a frame. Converted on the window's own thread they
@@ -29,24 +31,25 @@ QString loadFailureText(const QString &inputPath, const ConversionResult &result
 // end) goes to the worker, so that the window keeps answering.
 constexpr qint64 SmallFileBytes = 64 * 1024;
 
-bool convertsInAFrame(const QString &inputPath)
+bool convertsInAFrame(const FileName &input)
 {
-    const QFileInfo info(inputPath);
-    return info.isFile() && info.size() <= SmallFileBytes;
+    struct stat status { };
+    return ::stat(input.bytes().constData(), &status) == 0 && S_ISREG(status.st_mode)
+            && status.st_size <= SmallFileBytes;
 }
 
-// The worker's conversion without the worker: failures become results as they do there.
-ConversionResult convertHere(const QString &inputPath, const QString &outputPath,
-                             const QString &delimiter)
+// What the run is asked to do: the rows of the list as they are now, each result in the chosen
+// folder or beside its input.
+BatchRequest runRequest(const QList<FileName> &rows, bool saveBeside, const QString &outputFolder,
+                        const QString &delimiter)
 {
-    try {
-        return convertFile(inputPath, outputPath, delimiter, nullptr, InputKinds::RegularFilesOnly);
-    } catch (const std::exception &failure) {
-        ConversionResult result;
-        result.status = ConversionResult::Status::WriteFailed;
-        result.reason = QString::fromLocal8Bit(failure.what());
-        return result;
-    }
+    BatchRequest request;
+    for (const FileName &row : rows)
+        request.inputs.append(BatchInput::file(row));
+    request.place = saveBeside ? OutputPlace::besideInput()
+                               : OutputPlace::inFolder(FileName::fromPath(outputFolder));
+    request.format.delimiter = delimiter;
+    return request;
 }
 
 } // namespace
@@ -58,7 +61,7 @@ void Form1::PushButton2_Click()
         return;
     procedure.run(102, [this] { m_runInProgress = true; });
 
-    // Steps 3 to 8; every early return goes on with step 9.
+    // From the checks to "Done."; every early return goes on to clear the run's flag.
     const auto run = [&] {
         if (procedure.test(104, [this] { return ListView1->rowCount() == 0; })) {
             procedure.run(174, [this] { dialogs().message(QStringLiteral("No files added.")); });
@@ -117,65 +120,85 @@ void Form1::PushButton2_Click()
         else if (procedure.test(126, [this] { return Option5->isChecked(); }))
             procedure.run(128, [&] { delimiter = Text2->text(); });
 
-        int count = 0;
-        procedure.run(130, [&] { count = ListView1->rowCount(); });
-        QString inputPath;
-        QString outputPath;
-        for (int i = 1; i <= count; ++i) {
-            procedure.run(132, [&] {
-                if (i > ListView1->rowCount())
-                    throw Failure(QStringLiteral("Index out of bounds"));
-                inputPath = ListView1->rowText(i - 1);
-            });
+        // The rows are planned once, as they stand when the run begins: rows added later are
+        // not converted in this run, and rows cannot be moved or removed until it ends.
+        BatchPlan plan;
+        procedure.run(130, [&] {
+            plan = makePlan(runRequest(ListView1->rowNames(), saveBeside, outputFolder, delimiter));
+        });
+
+        FileName input;
+        RunHooks hooks;
+        hooks.starting = [&](qsizetype job) {
+            if (isClosing())
+                return false;
+            const int i = static_cast<int>(job) + 1;
+            procedure.run(132, [&] { input = plan.jobs[job].input; });
             procedure.run(134, [&] {
                 setProgressValue(static_cast<double>(i) / ListView1->rowCount() * 100.0);
             });
             procedure.run(136, [&] {
-                setProgressCaption(QStringLiteral("Processing: ")
-                                   + Main::GetFileNameFromPath(inputPath));
+                setProgressCaption(
+                        QStringLiteral("Processing: ")
+                        + FileName::fromPath(Main::GetFileNameFromPath(input.path())).display());
             });
             procedure.run(138, [] { yieldToEventLoop(); });
             if (isClosing())
-                return;
+                return false;
             procedure.run(140, [this] { setPointer(PointerKind::Busy); });
-            if (procedure.test(142, [&] { return !saveBeside; }))
-                procedure.run(144,
-                              [&] { outputPath = outputPathFor(inputPath, true, outputFolder); });
-            else
-                procedure.run(148, [&] { outputPath = outputPathFor(inputPath, false, {}); });
-
-            ConversionResult result;
+            // The plan named the output when the run began, in the chosen folder or beside the
+            // input.
+            return true;
+        };
+        // A conversion that failed to start was reported at its step; its job is over.
+        bool failureShown = false;
+        hooks.convert = [&](qsizetype job) {
+            JobStatus status;
             procedure.run(150, [this] { m_worker = std::make_unique<ConversionWorker>(); });
-            procedure.run(152, [&] {
-                if (convertsInAFrame(inputPath)) {
-                    result = convertHere(inputPath, outputPath, delimiter);
+            failureShown = !procedure.run(152, [&] {
+                if (convertsInAFrame(input)) {
+                    RunOptions options;
+                    options.inputKinds = InputKinds::RegularFilesOnly;
+                    status = convertJob(plan.jobs[job], plan.format, options, nullptr);
                     return;
                 }
                 // A file that may take a while has its name on the bar while it converts.
                 showProgress();
-                result = convertOnWorker(inputPath, outputPath, delimiter);
+                status = convertOnWorker(plan.jobs[job], plan.format);
             });
-            if (isClosing() || result.status == ConversionResult::Status::Cancelled)
+            if (failureShown)
+                status.kind = JobStatus::Kind::Failed;
+            return status;
+        };
+        hooks.finished = [&](qsizetype, const JobStatus &status) {
+            if (isClosing() || status.kind == JobStatus::Kind::Cancelled
+                || std::exchange(failureShown, false))
                 return;
-
             // A message names a file: the bar shows the same one.
-            if (result.status != ConversionResult::Status::Converted)
+            if (!status.converted())
                 showProgress();
-            switch (result.status) {
-            case ConversionResult::Status::LoadFailed:
-                procedure.run(154, [&] { dialogs().message(loadFailureText(inputPath, result)); });
+            switch (status.kind) {
+            case JobStatus::Kind::NotRead:
+                procedure.run(154, [&] { dialogs().message(loadFailureText(input, status)); });
                 break;
-            case ConversionResult::Status::WalkFailed:
-                ReportError(dialogs(), result.reason, ProcedureTag::ConvertToCSV, result.step);
+            case JobStatus::Kind::Failed:
+                if (status.step > 0) {
+                    ReportError(dialogs(), status.reason, ProcedureTag::ConvertToCSV, status.step);
+                    break;
+                }
+                [[fallthrough]];
+            case JobStatus::Kind::NotWritten:
+            case JobStatus::Kind::Skipped:
+                procedure.run(160, [&] { throw Failure(status.reason); });
                 break;
-            case ConversionResult::Status::WriteFailed:
-                procedure.run(160, [&] { throw Failure(result.reason); });
-                break;
-            case ConversionResult::Status::Converted:
-            case ConversionResult::Status::Cancelled:
+            case JobStatus::Kind::Converted:
+            case JobStatus::Kind::Cancelled:
                 break;
             }
-        }
+        };
+        const BatchReport report = runBatch(plan, RunOptions(), hooks);
+        if (isClosing() || report.cancelled())
+            return;
 
         procedure.run(164, [this] { setPointer(PointerKind::Default); });
         procedure.run(166, [this] { setProgressValue(0); });
@@ -190,8 +213,7 @@ void Form1::PushButton2_Click()
     procedure.run(176, [this] { m_runInProgress = false; });
 }
 
-ConversionResult Form1::convertOnWorker(const QString &inputPath, const QString &outputPath,
-                                        const QString &delimiter)
+JobStatus Form1::convertOnWorker(const BatchJob &job, const CsvFormat &format)
 {
     if (!m_worker)
         throw Failure(QStringLiteral("No conversion worker"));
@@ -200,7 +222,7 @@ ConversionResult Form1::convertOnWorker(const QString &inputPath, const QString 
     QEventLoop loop;
     connect(m_worker.get(), &ConversionWorker::finished, &loop, &QEventLoop::quit,
             Qt::QueuedConnection);
-    m_worker->start(inputPath, outputPath, delimiter);
+    m_worker->start(job, format);
     m_workerLoop = &loop;
     if (!m_closing)
         loop.exec();
@@ -210,7 +232,7 @@ ConversionResult Form1::convertOnWorker(const QString &inputPath, const QString 
     if (m_closing || m_worker->isRunning())
         m_worker->cancel();
     m_worker->wait();
-    ConversionResult result = m_worker->result();
+    JobStatus result = m_worker->result();
     m_worker.reset();
     return result;
 }

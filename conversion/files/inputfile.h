@@ -1,16 +1,12 @@
 #pragma once
 
+#include "conversion/inputkinds.h"
+
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
 
 #include <sys/stat.h>
-
-// Which inputs a conversion reads.
-enum class InputKinds {
-    Any, // whatever the name leads to, as cat would read it: a pipe, a device, a regular file
-    RegularFilesOnly, // a named pipe, a socket or a device is refused without being opened
-};
 
 // A file opened for reading, straight on the system's calls: one open, one fstat (whose result
 // tells the file's identity and size), then reads up to the size it had when opened, or, for

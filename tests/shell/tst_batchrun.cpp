@@ -1,5 +1,6 @@
 #include "batch/conversionworker.h"
 #include "core/errorreport.h"
+#include "core/filename.h"
 #include "shell/filelistview.h"
 #include "support/windowfixture.h"
 
@@ -12,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -140,6 +142,8 @@ private slots:
     void outputPlaceIsTakenOnceAtTheCheck();
     void closingMidRunLeavesNoPartialFile();
     void doneComesAfterTheBarIsAtRest();
+    void rowsConvertTheNamesBytes_data();
+    void rowsConvertTheNamesBytes();
 };
 
 void TestBatchRun::emptyListConvertsNothing()
@@ -533,6 +537,37 @@ void TestBatchRun::doneComesAfterTheBarIsAtRest()
     fixture.start->click();
     QCOMPARE(fixture.dialogs.messages(), texts("Done."));
     QVERIFY(barAtRestWhenDone);
+}
+
+void TestBatchRun::rowsConvertTheNamesBytes_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("strayByte") << QByteArray("r\xff.xml") << u"r\\xFF.xml"_s;
+    QTest::newRow("escape") << QByteArray("e\x1b[1m.xml") << u"e\\x1B[1m.xml"_s;
+}
+
+// A row shows what a person can read, and the run reads and writes the name's own bytes.
+void TestBatchRun::rowsConvertTheNamesBytes()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, shown);
+    RunFixture fixture;
+    const QByteArray folder = QFile::encodeName(fixture.folder.path()) + '/';
+    const int fd = ::open(QByteArray(folder + name).constData(), O_WRONLY | O_CREAT, 0644);
+    QVERIFY(fd >= 0 && ::write(fd, sample.constData(), sample.size()) == sample.size());
+    ::close(fd);
+    fixture.list->appendRow(FileName::fromBytes(QByteArray(folder + name)));
+    QCOMPARE(fixture.list->rowText(0), fixture.folder.path() + u'/' + shown);
+
+    fixture.start->click();
+    QCOMPARE(fixture.dialogs.messages(), QStringList{u"Done."_s});
+    const QByteArray output = folder + name.chopped(4) + ".csv";
+    const bool written = ::access(output.constData(), F_OK) == 0;
+    // The temporary folder cannot remove names that are not UTF-8 by itself.
+    ::unlink(output.constData());
+    ::unlink(QByteArray(folder + name).constData());
+    QVERIFY2(written, output.constData());
 }
 
 QTEST_MAIN(TestBatchRun)

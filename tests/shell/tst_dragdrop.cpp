@@ -57,7 +57,7 @@ private slots:
     void acceptance_data();
     void acceptance();
     void droppedPathsKeepTheSourceOrder();
-    void undecodableDroppedNamesAreSkipped();
+    void droppedNamesKeepTheirBytes();
     void drops_data();
     void drops();
     void vanishedItemDoesNotStopTheOthers();
@@ -112,20 +112,23 @@ void TestDragDrop::droppedPathsKeepTheSourceOrder()
                   QUrl::fromLocalFile(QStringLiteral("/a/a b.xml")),
                   QUrl::fromLocalFile(QStringLiteral("/z/b.xml"))});
     QCOMPARE(droppedLocalPaths(&data),
-             (QStringList{QStringLiteral("/z/b.xml"), QStringLiteral("/a/a b.xml"),
-                          QStringLiteral("/z/b.xml")}));
-    QCOMPARE(droppedLocalPaths(nullptr), QStringList{});
+             fileNamesFromPaths({QStringLiteral("/z/b.xml"), QStringLiteral("/a/a b.xml"),
+                                 QStringLiteral("/z/b.xml")}));
+    QCOMPARE(droppedLocalPaths(nullptr), QList<FileName>{});
 }
 
-void TestDragDrop::undecodableDroppedNamesAreSkipped()
+void TestDragDrop::droppedNamesKeepTheirBytes()
 {
-    // Bytes that are not UTF-8 have no text form: such a row would name another file.
+    // A name that is not UTF-8 is listed with its own bytes, not as the name of another file.
     QMimeData data;
     data.setUrls({QUrl::fromEncoded("file:///z/a.xml"), QUrl::fromEncoded("file:///z/bad%FF.xml"),
                   QUrl::fromEncoded("file:///z/raw%E9/"),
                   QUrl::fromEncoded("file:///z/caf%C3%A9")});
-    QCOMPARE(droppedLocalPaths(&data),
-             (QStringList{QStringLiteral("/z/a.xml"), QStringLiteral("/z/caf\u00e9")}));
+    QList<QByteArray> bytes;
+    for (const FileName &name : droppedLocalPaths(&data))
+        bytes.append(name.bytes());
+    QCOMPARE(bytes,
+             (QList<QByteArray>{"/z/a.xml", "/z/bad\xff.xml", "/z/raw\xe9/", "/z/caf\xc3\xa9"}));
 }
 
 void TestDragDrop::drops_data()
