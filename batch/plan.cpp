@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QHash>
 
-
 namespace {
 
 // The keys of the outputs, resolving each folder once: thousands of outputs share a few.
@@ -80,7 +79,7 @@ void keepPart(BatchPlan &plan, const Shard &part)
     for (qsizetype i = 0; i < plan.size(); ++i) {
         // Standard output has no key; its part is that of the current folder.
         const QString key = plan.jobs[i].writesStandardOutput() ? outputIdentity(QString())
-                                                                 : plan.outputKeys[i];
+                                                                : plan.outputKeys[i];
         if (shardOf(key, part.count) != part.index)
             continue;
         kept.jobs.append(plan.jobs[i]);

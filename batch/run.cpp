@@ -1,9 +1,9 @@
 #include "batch/run.h"
 
 #include "batch/orderedrun.h"
-#include "core/failure.h"
 #include "conversion/convertfile.h"
 #include "conversion/flatten.h"
+#include "core/failure.h"
 
 JobStatus convertJob(const BatchJob &job, const CsvFormat &format, const RunOptions &options,
                      const std::atomic_bool *cancel)
@@ -16,8 +16,8 @@ JobStatus convertJob(const BatchJob &job, const CsvFormat &format, const RunOpti
         if (!options.standardOutput)
             throw Failure(QStringLiteral("No standard output to write to"));
         if (!job.readsStandardInput) {
-            return JobStatus::fromResult(convertFileToStream(
-                    job.input.path(), *options.standardOutput, format, cancel));
+            return JobStatus::fromResult(
+                    convertFileToStream(job.input.path(), *options.standardOutput, format, cancel));
         }
         if (!options.standardInput)
             throw Failure(QStringLiteral("No standard input to read"));

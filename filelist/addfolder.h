@@ -111,8 +111,6 @@ private:
     // for anything else, a link to a folder included, and for an entry gone meanwhile.
     static std::optional<FolderId> scannedFolder(int folder, const dirent &entry,
                                                  const QString &name);
-    // Lists the subfolders of the folder into found; throws Failure with the errno value.
-    void listSubfolders(const QString &folder, QStringList &found);
 
     ScanHooks m_hooks;
     QSet<FolderId> m_visited;

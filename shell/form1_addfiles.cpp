@@ -14,8 +14,8 @@ void Form1::PushButton1_Click()
     QStringList parts;
 
     procedure.run(104, [&] { fileName.clear(); });
-    // Step 106 chose the dialog's flags; the dialogs interface always offers an Explorer-style
-    // dialog with several files selectable and long names, so there is nothing to set.
+    // The dialog needs no flags: the dialogs interface always lets several files be picked,
+    // with their long names.
     procedure.run(108, [&] {
         title = QStringLiteral("Add File(s) - Hold Ctrl to select multiple files");
     });

@@ -16,26 +16,23 @@
 void Form1::PushButton4_Click()
 {
     ReportingProcedure procedure(dialogs(), ProcedureTag::PushButton4Click);
-    const QString extensionKey = QStringLiteral("Extension");
-    const QString folderKey = QStringLiteral("LastFolder");
 
     QString extension;
     procedure.run(100, [&] {
         extension = dialogs().inputBox(
                 QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all txt "
                                "files, doc for all doc files, etc.)"),
-                QCoreApplication::applicationName(),
-                m_settings.ReadSetting(extensionKey, QStringLiteral("xml")));
+                QCoreApplication::applicationName(), m_settings.read(Setting::Extension));
     });
     procedure.run(100, [&] {
         if (!extension.isEmpty())
-            m_settings.WriteSetting(extensionKey, extension);
+            m_settings.write(Setting::Extension, extension);
     });
     if (procedure.test(102, [&] { return extension.isEmpty(); }))
         return;
 
     QString folder;
-    procedure.run(104, [&] { m_rememberedScanFolder = m_settings.ReadSetting(folderKey, {}); });
+    procedure.run(104, [&] { m_rememberedScanFolder = m_settings.read(Setting::LastFolder); });
     procedure.run(104, [&] {
         folder = AddFolder::BrowseForFolder(dialogs(), QStringLiteral("Please select folder:"),
                                             m_rememberedScanFolder);
@@ -43,7 +40,7 @@ void Form1::PushButton4_Click()
     if (procedure.test(106, [&] { return folder.isEmpty(); }))
         return;
     procedure.run(333, [&] { m_rememberedScanFolder = folder; });
-    procedure.run(334, [&] { m_settings.WriteSetting(folderKey, m_rememberedScanFolder); });
+    procedure.run(334, [&] { m_settings.write(Setting::LastFolder, m_rememberedScanFolder); });
 
     procedure.run(112, [&] { setPointer(PointerKind::Busy); });
     QStringList folders;
