@@ -107,9 +107,11 @@ void TestCliManual::installedWhereLookedFor_data()
     QTest::addColumn<QStringList>("files");
     QTest::newRow("cli") << u"cli"_s << u"quillmere-cli"_s
                          << QStringList{u"share/man/man1/quillmere-cli.1.gz"_s,
-                                        u"share/bash-completion/completions/quillmere-cli"_s};
+                                        u"share/bash-completion/completions/quillmere-cli"_s,
+                                        u"share/doc/quillmere-cli/copyright"_s};
     QTest::newRow("window") << u"window"_s << u"quillmere"_s
-                            << QStringList{u"share/man/man1/quillmere.1.gz"_s};
+                            << QStringList{u"share/man/man1/quillmere.1.gz"_s,
+                                           u"share/doc/quillmere/changelog.gz"_s};
 }
 
 // The installed program's --help, read through its link in bin/ without a display, and the
