@@ -1,7 +1,7 @@
 # Two Debian packages from one build, made by "cpack -G DEB": "quillmere" (the window with its
 # delivered files, desktop entry, icon and metainfo) and "quillmere-cli" (the command line).
-# The packages install below the prefix the build was configured with, which the desktop entry
-# names; configure with -DCMAKE_INSTALL_PREFIX=/usr for a system package.
+# Packages install below /usr whatever prefix the build was configured with; the desktop entry,
+# written as it is installed, names the program there.
 set(CPACK_PACKAGE_NAME quillmere)
 set(CPACK_PACKAGE_VENDOR "The Quillmere developers")
 set(CPACK_PACKAGE_CONTACT "The Quillmere developers <quillmere@velmora.invalid>")
@@ -9,7 +9,7 @@ set(CPACK_PACKAGE_CONTACT "The Quillmere developers <quillmere@velmora.invalid>"
 # would put in front of both, stays empty.
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "")
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
-set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The programs lose their debug symbols: nobody would fetch a symbol package of a build made
 # on one machine, and a developer debugging builds from the sources with symbols.
 set(CPACK_STRIP_FILES ON)
