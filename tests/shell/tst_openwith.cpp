@@ -64,9 +64,11 @@ void TestOpenWith::desktopEntryStartsInstalledWindow()
     QFETCH(QString, execPrefix);
     QTemporaryDir dir;
     QProcess install;
+    // A prefix relative to the working folder: the entry still names the program absolutely.
+    install.setWorkingDirectory(dir.path());
     install.start(u"cmake"_s,
-                  {u"--install"_s, QStringLiteral(QUILLMERE_BIN_DIR "/.."), u"--prefix"_s,
-                   dir.filePath(prefix), u"--component"_s, u"window"_s});
+                  {u"--install"_s, QStringLiteral(QUILLMERE_BIN_DIR "/.."), u"--prefix"_s, prefix,
+                   u"--component"_s, u"window"_s});
     QVERIFY(install.waitForFinished(60000));
     QVERIFY2(install.exitCode() == 0, install.readAllStandardError().constData());
 
