@@ -5,8 +5,8 @@
 # doubled; the value's own escaping then doubles every backslash once more.
 get_filename_component(installed_program "${CMAKE_INSTALL_PREFIX}/${program_below_prefix}" ABSOLUTE)
 set(argument "${installed_program}")
-foreach(special "\\" "\"" "`" "$")
-    string(REPLACE "${special}" "\\${special}" argument "${argument}")
+foreach(character "\\" "\"" "`" "$")
+    string(REPLACE "${character}" "\\${character}" argument "${argument}")
 endforeach()
 string(REPLACE "%" "%%" argument "${argument}")
 string(REPLACE "\\" "\\\\" QUILLMERE_DESKTOP_EXEC "\"${argument}\"")

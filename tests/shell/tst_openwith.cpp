@@ -52,8 +52,8 @@ void TestOpenWith::desktopEntryStartsInstalledWindow_data()
     QTest::addColumn<QString>("prefix");
     QTest::addColumn<QString>("execPrefix");
     QTest::newRow("plain") << u"usr"_s << u"usr"_s;
-    QTest::newRow("quotedSpecials") << u"my apps $HOME `x` \"q\" 100%"_s
-                                    << u"my apps \\\\$HOME \\\\`x\\\\` \\\\\"q\\\\\" 100%%"_s;
+    QTest::newRow("quotedCharacters") << u"my apps $HOME `x` \"q\" 100%"_s
+                                      << u"my apps \\\\$HOME \\\\`x\\\\` \\\\\"q\\\\\" 100%%"_s;
 }
 
 // The entry is written as the window is installed, so it names the program below the prefix
