@@ -4,8 +4,15 @@
 #include "batch/outputidentity.h"
 #include "core/outputnaming.h"
 
-#include <QFileInfo>
 #include <QHash>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -30,6 +37,22 @@ public:
 private:
     QHash<QString, QString> m_folders; // folder as named, with its separator -> resolved
 };
+
+// Why the system would not give the named path to the run: missing, or not readable (a folder
+// must be listable too); empty text when it would. Asks for the path's status only, so that a
+// named pipe is not opened.
+QString whyUnreadable(const FileName &path, bool &isFolder)
+{
+    const QByteArray bytes = path.bytes();
+    struct stat status { };
+    if (::stat(bytes.constData(), &status) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    isFolder = S_ISDIR(status.st_mode);
+    const int wanted = isFolder ? R_OK | X_OK : R_OK;
+    if (::faccessat(AT_FDCWD, bytes.constData(), wanted, AT_EACCESS) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return {};
+}
 
 } // namespace
 
@@ -58,24 +81,43 @@ BatchPlan makePlan(const BatchRequest &request)
             BatchJob job;
             job.readsStandardInput = true;
             addJob(std::move(job));
-        } else if (request.folderExtension && isExistingFolder(input.path)) {
-            const QStringList files = filesInFolder(input.path.path(), *request.folderExtension);
+            continue;
+        }
+        if (!request.folderExtension) {
+            addFile(input.path);
+            continue;
+        }
+        bool isFolder = false;
+        if (const QString reason = whyUnreadable(input.path, isFolder); !reason.isEmpty()) {
+            plan.unusableInputs.append({UnusableInput::Problem::CannotRead, input.path, reason});
+        } else if (!isFolder) {
+            addFile(input.path);
+        } else {
+            const QStringList files
+                    = filesInFolder(input.path.path(), *request.folderExtension, plan.leftOut);
             if (files.isEmpty())
-                plan.foldersWithoutFiles.append(input.path);
+                plan.unusableInputs.append(
+                        {UnusableInput::Problem::NoMatchingFile, input.path, QString()});
             for (const QString &file : files)
                 addFile(FileName::fromPath(file));
-        } else {
-            addFile(input.path);
         }
     }
     return plan;
+}
+
+bool BatchPlan::missesInputs() const
+{
+    return std::any_of(unusableInputs.cbegin(), unusableInputs.cend(), [](const auto &input) {
+        return input.problem == UnusableInput::Problem::CannotRead;
+    });
 }
 
 void keepPart(BatchPlan &plan, const Shard &part)
 {
     BatchPlan kept;
     kept.format = plan.format;
-    kept.foldersWithoutFiles = plan.foldersWithoutFiles;
+    kept.unusableInputs = plan.unusableInputs;
+    kept.leftOut = plan.leftOut;
     for (qsizetype i = 0; i < plan.size(); ++i) {
         // Standard output has no key; its part is that of the current folder.
         const QString key = plan.jobs[i].writesStandardOutput() ? outputIdentity(QString())

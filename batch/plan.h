@@ -3,6 +3,7 @@
 #include "batch/batchjob.h"
 #include "batch/shard.h"
 #include "conversion/csvformat.h"
+#include "filelist/scanrecord.h"
 
 #include <QList>
 #include <QString>
@@ -14,8 +15,10 @@
 // written.
 struct BatchRequest {
     QList<BatchInput> inputs;
-    // Folders among the inputs are searched, with the folders below them, for files whose name
-    // ends in "." + this extension ("*": every file); without it every input is taken as a file.
+    // With it every input is a path the user named, which must be there and readable: a file,
+    // or a folder searched with the folders below it for files whose name ends in "." + this
+    // extension ("*": every file). Without it every input is taken as a file, and a file that
+    // cannot be read is that job's failure.
     std::optional<QString> folderExtension;
     OutputPlace place;
     CsvFormat format;
@@ -27,6 +30,17 @@ struct OutputClash {
     qsizetype later;
 };
 
+// A path the user named that gives the run nothing.
+struct UnusableInput {
+    enum class Problem {
+        CannotRead, // missing, or not readable; reason holds the system's reason
+        NoMatchingFile, // a folder without a file of the extension
+    };
+    Problem problem;
+    FileName path;
+    QString reason;
+};
+
 // The jobs of a run, in conversion order, decided before anything is written. Each job's output
 // has a key naming the file the system will write (two spellings of one file share it; empty
 // for standard output), so that a plan sees every clash between its outputs.
@@ -34,11 +48,15 @@ struct BatchPlan {
     QList<BatchJob> jobs;
     QStringList outputKeys; // one per job
     CsvFormat format;
-    // Folders among the inputs that gave no file.
-    QList<FileName> foldersWithoutFiles;
+    // Named paths that gave no job, in the order given.
+    QList<UnusableInput> unusableInputs;
+    // What the folder scans could not list: files there may be missing from the jobs.
+    ScanRecord leftOut;
 
     qsizetype size() const { return jobs.size(); }
     bool isEmpty() const { return jobs.isEmpty(); }
+    // True when a named path is missing or cannot be read: the run cannot be the one asked for.
+    bool missesInputs() const;
 };
 
 // The plan for the request: every file input, and every file the folder inputs give, becomes

@@ -13,6 +13,8 @@
 #include <QIODevice>
 #include <QThread>
 
+#include <algorithm>
+
 namespace {
 
 const QString standardInput = QStringLiteral("-");
@@ -84,6 +86,46 @@ QString describeFailure(const BatchJob &job, const JobStatus &status, bool gnuEr
                 + status.reason.trimmed() + u'\n';
     }
     return {};
+}
+
+// A failure about a path rather than a job, as "quillmere-cli: WHAT PATH: REASON", or in the
+// form compilers use as "PATH: error: WHAT: REASON".
+QString describePathProblem(const FileName &path, const QString &what, const QString &reason,
+                            bool gnuErrors)
+{
+    const QString because = reason.isEmpty() ? QString() : QStringLiteral(": ") + reason;
+    if (gnuErrors)
+        return path.display() + QStringLiteral(": error: ") + what + because + u'\n';
+    return QStringLiteral("quillmere-cli: ") + what + u' ' + path.display() + because + u'\n';
+}
+
+// Names every named path that gives nothing and everything the folder scans could not search.
+void reportPlanProblems(const BatchPlan &plan, const CliOptions &options, QIODevice &err)
+{
+    for (const UnusableInput &input : plan.unusableInputs) {
+        switch (input.problem) {
+        case UnusableInput::Problem::CannotRead:
+            write(err,
+                  describePathProblem(input.path, QStringLiteral("cannot read"), input.reason,
+                                      options.gnuErrors));
+            break;
+        case UnusableInput::Problem::NoMatchingFile:
+            // Named, so that a mistyped extension is noticed.
+            if (!options.quiet)
+                write(err,
+                      QStringLiteral("quillmere-cli: no file matches *.%1 in %2\n")
+                              .arg(options.extension, input.path.display()));
+            break;
+        }
+    }
+    for (const ScanRecord::Entry &entry : plan.leftOut.entries) {
+        const bool tooLong = entry.reason == ScanRecord::Reason::TooLong;
+        write(err,
+              describePathProblem(entry.path,
+                                  tooLong ? QStringLiteral("too long a path to search")
+                                          : QStringLiteral("cannot search"),
+                                  entry.detail, options.gnuErrors));
+    }
 }
 
 // What the command line asks to convert, and how.
@@ -256,13 +298,13 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
     if (!inputs)
         return 1;
     BatchPlan plan = makePlan(batchRequest(options, *inputs, outputDir));
-    // A folder that gives no file is named, so that a mistyped extension is noticed.
-    for (const FileName &folder : std::as_const(plan.foldersWithoutFiles)) {
-        if (!options.quiet)
-            write(err,
-                  QStringLiteral("quillmere-cli: no file matches *.%1 in %2\n")
-                          .arg(options.extension, folder.display()));
-    }
+    reportPlanProblems(plan, options, err);
+    // Every part of a job checks every named path, so a node without them fails every part.
+    if (plan.missesInputs())
+        return ExitStatus::CannotWork;
+    // The files below a folder that could not be searched were not converted.
+    const int searchStatus
+            = plan.leftOut.isEmpty() ? ExitStatus::Converted : ExitStatus::NotConverted;
     if (options.shard)
         keepPart(plan, *options.shard);
     if (options.toStdout && plan.size() != 1) {
@@ -275,7 +317,7 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
     if (plan.isEmpty()) {
         if (!options.quiet)
             write(err, QStringLiteral("No files added.\n"));
-        return 0;
+        return searchStatus;
     }
     if (options.dryRun) {
         // A NUL-separated list is for programs: the names' own bytes. Lines are for people.
@@ -287,8 +329,8 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
             else
                 write(out, input.display() + u'\n');
         }
-        return 0;
+        return searchStatus;
     }
 
-    return convertAll(plan, options, in, out, err, environment);
+    return std::max(convertAll(plan, options, in, out, err, environment), searchStatus);
 }

@@ -29,6 +29,7 @@ private slots:
     void extension();
     void dryRunOrder();
     void folderScanSkipsPipesAndLinkedFolders();
+    void folderScanNamesWhatItCannotSearch();
     void toStdout();
     void toStdoutStreamsUntilTheError();
     void standardInput_data();
@@ -87,7 +88,8 @@ void TestCli::exitStatus_data()
     };
     row("allConverted", {u"good.xml"_s, u"also.xml"_s}, 0);
     row("oneMalformed", {u"good.xml"_s, u"bad.xml"_s, u"also.xml"_s}, 1);
-    row("missingInput", {u"good.xml"_s, u"none.xml"_s}, 1);
+    row("missingInput", {u"good.xml"_s, u"none.xml"_s}, 3);
+    row("inputBelowFile", {u"good.xml"_s, u"good.xml/x.xml"_s}, 3);
     row("inputIsFolderWithoutXml", {u"empty"_s}, 0);
     row("noPath", {}, 2);
     row("unknownOption", {u"--frobnicate"_s, u"good.xml"_s}, 2);
@@ -115,7 +117,7 @@ void TestCli::exitStatus()
 
     const CliRun result = runCliInMemory(arguments);
     QCOMPARE(result.status, status);
-    if (status == 2) {
+    if (status >= 2) {
         QVERIFY(result.err.startsWith("quillmere-cli: "));
         QVERIFY(!QFile::exists(m_folder.path(u"good.csv"_s)));
     }
@@ -233,7 +235,7 @@ void TestCli::dryRunOrder()
 {
     for (const char *name :
          {"root/b.xml", "root/a.xml", "root/z/one.xml", "root/m/two.xml", "root/m/deep/three.xml",
-          "root/a/x.xml", "root/z/deeper/er/four.xml", "single.xml"})
+          "root/a/x.xml", "root/z/deeper/er/four.xml", "root/tab\tdir/five.xml", "single.xml"})
         m_folder.writeFile(QString::fromLatin1(name), simpleDocument);
 
     const CliRun result
@@ -245,6 +247,7 @@ void TestCli::dryRunOrder()
                                m_folder.path(u"root/b.xml"_s),
                                m_folder.path(u"root/a/x.xml"_s),
                                m_folder.path(u"root/m/two.xml"_s),
+                               m_folder.path(u"root/tab\\x09dir/five.xml"_s),
                                m_folder.path(u"root/z/one.xml"_s),
                                m_folder.path(u"root/m/deep/three.xml"_s),
                                m_folder.path(u"root/z/deeper/er/four.xml"_s),
@@ -265,6 +268,30 @@ void TestCli::folderScanSkipsPipesAndLinkedFolders()
     const CliRun result = runCliInMemory({u"-n"_s, u"root"_s});
     QCOMPARE(result.status, 0);
     QCOMPARE(QString::fromUtf8(result.out), m_folder.path(u"root/a.xml"_s) + u'\n');
+}
+
+// A folder whose path the system cannot open (PATH_MAX) is named, the run goes on without it,
+// and the exit status says that not everything was converted.
+void TestCli::folderScanNamesWhatItCannotSearch()
+{
+    QString deep = u"tree"_s;
+    for (int level = 0; level < 16; ++level)
+        deep += u'/' + QString(240, QChar(u'a' + level));
+    m_folder.writeFile(deep + u"/in.xml"_s, simpleDocument);
+    const QByteArray folder = QFile::encodeName(m_folder.path(deep));
+    const QByteArray tooLong(250, 'z');
+    const int handle = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
+    QVERIFY(handle >= 0);
+    QCOMPARE(::mkdirat(handle, tooLong.constData(), 0755), 0);
+
+    const CliRun result = runCliInMemory({u"tree"_s});
+    ::unlinkat(handle, tooLong.constData(), AT_REMOVEDIR);
+    ::close(handle);
+    QCOMPARE(result.status, 1);
+    QCOMPARE(QString::fromUtf8(result.err),
+             u"quillmere-cli: too long a path to search "_s + m_folder.path(deep) + u'/'
+                     + QString::fromLatin1(tooLong) + u'\n');
+    QCOMPARE(m_folder.readFile(deep + u"/in.csv"_s), simpleOutput);
 }
 
 void TestCli::toStdout()
@@ -352,6 +379,9 @@ void TestCli::namesThatAreNotUtf8_data()
     QTest::newRow("missing-output-folder")
             << u"-o \"$(printf 'none\\351')\" ok.xml"_s << 1 << QByteArray()
             << QByteArray("/none\\xE9\n") << QByteArray() << beside;
+    QTest::newRow("folder-scan") << u"."_s << 1 << QByteArray()
+                                 << QByteArray("/bad\\xE9.xml\nerror:") << QByteArray("r,a,x\r\n")
+                                 << beside;
     QTest::newRow("dry-run") << u"-n \"$(printf 'caf\\351.xml')\""_s << 0
                              << QByteArray("/caf\\xE9.xml\n") << QByteArray() << QByteArray()
                              << beside;
