@@ -1,6 +1,9 @@
 #pragma once
 
+#include "batch/jobstatus.h"
 #include "core/filename.h"
+
+#include <optional>
 
 // One input of a run as it was given: a file, a folder to search, or standard input.
 struct BatchInput {
@@ -31,6 +34,9 @@ struct BatchJob {
     FileName input; // empty when it reads standard input
     FileName output; // empty when it writes standard output
     bool readsStandardInput = false;
+    // Set when the plan decided the job's outcome: the run gives this status and never opens
+    // the job's files.
+    std::optional<JobStatus> planned;
 
     bool writesStandardOutput() const { return output.isEmpty(); }
 };

@@ -16,27 +16,54 @@
 
 namespace {
 
-// The keys of the outputs, resolving each folder once: thousands of outputs share a few.
-class OutputKeys {
+// The names under which the system knows files (see outputIdentity()), resolving each folder
+// once: thousands of files share a few.
+class FileKeys {
 public:
-    QString keyOf(const BatchJob &job)
+    QString keyOf(const QString &path)
     {
-        if (job.writesStandardOutput())
-            return {};
-        const QString &output = job.output.path();
-        const qsizetype slash = output.lastIndexOf(u'/');
-        const QString folder = output.left(slash + 1);
+        const qsizetype slash = path.lastIndexOf(u'/');
+        const QString folder = path.left(slash + 1);
         auto resolved = m_folders.find(folder);
         if (resolved == m_folders.end()) {
             const QString identity = outputIdentity(folder + u'x');
             resolved = m_folders.insert(folder, identity.left(identity.size() - 1));
         }
-        return *resolved + QStringView(output).sliced(slash + 1);
+        return *resolved + QStringView(path).sliced(slash + 1);
+    }
+
+    QString keyOf(const BatchJob &job)
+    {
+        return job.writesStandardOutput() ? QString() : keyOf(job.output.path());
     }
 
 private:
     QHash<QString, QString> m_folders; // folder as named, with its separator -> resolved
 };
+
+// A job whose output is an input of the run would destroy that input, or the input would be
+// read after it was replaced: the job is not converted, and says which input it spares.
+void spareInputs(BatchPlan &plan, FileKeys &keys)
+{
+    // Every output ends in ".csv", so only such inputs can be met.
+    QHash<QString, qsizetype> inputs;
+    for (qsizetype i = 0; i < plan.size(); ++i) {
+        const BatchJob &job = plan.jobs[i];
+        if (!job.readsStandardInput && job.input.path().endsWith(QLatin1String(".csv")))
+            inputs.insert(keys.keyOf(job.input.path()), i);
+    }
+    if (inputs.isEmpty())
+        return;
+    for (qsizetype i = 0; i < plan.size(); ++i) {
+        const auto spared = inputs.constFind(plan.outputKeys[i]);
+        if (spared == inputs.constEnd())
+            continue;
+        BatchJob &job = plan.jobs[i];
+        job.planned = JobStatus::skipped(
+                QStringLiteral("The result of %1 would replace %2, an input of this run")
+                        .arg(job.input.display(), plan.jobs[*spared].input.display()));
+    }
+}
 
 // Why the system would not give the named path to the run: missing, or not readable (a folder
 // must be listable too); empty text when it would. Asks for the path's status only, so that a
@@ -60,7 +87,7 @@ BatchPlan makePlan(const BatchRequest &request)
 {
     BatchPlan plan;
     plan.format = request.format;
-    OutputKeys keys;
+    FileKeys keys;
     const auto addJob = [&](BatchJob job) {
         plan.outputKeys.append(keys.keyOf(job));
         plan.jobs.append(std::move(job));
@@ -102,6 +129,7 @@ BatchPlan makePlan(const BatchRequest &request)
                 addFile(FileName::fromPath(file));
         }
     }
+    spareInputs(plan, keys);
     return plan;
 }
 

@@ -60,7 +60,8 @@ struct BatchPlan {
 };
 
 // The plan for the request: every file input, and every file the folder inputs give, becomes
-// a job whose output is named after its input (see outputPathFor()).
+// a job whose output is named after its input (see outputPathFor()). A job whose output is an
+// input of the run (its own included) is planned as skipped, naming that input.
 BatchPlan makePlan(const BatchRequest &request);
 
 // Keeps only the jobs whose output belongs to the part, in their order.

@@ -33,8 +33,11 @@ BatchReport runBatch(const BatchPlan &plan, const RunOptions &options, const Run
     BatchReport report;
     report.statuses.resize(plan.size());
     const auto convert = [&](qsizetype i) {
+        const BatchJob &job = plan.jobs[i];
+        if (job.planned)
+            return *job.planned;
         return hooks.convert ? hooks.convert(i)
-                             : convertJob(plan.jobs[i], plan.format, options, options.cancel);
+                             : convertJob(job, plan.format, options, options.cancel);
     };
     const auto finish = [&](qsizetype i, bool ran) {
         if (!ran)

@@ -82,8 +82,8 @@ QString describeFailure(const BatchJob &job, const JobStatus &status, bool gnuEr
         return QStringLiteral("Error converting ") + describeSource(job) + QStringLiteral(": ")
                 + status.reason.trimmed() + u'\n';
     case JobStatus::Kind::Skipped:
-        return QStringLiteral("Skipped ") + describeSource(job) + QStringLiteral(": ")
-                + status.reason.trimmed() + u'\n';
+        // The plan's reasons name the files they are about.
+        return QStringLiteral("Not converted: ") + status.reason.trimmed() + u'\n';
     }
     return {};
 }

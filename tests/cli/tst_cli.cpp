@@ -91,6 +91,7 @@ void TestCli::exitStatus_data()
     row("missingInput", {u"good.xml"_s, u"none.xml"_s}, 3);
     row("inputBelowFile", {u"good.xml"_s, u"good.xml/x.xml"_s}, 3);
     row("inputIsFolderWithoutXml", {u"empty"_s}, 0);
+    row("outputIsAnInput", {u"data.xml"_s, u"good.xml"_s, u"data.csv"_s}, 1);
     row("noPath", {}, 2);
     row("unknownOption", {u"--frobnicate"_s, u"good.xml"_s}, 2);
     row("emptyDelimiter", {u"-d"_s, QString(), u"good.xml"_s}, 2);
@@ -113,10 +114,14 @@ void TestCli::exitStatus()
     m_folder.writeFile(u"good.xml"_s, simpleDocument);
     m_folder.writeFile(u"also.xml"_s, simpleDocument);
     m_folder.writeFile(u"bad.xml"_s, malformedDocument);
+    m_folder.writeFile(u"data.xml"_s, simpleDocument);
+    m_folder.writeFile(u"data.csv"_s, malformedDocument); // an XML file, named so
     QVERIFY(QDir().mkpath(m_folder.path(u"empty"_s)));
 
     const CliRun result = runCliInMemory(arguments);
     QCOMPARE(result.status, status);
+    // An input is never replaced, by its own result or another's.
+    QCOMPARE(m_folder.readFile(u"data.csv"_s), malformedDocument);
     if (status >= 2) {
         QVERIFY(result.err.startsWith("quillmere-cli: "));
         QVERIFY(!QFile::exists(m_folder.path(u"good.csv"_s)));
