@@ -4,10 +4,9 @@
 #include "batch/run.h"
 #include "cli/commandline.h"
 #include "cli/fileslist.h"
-#include "core/filename.h"
+#include "core/absolutename.h"
 #include "core/pathhelpers.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QIODevice>
@@ -22,11 +21,6 @@ const QString standardInput = QStringLiteral("-");
 void write(QIODevice &device, const QString &text)
 {
     device.write(text.toUtf8());
-}
-
-FileName absolutePath(const QString &path, const QDir &current = QDir::current())
-{
-    return FileName::fromPath(QDir::cleanPath(current.absoluteFilePath(path)));
 }
 
 QString describeSource(const BatchJob &job)
@@ -235,10 +229,11 @@ int convertAll(const BatchPlan &plan, const CliOptions &options, QIODevice &in, 
 std::optional<QList<BatchInput>> allInputs(const CliOptions &options, QIODevice &in, QIODevice &err)
 {
     QList<BatchInput> inputs;
-    const QDir current = QDir::current(); // asked once: thousands of paths may follow
+    const FileName current = currentFolder(); // asked once: thousands of paths may follow
     for (const QString &path : options.paths) {
-        inputs.append(path == standardInput ? BatchInput::fromStandardInput()
-                                            : BatchInput::file(absolutePath(path, current)));
+        inputs.append(path == standardInput
+                              ? BatchInput::fromStandardInput()
+                              : BatchInput::file(absoluteName(FileName::fromPath(path), current)));
     }
     if (options.filesFrom.isEmpty())
         return inputs;
@@ -254,7 +249,7 @@ std::optional<QList<BatchInput>> allInputs(const CliOptions &options, QIODevice 
         list = &listFile;
     }
     for (const FileName &path : readFilesList(*list, options.nulSeparated))
-        inputs.append(BatchInput::file(absolutePath(path.path(), current)));
+        inputs.append(BatchInput::file(absoluteName(path, current)));
     return inputs;
 }
 
@@ -285,7 +280,7 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
 
     FileName outputDir;
     if (!options.outputDir.isEmpty()) {
-        outputDir = absolutePath(options.outputDir);
+        outputDir = absoluteName(FileName::fromPath(options.outputDir), currentFolder());
         if (!isExistingFolder(outputDir)) {
             write(err,
                   QStringLiteral("quillmere-cli: the output folder does not exist: ")

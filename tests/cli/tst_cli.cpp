@@ -30,6 +30,9 @@ private slots:
     void dryRunOrder();
     void folderScanSkipsPipesAndLinkedFolders();
     void folderScanNamesWhatItCannotSearch();
+    void dotDotAfterALink_data();
+    void dotDotAfterALink();
+    void currentFolderTooLongToName();
     void toStdout();
     void toStdoutStreamsUntilTheError();
     void standardInput_data();
@@ -297,6 +300,74 @@ void TestCli::folderScanNamesWhatItCannotSearch()
              u"quillmere-cli: too long a path to search "_s + m_folder.path(deep) + u'/'
                      + QString::fromLatin1(tooLong) + u'\n');
     QCOMPARE(m_folder.readFile(deep + u"/in.csv"_s), simpleOutput);
+}
+
+void TestCli::dotDotAfterALink_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("list"); // for --files-from
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QByteArray>("expected");
+
+    // link/.. is the folder above the link's target, real/, not the current folder.
+    QTest::newRow("input") << QStringList{u"link/../data.xml"_s} << QByteArray()
+                           << u"real/data.csv"_s << QByteArray("r,real\r\n");
+    QTest::newRow("outputFolder") << QStringList{u"-o"_s, u"link/.."_s, u"data.xml"_s}
+                                  << QByteArray() << u"real/data.csv"_s << QByteArray("r,here\r\n");
+    QTest::newRow("filesFrom") << QStringList{u"--files-from"_s, u"list"_s}
+                               << QByteArray("link/../data.xml\n") << u"real/data.csv"_s
+                               << QByteArray("r,real\r\n");
+}
+
+// Paths mean what the system opens: ".." after a symbolic link is not folded away.
+void TestCli::dotDotAfterALink()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, list);
+    QFETCH(QString, result);
+    QFETCH(QByteArray, expected);
+    m_folder.writeFile(u"data.xml"_s, "<r>here</r>");
+    m_folder.writeFile(u"real/data.xml"_s, "<r>real</r>");
+    m_folder.writeFile(u"list"_s, list);
+    QVERIFY(QDir().mkpath(m_folder.path(u"real/inner"_s)));
+    QVERIFY(QFile::link(m_folder.path(u"real/inner"_s), m_folder.path(u"link"_s)));
+
+    const CliRun run = runCliInMemory(arguments);
+    QCOMPARE(run.status, 0);
+    QCOMPARE(m_folder.readFile(result), expected);
+    QVERIFY(!QFile::exists(m_folder.path(u"data.csv"_s)));
+}
+
+// A current folder the system cannot name: relative paths stay relative, so they still name
+// the files below it, never files below "/".
+void TestCli::currentFolderTooLongToName()
+{
+    const QString top = QString(250, u'd');
+    QVERIFY(::mkdir(QFile::encodeName(top).constData(), 0755) == 0);
+    QVERIFY(::chdir(QFile::encodeName(top).constData()) == 0);
+    for (int level = 0; level < 17; ++level) {
+        QVERIFY(::mkdir(QFile::encodeName(top).constData(), 0755) == 0);
+        QVERIFY(::chdir(QFile::encodeName(top).constData()) == 0);
+    }
+    // A name of its own, so that a result wrongly written to the root is known as this one's.
+    const char *input = "tst_cli-long-folder.xml";
+    QFile file;
+    QVERIFY(file.open(::open(input, O_WRONLY | O_CREAT, 0644), QIODevice::WriteOnly,
+                      QFile::AutoCloseHandle));
+    file.write(simpleDocument);
+    file.close();
+    const CliRun listing = runCliInMemory({u"-n"_s, QString::fromLatin1(input)});
+    const CliRun run = runCliInMemory({QString::fromLatin1(input)});
+    const bool opened = file.open(::open("tst_cli-long-folder.csv", O_RDONLY), QIODevice::ReadOnly,
+                                  QFile::AutoCloseHandle);
+    const QByteArray converted = opened ? file.readAll() : QByteArray();
+    QVERIFY(QDir::setCurrent(m_folder.path()));
+    QCOMPARE(QProcess::execute(u"rm"_s, {u"-rf"_s, u"--"_s, top}), 0);
+
+    QVERIFY(!QFile::remove(u"/tst_cli-long-folder.csv"_s));
+    QCOMPARE(listing.out, QByteArray(input) + '\n');
+    QCOMPARE(run.status, 0);
+    QCOMPARE(converted, simpleOutput);
 }
 
 void TestCli::toStdout()
