@@ -224,9 +224,19 @@ int convertAll(const BatchPlan &plan, const CliOptions &options, QIODevice &in, 
     return failed > 0 ? 1 : 0;
 }
 
+int usageError(QIODevice &err, const QString &message)
+{
+    write(err,
+          QStringLiteral("quillmere-cli: ") + message
+                  + QStringLiteral("\nTry 'quillmere-cli --help' for more information.\n"));
+    return ExitStatus::UsageError;
+}
+
 // The inputs named on the command line, then those of the --files-from list. A listed "-" is a
-// file of that name, never standard input. Returns nothing when the list cannot be read.
-std::optional<QList<BatchInput>> allInputs(const CliOptions &options, QIODevice &in, QIODevice &err)
+// file of that name, never standard input. Returns nothing, with the exit status in status,
+// when the list cannot be read or is not what the options say.
+std::optional<QList<BatchInput>> allInputs(const CliOptions &options, QIODevice &in, QIODevice &err,
+                                           int &status)
 {
     QList<BatchInput> inputs;
     const FileName current = currentFolder(); // asked once: thousands of paths may follow
@@ -244,11 +254,20 @@ std::optional<QList<BatchInput>> allInputs(const CliOptions &options, QIODevice 
             write(err,
                   QStringLiteral("quillmere-cli: cannot read the file list ") + options.filesFrom
                           + QStringLiteral(": ") + listFile.errorString() + u'\n');
+            status = ExitStatus::NotConverted;
             return std::nullopt;
         }
         list = &listFile;
     }
-    for (const FileName &path : readFilesList(*list, options.nulSeparated))
+    const std::optional<QList<FileName>> listed = readFilesList(*list, options.nulSeparated);
+    if (!listed) {
+        status = usageError(err,
+                            QStringLiteral("the file list %1 holds a NUL byte: give -0 for a "
+                                           "NUL-separated list")
+                                    .arg(FileName::fromPath(options.filesFrom).display()));
+        return std::nullopt;
+    }
+    for (const FileName &path : *listed)
         inputs.append(BatchInput::file(absoluteName(path, current)));
     return inputs;
 }
@@ -269,10 +288,7 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
         write(out, parsed.text + u'\n');
         return 0;
     case ParsedCommandLine::Action::UsageError:
-        write(err,
-              QStringLiteral("quillmere-cli: ") + parsed.text
-                      + QStringLiteral("\nTry 'quillmere-cli --help' for more information.\n"));
-        return 2;
+        return usageError(err, parsed.text);
     case ParsedCommandLine::Action::Run:
         break;
     }
@@ -289,9 +305,10 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
         }
     }
 
-    const std::optional<QList<BatchInput>> inputs = allInputs(options, in, err);
+    int listStatus = 0;
+    const std::optional<QList<BatchInput>> inputs = allInputs(options, in, err, listStatus);
     if (!inputs)
-        return 1;
+        return listStatus;
     BatchPlan plan = makePlan(batchRequest(options, *inputs, outputDir));
     reportPlanProblems(plan, options, err);
     // Every part of a job checks every named path, so a node without them fails every part.
