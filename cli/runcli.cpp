@@ -5,6 +5,7 @@
 #include "cli/commandline.h"
 #include "cli/fileslist.h"
 #include "core/absolutename.h"
+#include "core/nativename.h"
 #include "core/pathhelpers.h"
 
 #include <QElapsedTimer>
@@ -44,13 +45,20 @@ CsvFormat csvFormat(const CliOptions &options)
     return format;
 }
 
+// A reason as one line a terminal shows as it is: names inside it come from the conversion as
+// they are, so control characters and stray bytes are written as \xHH, line breaks included.
+QString readableReason(const JobStatus &status)
+{
+    return readableName(status.reason.trimmed());
+}
+
 // One line in the form compilers use, which editors and tools jump to.
 QString describeFailureGnu(const BatchJob &job, const JobStatus &status)
 {
     QString where = job.readsStandardInput ? standardInput : job.input.display();
     if (status.kind == JobStatus::Kind::NotRead && status.line > 0)
         where += u':' + QString::number(status.line) + u':' + QString::number(status.column);
-    QString reason = status.reason.trimmed().replace(u'\n', u' ');
+    QString reason = readableReason(status);
     if (status.kind == JobStatus::Kind::NotWritten)
         reason = QStringLiteral("cannot write ") + describeTarget(job) + QStringLiteral(": ")
                 + reason;
@@ -67,17 +75,17 @@ QString describeFailure(const BatchJob &job, const JobStatus &status, bool gnuEr
         return {};
     case JobStatus::Kind::NotRead:
         return QStringLiteral("Error reading ") + describeSource(job) + QStringLiteral("\nerror:")
-                + status.reason.trimmed() + QStringLiteral("\nLine:") + QString::number(status.line)
+                + readableReason(status) + QStringLiteral("\nLine:") + QString::number(status.line)
                 + QStringLiteral("\nposition:") + QString::number(status.column) + u'\n';
     case JobStatus::Kind::NotWritten:
         return QStringLiteral("Error writing ") + describeTarget(job) + QStringLiteral(" (from ")
-                + describeSource(job) + QStringLiteral("): ") + status.reason.trimmed() + u'\n';
+                + describeSource(job) + QStringLiteral("): ") + readableReason(status) + u'\n';
     case JobStatus::Kind::Failed:
         return QStringLiteral("Error converting ") + describeSource(job) + QStringLiteral(": ")
-                + status.reason.trimmed() + u'\n';
+                + readableReason(status) + u'\n';
     case JobStatus::Kind::Skipped:
         // The plan's reasons name the files they are about.
-        return QStringLiteral("Not converted: ") + status.reason.trimmed() + u'\n';
+        return QStringLiteral("Not converted: ") + readableReason(status) + u'\n';
     }
     return {};
 }
@@ -108,7 +116,7 @@ void reportPlanProblems(const BatchPlan &plan, const CliOptions &options, QIODev
             if (!options.quiet)
                 write(err,
                       QStringLiteral("quillmere-cli: no file matches *.%1 in %2\n")
-                              .arg(options.extension, input.path.display()));
+                              .arg(readableName(options.extension), input.path.display()));
             break;
         }
     }
@@ -226,8 +234,9 @@ int convertAll(const BatchPlan &plan, const CliOptions &options, QIODevice &in, 
 
 int usageError(QIODevice &err, const QString &message)
 {
+    // The message may quote what was typed, control characters included.
     write(err,
-          QStringLiteral("quillmere-cli: ") + message
+          QStringLiteral("quillmere-cli: ") + readableName(message)
                   + QStringLiteral("\nTry 'quillmere-cli --help' for more information.\n"));
     return ExitStatus::UsageError;
 }
@@ -252,8 +261,9 @@ std::optional<QList<BatchInput>> allInputs(const CliOptions &options, QIODevice 
     if (options.filesFrom != standardInput) {
         if (!listFile.open(QIODevice::ReadOnly)) {
             write(err,
-                  QStringLiteral("quillmere-cli: cannot read the file list ") + options.filesFrom
-                          + QStringLiteral(": ") + listFile.errorString() + u'\n');
+                  QStringLiteral("quillmere-cli: cannot read the file list ")
+                          + FileName::fromPath(options.filesFrom).display() + QStringLiteral(": ")
+                          + listFile.errorString() + u'\n');
             status = ExitStatus::NotConverted;
             return std::nullopt;
         }

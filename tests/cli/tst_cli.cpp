@@ -47,6 +47,7 @@ private slots:
     void sameOutputThroughALink_data();
     void sameOutputThroughALink();
     void parseErrorReportedAndRunGoesOn();
+    void writeErrorReportedAndRunGoesOn_data();
     void writeErrorReportedAndRunGoesOn();
 
 private:
@@ -106,6 +107,8 @@ void TestCli::exitStatus_data()
     row("stdoutTwoInputs", {u"--stdout"_s, u"good.xml"_s, u"also.xml"_s}, 2);
     row("stdoutWithOutputDir", {u"--stdout"_s, u"-o"_s, u"empty"_s, u"good.xml"_s}, 2);
     row("stdinTwice", {u"-"_s, u"-"_s}, 2);
+    row("controlInUsageError", {u"--eol"_s, u"\x1b[2J"_s, u"good.xml"_s}, 2);
+    row("controlInExtension", {u"-e"_s, u"\x1b[2J"_s, u"empty"_s}, 0);
     row("help", {u"--help"_s}, 0);
     row("version", {u"--version"_s}, 0);
 }
@@ -125,6 +128,10 @@ void TestCli::exitStatus()
     QCOMPARE(result.status, status);
     // An input is never replaced, by its own result or another's.
     QCOMPARE(m_folder.readFile(u"data.csv"_s), malformedDocument);
+    // Messages are lines a terminal shows as they are: what was typed is escaped.
+    QVERIFY2(std::none_of(result.err.cbegin(), result.err.cend(),
+                          [](char c) { return c >= 0 && c < 0x20 && c != '\n'; }),
+             result.err.constData());
     if (status >= 2) {
         QVERIFY(result.err.startsWith("quillmere-cli: "));
         QVERIFY(!QFile::exists(m_folder.path(u"good.csv"_s)));
@@ -654,20 +661,43 @@ void TestCli::parseErrorReportedAndRunGoesOn()
     QCOMPARE(m_folder.readFile(u"last.csv"_s), simpleOutput);
 }
 
+void TestCli::writeErrorReportedAndRunGoesOn_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("expected"); // the start of the one line; <in> and <out> named
+
+    QTest::newRow("plain") << u"blocked"_s << QStringList()
+                           << u"Error writing <out> (from <in>): "_s;
+    // A name's escape sequences and line breaks would recolour the terminal or split the line.
+    QTest::newRow("controlCharacters")
+            << u"b\x1b[31m\nlocked"_s << QStringList() << u"Error writing <out> (from <in>): "_s;
+    QTest::newRow("gnu") << u"b\x1b[31m\nlocked"_s << QStringList{u"--error-format=gnu"_s}
+                         << u"<in>: error: cannot write <out>: "_s;
+}
+
 void TestCli::writeErrorReportedAndRunGoesOn()
 {
+    QFETCH(QString, name);
+    QFETCH(QStringList, options);
+    QFETCH(QString, expected);
     // A folder standing where the output file should go cannot be replaced, even by root.
-    m_folder.writeFile(u"blocked.xml"_s, simpleDocument);
-    QVERIFY(QDir().mkpath(m_folder.path(u"blocked.csv/inside"_s)));
+    m_folder.writeFile(name + u".xml"_s, simpleDocument);
+    QVERIFY(QDir().mkpath(m_folder.path(name + u".csv/inside"_s)));
     m_folder.writeFile(u"fine.xml"_s, simpleDocument);
 
-    const CliRun result = runCliInMemory({u"-q"_s, u"blocked.xml"_s, u"fine.xml"_s});
+    const CliRun result
+            = runCliInMemory(options + QStringList{u"-q"_s, name + u".xml"_s, u"fine.xml"_s});
     QCOMPARE(result.status, 1);
-    const QString expected = u"Error writing "_s + m_folder.path(u"blocked.csv"_s) + u" (from "_s
-            + m_folder.path(u"blocked.xml"_s) + u"): "_s;
+    const auto shown = [&](const QString &file) {
+        return readableName(m_folder.path(file));
+    };
+    expected.replace(u"<out>"_s, shown(name + u".csv"_s))
+            .replace(u"<in>"_s, shown(name + u".xml"_s));
     QVERIFY2(QString::fromUtf8(result.err).startsWith(expected), result.err.constData());
     QCOMPARE(result.err.count('\n'), 1);
-    QVERIFY(QFileInfo(m_folder.path(u"blocked.csv"_s)).isDir());
+    QVERIFY(!result.err.contains('\x1b'));
+    QVERIFY(QFileInfo(m_folder.path(name + u".csv"_s)).isDir());
     QCOMPARE(m_folder.readFile(u"fine.csv"_s), simpleOutput);
 }
 
