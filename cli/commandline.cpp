@@ -77,9 +77,11 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
             QStringLiteral(
                     "Extension of the files taken from folders (default xml; * for every file)."),
             QStringLiteral("EXT"));
-    const QCommandLineOption toStdout(QStringLiteral("stdout"),
-                                      QStringLiteral("Write the result of the single input to "
-                                                     "standard output."));
+    const QCommandLineOption toStdout(
+            QStringLiteral("stdout"),
+            QStringLiteral("Write the result of the single input to standard output as it is "
+                           "made. On a document that is not well-formed, what was written "
+                           "before the fault stays written (exit status 1)."));
     const QCommandLineOption jobs({QStringLiteral("j"), QStringLiteral("jobs")},
                                   QStringLiteral("Files converted in parallel (default: the "
                                                  "number of cores)."),
@@ -150,8 +152,15 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
         QString text = parser.helpText();
         // The parser names the running executable, which in tests is not this program.
         text.replace(0, text.indexOf(u'\n'), usageLine);
-        text += QStringLiteral("\nExit status: 0 when every input converted, 1 when any failed, "
-                               "2 for a usage error.\n");
+        text += QStringLiteral(
+                "\nExit status:\n"
+                "  0      every input converted\n"
+                "  1      a file could not be converted, or a folder below a PATH could not be\n"
+                "         searched (also: the -o folder is missing, the list cannot be read)\n"
+                "  2      a usage error\n"
+                "  3      this machine cannot work: a PATH is missing or cannot be read\n"
+                "  128+N  ended by signal N (130 for Ctrl+C, 143 for SIGTERM); no unfinished\n"
+                "         result is left\n");
         result.action = ParsedCommandLine::Action::Help;
         result.text = text;
         return result;
