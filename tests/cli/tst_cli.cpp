@@ -86,14 +86,18 @@ void TestCli::exitStatus_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message"); // all of standard error, <dir> the folder; or empty
 
-    const auto row = [](const char *name, QStringList arguments, int status) {
-        QTest::newRow(name) << arguments << status;
-    };
+    const auto row
+            = [](const char *name, QStringList arguments, int status, const QString &message = {}) {
+                  QTest::newRow(name) << arguments << status << message;
+              };
     row("allConverted", {u"good.xml"_s, u"also.xml"_s}, 0);
     row("oneMalformed", {u"good.xml"_s, u"bad.xml"_s, u"also.xml"_s}, 1);
     row("missingInput", {u"good.xml"_s, u"none.xml"_s}, 3);
     row("inputBelowFile", {u"good.xml"_s, u"good.xml/x.xml"_s}, 3);
+    row("missingInputGnu", {u"--error-format=gnu"_s, u"good.xml"_s, u"none.xml"_s}, 3,
+        u"<dir>/none.xml: error: cannot read: No such file or directory\n"_s);
     row("inputIsFolderWithoutXml", {u"empty"_s}, 0);
     row("outputIsAnInput", {u"data.xml"_s, u"good.xml"_s, u"data.csv"_s}, 1);
     row("noPath", {}, 2);
@@ -106,6 +110,7 @@ void TestCli::exitStatus_data()
     row("jobsText", {u"--jobs"_s, u"two"_s, u"good.xml"_s}, 2);
     row("stdoutTwoInputs", {u"--stdout"_s, u"good.xml"_s, u"also.xml"_s}, 2);
     row("stdoutWithOutputDir", {u"--stdout"_s, u"-o"_s, u"empty"_s, u"good.xml"_s}, 2);
+    row("stdoutEmptyFolder", {u"--stdout"_s, u"empty"_s}, 2);
     row("stdinTwice", {u"-"_s, u"-"_s}, 2);
     row("controlInUsageError", {u"--eol"_s, u"\x1b[2J"_s, u"good.xml"_s}, 2);
     row("controlInExtension", {u"-e"_s, u"\x1b[2J"_s, u"empty"_s}, 0);
@@ -117,6 +122,7 @@ void TestCli::exitStatus()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
+    QFETCH(QString, message);
     m_folder.writeFile(u"good.xml"_s, simpleDocument);
     m_folder.writeFile(u"also.xml"_s, simpleDocument);
     m_folder.writeFile(u"bad.xml"_s, malformedDocument);
@@ -132,8 +138,11 @@ void TestCli::exitStatus()
     QVERIFY2(std::none_of(result.err.cbegin(), result.err.cend(),
                           [](char c) { return c >= 0 && c < 0x20 && c != '\n'; }),
              result.err.constData());
+    if (!message.isEmpty())
+        QCOMPARE(QString::fromUtf8(result.err), message.replace(u"<dir>"_s, m_folder.path()));
     if (status >= 2) {
-        QVERIFY(result.err.startsWith("quillmere-cli: "));
+        QVERIFY(result.out.isEmpty());
+        QVERIFY(message.isEmpty() == result.err.startsWith("quillmere-cli: "));
         QVERIFY(!QFile::exists(m_folder.path(u"good.csv"_s)));
     }
     if (status == 1)
@@ -215,21 +224,23 @@ void TestCli::extension_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QStringList>("expected");
 
-    const QStringList xmlFiles{u"A.XML"_s, u"b.xml"_s, u"sub/c.Xml"_s};
+    // Names differing only in letter case keep one order: upper case first.
+    const QStringList xmlFiles{u"A.XML"_s, u"a.xml"_s, u"b.xml"_s, u"sub/c.Xml"_s};
     QTest::newRow("default") << QStringList() << xmlFiles;
     QTest::newRow("upperCase") << QStringList{u"-e"_s, u"XML"_s} << xmlFiles;
     QTest::newRow("leadingDot") << QStringList{u"--extension"_s, u".xml"_s} << xmlFiles;
     QTest::newRow("other") << QStringList{u"-e"_s, u"txt"_s} << QStringList{u"notes.txt"_s};
     QTest::newRow("every") << QStringList{u"-e"_s, u"*"_s}
-                           << QStringList{u"A.XML"_s, u"b.xml"_s, u"noext"_s, u"notes.txt"_s,
-                                          u"sub/c.Xml"_s};
+                           << QStringList{u"A.XML"_s, u"a.xml"_s,     u"b.xml"_s,
+                                          u"noext"_s, u"notes.txt"_s, u"sub/c.Xml"_s};
 }
 
 void TestCli::extension()
 {
     QFETCH(QStringList, options);
     QFETCH(QStringList, expected);
-    for (const QString &name : {u"A.XML"_s, u"b.xml"_s, u"notes.txt"_s, u"noext"_s, u"sub/c.Xml"_s})
+    for (const QString &name :
+         {u"b.xml"_s, u"a.xml"_s, u"A.XML"_s, u"notes.txt"_s, u"noext"_s, u"sub/c.Xml"_s})
         m_folder.writeFile(u"tree/"_s + name, simpleDocument);
 
     CliRun result = runCliInMemory(QStringList(options) << u"--dry-run"_s << u"tree"_s);
