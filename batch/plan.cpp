@@ -3,6 +3,7 @@
 #include "batch/folderfiles.h"
 #include "batch/outputidentity.h"
 #include "core/outputnaming.h"
+#include "core/pathhelpers.h"
 
 #include <QHash>
 
@@ -65,6 +66,39 @@ void spareInputs(BatchPlan &plan, FileKeys &keys)
     }
 }
 
+// Inputs that write one output share the part of the last of them, whose result remains: a
+// part decides alone which of them wins.
+void sharePartsOfOneOutput(BatchPlan &plan)
+{
+    QHash<QString, qsizetype> last;
+    for (qsizetype i = 0; i < plan.size(); ++i) {
+        if (!plan.outputKeys[i].isEmpty())
+            last.insert(plan.outputKeys[i], i);
+    }
+    for (qsizetype i = 0; i < plan.size(); ++i) {
+        if (!plan.outputKeys[i].isEmpty())
+            plan.partKeys[i] = plan.partKeys[last.value(plan.outputKeys[i])];
+    }
+}
+
+// Keeps the jobs for which keep(index) holds, in their order.
+template<typename Keep> void keepJobs(BatchPlan &plan, Keep &&keep)
+{
+    QList<BatchJob> jobs;
+    QStringList outputKeys;
+    QStringList partKeys;
+    for (qsizetype i = 0; i < plan.size(); ++i) {
+        if (!keep(i))
+            continue;
+        jobs.append(plan.jobs[i]);
+        outputKeys.append(plan.outputKeys[i]);
+        partKeys.append(plan.partKeys[i]);
+    }
+    plan.jobs = std::move(jobs);
+    plan.outputKeys = std::move(outputKeys);
+    plan.partKeys = std::move(partKeys);
+}
+
 // Why the system would not give the named path to the run: missing, or not readable (a folder
 // must be listable too); empty text when it would. Asks for the path's status only, so that a
 // named pipe is not opened.
@@ -88,48 +122,57 @@ BatchPlan makePlan(const BatchRequest &request)
     BatchPlan plan;
     plan.format = request.format;
     FileKeys keys;
-    const auto addJob = [&](BatchJob job) {
+    const auto addJob = [&](BatchJob job, const QString &partKey) {
         plan.outputKeys.append(keys.keyOf(job));
+        plan.partKeys.append(partKey);
         plan.jobs.append(std::move(job));
     };
-    const auto addFile = [&](const FileName &input) {
+    // relativeFolder: the input's folder below the named folder it was found in, with a final
+    // separator; empty for a named file.
+    const auto addFile = [&](const FileName &input, const QString &relativeFolder) {
         BatchJob job;
         job.input = input;
-        if (request.place.kind != OutputPlace::Kind::StandardOutput) {
-            const bool inFolder = request.place.kind == OutputPlace::Kind::Folder;
-            job.output = FileName::fromPath(
-                    outputPathFor(input.path(), inFolder, request.place.folder.path()));
-        }
-        addJob(std::move(job));
+        if (request.place.kind == OutputPlace::Kind::StandardOutput)
+            return addJob(std::move(job), QString());
+        const bool inFolder = request.place.kind == OutputPlace::Kind::Folder;
+        job.output = FileName::fromPath(
+                outputPathFor(input.path(), inFolder, request.place.folder.path()));
+        // What every machine names alike, however it reaches the files: the output's path
+        // below the output folder, or below the named folder beside whose files it is written.
+        const QString name = Main::GetFileNameFromPath(job.output.path());
+        addJob(std::move(job), inFolder ? name : relativeFolder + name);
     };
 
     for (const BatchInput &input : request.inputs) {
         if (input.standardInput) {
             BatchJob job;
             job.readsStandardInput = true;
-            addJob(std::move(job));
+            addJob(std::move(job), QString());
             continue;
         }
         if (!request.folderExtension) {
-            addFile(input.path);
+            addFile(input.path, QString());
             continue;
         }
         bool isFolder = false;
         if (const QString reason = whyUnreadable(input.path, isFolder); !reason.isEmpty()) {
             plan.unusableInputs.append({UnusableInput::Problem::CannotRead, input.path, reason});
         } else if (!isFolder) {
-            addFile(input.path);
+            addFile(input.path, QString());
         } else {
             const QStringList files
                     = filesInFolder(input.path.path(), *request.folderExtension, plan.leftOut);
             if (files.isEmpty())
                 plan.unusableInputs.append(
                         {UnusableInput::Problem::NoMatchingFile, input.path, QString()});
+            // The scan's rows start with the folder, its separators made single.
+            const qsizetype top = Main::CleanDoubleBackslashes(input.path.path() + u'/').size();
             for (const QString &file : files)
-                addFile(FileName::fromPath(file));
+                addFile(FileName::fromPath(file), Main::GetFolderFromPath(file.mid(top)));
         }
     }
     spareInputs(plan, keys);
+    sharePartsOfOneOutput(plan);
     return plan;
 }
 
@@ -142,20 +185,8 @@ bool BatchPlan::missesInputs() const
 
 void keepPart(BatchPlan &plan, const Shard &part)
 {
-    BatchPlan kept;
-    kept.format = plan.format;
-    kept.unusableInputs = plan.unusableInputs;
-    kept.leftOut = plan.leftOut;
-    for (qsizetype i = 0; i < plan.size(); ++i) {
-        // Standard output has no key; its part is that of the current folder.
-        const QString key = plan.jobs[i].writesStandardOutput() ? outputIdentity(QString())
-                                                                : plan.outputKeys[i];
-        if (shardOf(key, part.count) != part.index)
-            continue;
-        kept.jobs.append(plan.jobs[i]);
-        kept.outputKeys.append(plan.outputKeys[i]);
-    }
-    plan = std::move(kept);
+    keepJobs(plan,
+             [&](qsizetype i) { return shardOf(plan.partKeys[i], part.count) == part.index; });
 }
 
 QList<OutputClash> findClashes(const BatchPlan &plan)

@@ -43,10 +43,14 @@ struct UnusableInput {
 
 // The jobs of a run, in conversion order, decided before anything is written. Each job's output
 // has a key naming the file the system will write (two spellings of one file share it; empty
-// for standard output), so that a plan sees every clash between its outputs.
+// for standard output), so that a plan sees every clash between its outputs, and a part key
+// that every machine of a cluster gives it alike, however it reaches the files: the output's
+// path below the output folder, or below the named folder its input was found in (the name
+// alone for a named file). Jobs writing one output share the part key of the last of them.
 struct BatchPlan {
     QList<BatchJob> jobs;
     QStringList outputKeys; // one per job
+    QStringList partKeys; // one per job
     CsvFormat format;
     // Named paths that gave no job, in the order given.
     QList<UnusableInput> unusableInputs;
@@ -64,7 +68,7 @@ struct BatchPlan {
 // input of the run (its own included) is planned as skipped, naming that input.
 BatchPlan makePlan(const BatchRequest &request);
 
-// Keeps only the jobs whose output belongs to the part, in their order.
+// Keeps only the jobs whose part key belongs to the part, in their order.
 void keepPart(BatchPlan &plan, const Shard &part);
 
 // Every pair of jobs writing one output, each later job paired with the last one before it.
