@@ -191,16 +191,30 @@ void keepPart(BatchPlan &plan, const Shard &part)
 
 QList<OutputClash> findClashes(const BatchPlan &plan)
 {
-    QList<OutputClash> clashes;
-    QHash<QString, qsizetype> earlier;
+    const auto decided = [&](qsizetype i) {
+        return plan.outputKeys[i].isEmpty() || plan.jobs[i].planned.has_value();
+    };
+    QHash<QString, qsizetype> last;
     for (qsizetype i = 0; i < plan.size(); ++i) {
-        const QString &key = plan.outputKeys[i];
-        if (key.isEmpty())
-            continue;
-        const auto found = earlier.constFind(key);
-        if (found != earlier.constEnd())
-            clashes.append({*found, i});
-        earlier.insert(key, i);
+        if (!decided(i))
+            last.insert(plan.outputKeys[i], i);
+    }
+    QList<OutputClash> clashes;
+    for (qsizetype i = 0; i < plan.size(); ++i) {
+        const qsizetype winner = decided(i) ? i : last.value(plan.outputKeys[i]);
+        if (winner != i)
+            clashes.append({i, winner});
+    }
+    return clashes;
+}
+
+QList<OutputClash> convertOnlyTheLast(BatchPlan &plan)
+{
+    const QList<OutputClash> clashes = findClashes(plan);
+    for (const OutputClash &clash : clashes) {
+        plan.jobs[clash.earlier].planned
+                = JobStatus::superseded(QStringLiteral("The result of %1 replaces it")
+                                                .arg(plan.jobs[clash.last].input.display()));
     }
     return clashes;
 }

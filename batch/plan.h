@@ -24,10 +24,11 @@ struct BatchRequest {
     CsvFormat format;
 };
 
-// Two jobs of a plan that write the same output: the later one's result remains.
+// Two jobs of a plan that write the same output: the result of the last job writing it
+// remains, and the earlier one's would be replaced.
 struct OutputClash {
     qsizetype earlier;
-    qsizetype later;
+    qsizetype last;
 };
 
 // A path the user named that gives the run nothing.
@@ -71,5 +72,11 @@ BatchPlan makePlan(const BatchRequest &request);
 // Keeps only the jobs whose part key belongs to the part, in their order.
 void keepPart(BatchPlan &plan, const Shard &part);
 
-// Every pair of jobs writing one output, each later job paired with the last one before it.
+// Every job whose output a later job writes too, paired with the last job writing it, in the
+// order of the earlier jobs. Jobs the plan has decided already are left out.
 QList<OutputClash> findClashes(const BatchPlan &plan);
+
+// Plans every earlier job of findClashes() as superseded, never to be opened: only the last
+// input writing an output is converted, so a part run again, late or twice can only write
+// that one's bytes. Returns the clashes.
+QList<OutputClash> convertOnlyTheLast(BatchPlan &plan);

@@ -71,6 +71,7 @@ QString describeFailure(const BatchJob &job, const JobStatus &status, bool gnuEr
         return describeFailureGnu(job, status);
     switch (status.kind) {
     case JobStatus::Kind::Converted:
+    case JobStatus::Kind::Superseded: // named in the warning before the run
     case JobStatus::Kind::Cancelled:
         return {};
     case JobStatus::Kind::NotRead:
@@ -144,12 +145,12 @@ BatchRequest batchRequest(const CliOptions &options, const QList<BatchInput> &in
     return request;
 }
 
-// Two inputs writing one output is allowed (the later one's result remains) but seldom meant.
-void warnAboutClashes(const BatchPlan &plan, QIODevice &err)
+// Two inputs writing one output is allowed (the last one's result remains) but seldom meant.
+void warnAboutClashes(const BatchPlan &plan, const QList<OutputClash> &clashes, QIODevice &err)
 {
-    for (const OutputClash &clash : findClashes(plan)) {
+    for (const OutputClash &clash : clashes) {
         const BatchJob &earlier = plan.jobs[clash.earlier];
-        const BatchJob &later = plan.jobs[clash.later];
+        const BatchJob &later = plan.jobs[clash.last];
         write(err,
               QStringLiteral("Warning: %1 and %2 both write %3; the result of %2 remains.\n")
                       .arg(earlier.input.display(), later.input.display(), later.output.display()));
@@ -192,9 +193,6 @@ private:
 int convertAll(const BatchPlan &plan, const CliOptions &options, QIODevice &in, QIODevice &out,
                QIODevice &err, const CliEnvironment &environment)
 {
-    if (!options.quiet)
-        warnAboutClashes(plan, err);
-
     RunOptions run;
     run.threads = options.jobs;
     run.cancel = environment.cancel;
@@ -354,5 +352,9 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
         return searchStatus;
     }
 
+    // Inputs writing one output share a part, so the part alone knows which of them wins.
+    const QList<OutputClash> clashes = convertOnlyTheLast(plan);
+    if (!options.quiet)
+        warnAboutClashes(plan, clashes, err);
     return std::max(convertAll(plan, options, in, out, err, environment), searchStatus);
 }

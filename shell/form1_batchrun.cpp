@@ -192,6 +192,7 @@ void Form1::PushButton2_Click()
                 procedure.run(160, [&] { throw Failure(status.reason); });
                 break;
             case JobStatus::Kind::Converted:
+            case JobStatus::Kind::Superseded:
             case JobStatus::Kind::Cancelled:
                 break;
             }
