@@ -176,13 +176,6 @@ BatchPlan makePlan(const BatchRequest &request)
     return plan;
 }
 
-bool BatchPlan::missesInputs() const
-{
-    return std::any_of(unusableInputs.cbegin(), unusableInputs.cend(), [](const auto &input) {
-        return input.problem == UnusableInput::Problem::CannotRead;
-    });
-}
-
 void keepPart(BatchPlan &plan, const Shard &part)
 {
     keepJobs(plan,

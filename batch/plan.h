@@ -60,8 +60,8 @@ struct BatchPlan {
 
     qsizetype size() const { return jobs.size(); }
     bool isEmpty() const { return jobs.isEmpty(); }
-    // True when a named path is missing or cannot be read: the run cannot be the one asked for.
-    bool missesInputs() const;
+    // True when a named path gives nothing: the run cannot be the one asked for.
+    bool missesInputs() const { return !unusableInputs.isEmpty(); }
 };
 
 // The plan for the request: every file input, and every file the folder inputs give, becomes

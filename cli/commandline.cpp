@@ -156,9 +156,11 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
                 "\nExit status:\n"
                 "  0      every input converted\n"
                 "  1      a file could not be converted, or a folder below a PATH could not be\n"
-                "         searched (also: the -o folder is missing, the list cannot be read)\n"
+                "         searched\n"
                 "  2      a usage error\n"
-                "  3      this machine cannot work: a PATH is missing or cannot be read\n"
+                "  3      this machine cannot work, and nothing is converted: a PATH is missing,\n"
+                "         unreadable or a folder without a matching file, the -o folder is\n"
+                "         missing or the --files-from list cannot be read\n"
                 "  128+N  ended by signal N (130 for Ctrl+C, 143 for SIGTERM); no unfinished\n"
                 "         result is left\n");
         result.action = ParsedCommandLine::Action::Help;

@@ -14,6 +14,11 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -113,11 +118,13 @@ void reportPlanProblems(const BatchPlan &plan, const CliOptions &options, QIODev
                                       options.gnuErrors));
             break;
         case UnusableInput::Problem::NoMatchingFile:
-            // Named, so that a mistyped extension is noticed.
-            if (!options.quiet)
-                write(err,
-                      QStringLiteral("quillmere-cli: no file matches *.%1 in %2\n")
-                              .arg(readableName(options.extension), input.path.display()));
+            // An empty folder is also what a node sees where the share is not mounted.
+            write(err,
+                  options.gnuErrors
+                          ? QStringLiteral("%2: error: no file matches *.%1\n")
+                                    .arg(readableName(options.extension), input.path.display())
+                          : QStringLiteral("quillmere-cli: no file matches *.%1 in %2\n")
+                                    .arg(readableName(options.extension), input.path.display()));
             break;
         }
     }
@@ -254,15 +261,18 @@ std::optional<QList<BatchInput>> allInputs(const CliOptions &options, QIODevice 
     }
     if (options.filesFrom.isEmpty())
         return inputs;
-    QFile listFile(options.filesFrom);
+    QFile listFile;
     QIODevice *list = &in;
     if (options.filesFrom != standardInput) {
-        if (!listFile.open(QIODevice::ReadOnly)) {
+        // Opened by its bytes: the name need not be UTF-8, nor the current folder nameable.
+        const QByteArray name = FileName::fromPath(options.filesFrom).bytes();
+        const int handle = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+        if (handle < 0 || !listFile.open(handle, QIODevice::ReadOnly, QFile::AutoCloseHandle)) {
             write(err,
                   QStringLiteral("quillmere-cli: cannot read the file list ")
                           + FileName::fromPath(options.filesFrom).display() + QStringLiteral(": ")
-                          + listFile.errorString() + u'\n');
-            status = ExitStatus::NotConverted;
+                          + QString::fromLocal8Bit(std::strerror(errno)) + u'\n');
+            status = ExitStatus::CannotWork;
             return std::nullopt;
         }
         list = &listFile;
@@ -309,7 +319,7 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
             write(err,
                   QStringLiteral("quillmere-cli: the output folder does not exist: ")
                           + outputDir.display() + u'\n');
-            return 1;
+            return ExitStatus::CannotWork;
         }
     }
 

@@ -11,7 +11,9 @@ namespace ExitStatus {
 inline constexpr int Converted = 0; // every input converted
 inline constexpr int NotConverted = 1; // a file could not be converted (or was not searched)
 inline constexpr int UsageError = 2;
-inline constexpr int CannotWork = 3; // a named path, the list or the -o folder is not there
+// This machine cannot do the work: a named path is missing, unreadable or an empty folder, the
+// -o folder is missing or the list cannot be read; worth trying on another machine.
+inline constexpr int CannotWork = 3;
 } // namespace ExitStatus
 
 // What the command-line program learns from its surroundings.

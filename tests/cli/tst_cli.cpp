@@ -98,7 +98,9 @@ void TestCli::exitStatus_data()
     row("inputBelowFile", {u"good.xml"_s, u"good.xml/x.xml"_s}, 3);
     row("missingInputGnu", {u"--error-format=gnu"_s, u"good.xml"_s, u"none.xml"_s}, 3,
         u"<dir>/none.xml: error: cannot read: No such file or directory\n"_s);
-    row("inputIsFolderWithoutXml", {u"empty"_s}, 0);
+    row("inputIsFolderWithoutXml", {u"empty"_s}, 3);
+    row("folderWithoutXmlQuiet", {u"-q"_s, u"good.xml"_s, u"empty"_s}, 3,
+        u"quillmere-cli: no file matches *.xml in <dir>/empty\n"_s);
     row("outputIsAnInput", {u"data.xml"_s, u"good.xml"_s, u"data.csv"_s}, 1);
     row("noPath", {}, 2);
     row("unknownOption", {u"--frobnicate"_s, u"good.xml"_s}, 2);
@@ -110,10 +112,11 @@ void TestCli::exitStatus_data()
     row("jobsText", {u"--jobs"_s, u"two"_s, u"good.xml"_s}, 2);
     row("stdoutTwoInputs", {u"--stdout"_s, u"good.xml"_s, u"also.xml"_s}, 2);
     row("stdoutWithOutputDir", {u"--stdout"_s, u"-o"_s, u"empty"_s, u"good.xml"_s}, 2);
-    row("stdoutEmptyFolder", {u"--stdout"_s, u"empty"_s}, 2);
+    row("stdoutEmptyFolder", {u"--stdout"_s, u"empty"_s}, 3);
     row("stdinTwice", {u"-"_s, u"-"_s}, 2);
     row("controlInUsageError", {u"--eol"_s, u"\x1b[2J"_s, u"good.xml"_s}, 2);
-    row("controlInExtension", {u"-e"_s, u"\x1b[2J"_s, u"empty"_s}, 0);
+    row("controlInExtension", {u"-e"_s, u"\x1b[2J"_s, u"empty"_s}, 3);
+    row("controlInListName", {u"--files-from"_s, u"no\x1b[2Jlist"_s}, 3);
     row("help", {u"--help"_s}, 0);
     row("version", {u"--version"_s}, 0);
 }
@@ -142,7 +145,7 @@ void TestCli::exitStatus()
         QCOMPARE(QString::fromUtf8(result.err), message.replace(u"<dir>"_s, m_folder.path()));
     if (status >= 2) {
         QVERIFY(result.out.isEmpty());
-        QVERIFY(message.isEmpty() == result.err.startsWith("quillmere-cli: "));
+        QVERIFY(!message.isEmpty() || result.err.startsWith("quillmere-cli: "));
         QVERIFY(!QFile::exists(m_folder.path(u"good.csv"_s)));
     }
     if (status == 1)
@@ -210,7 +213,7 @@ void TestCli::missingOutputDir()
     m_folder.writeFile(u"in.xml"_s, simpleDocument);
 
     const CliRun result = runCliInMemory({u"--output-dir"_s, outputDir, u"in.xml"_s});
-    QCOMPARE(result.status, 1);
+    QCOMPARE(result.status, 3);
     QCOMPARE(QString::fromUtf8(result.err),
              u"quillmere-cli: the output folder does not exist: "_s + m_folder.path(outputDir)
                      + u'\n');
@@ -471,7 +474,7 @@ void TestCli::namesThatAreNotUtf8_data()
             << u"-o \"$(printf 'out\\351')\" \"$(printf 'caf\\351.xml')\""_s << 0 << QByteArray()
             << QByteArray() << QByteArray("r,a,x\r\n") << QByteArray("/out\xe9/caf\xe9.csv");
     QTest::newRow("missing-output-folder")
-            << u"-o \"$(printf 'none\\351')\" ok.xml"_s << 1 << QByteArray()
+            << u"-o \"$(printf 'none\\351')\" ok.xml"_s << 3 << QByteArray()
             << QByteArray("/none\\xE9\n") << QByteArray() << beside;
     QTest::newRow("folder-scan") << u"."_s << 1 << QByteArray()
                                  << QByteArray("/bad\\xE9.xml\nerror:") << QByteArray("r,a,x\r\n")

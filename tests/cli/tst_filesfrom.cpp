@@ -96,7 +96,7 @@ void TestFilesFrom::unreadableList()
     m_folder.writeFile(u"a.xml"_s, document);
 
     const CliRun result = runCliInMemory({u"--files-from"_s, u"nolist"_s, u"a.xml"_s});
-    QCOMPARE(result.status, 1);
+    QCOMPARE(result.status, 3);
     QVERIFY(result.err.contains("nolist"));
     QVERIFY(!QFile::exists(m_folder.path(u"a.csv"_s)));
 }

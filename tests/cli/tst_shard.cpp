@@ -30,6 +30,8 @@ private slots:
     void sameOutputSamePart_data();
     void sameOutputSamePart();
     void laterInputWinsInPart();
+    void everyPartSaysItCannotWork_data();
+    void everyPartSaysItCannotWork();
     void samePartHoweverReached_data();
     void samePartHoweverReached();
     void standardOutputRefused();
@@ -189,6 +191,29 @@ void TestShard::laterInputWinsInPart()
                          .status,
                  0);
     QCOMPARE(m_folder.readFile(u"out/x.csv"_s), QByteArray("r,2\r\n"));
+}
+
+void TestShard::everyPartSaysItCannotWork_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("missingFolder") << QStringList{u"tree"_s, u"none"_s};
+    QTest::newRow("emptyFolder") << QStringList{u"tree"_s, u"empty"_s};
+    QTest::newRow("missingOutputFolder") << QStringList{u"-o"_s, u"none"_s, u"tree"_s};
+    QTest::newRow("missingList") << QStringList{u"--files-from"_s, u"none"_s};
+}
+
+// A node where the share is not mounted fails each of its parts with status 3, also a part
+// that would have had no file, so that a scheduler runs it elsewhere.
+void TestShard::everyPartSaysItCannotWork()
+{
+    QFETCH(QStringList, arguments);
+    m_folder.writeFile(u"tree/a.xml"_s, "<r/>");
+    QVERIFY(QDir().mkpath(m_folder.path(u"empty"_s)));
+    for (int k = 1; k <= 3; ++k) {
+        const CliRun run = runCliInMemory(QStringList{u"--shard"_s, u"%1/3"_s.arg(k)} + arguments);
+        QCOMPARE(run.status, 3);
+    }
+    QVERIFY(!QFile::exists(m_folder.path(u"tree/a.csv"_s)));
 }
 
 void TestShard::samePartHoweverReached_data()
