@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <tuple>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -180,6 +181,27 @@ void keepPart(BatchPlan &plan, const Shard &part)
 {
     keepJobs(plan,
              [&](qsizetype i) { return shardOf(plan.partKeys[i], part.count) == part.index; });
+}
+
+qsizetype leaveOutUpToDate(BatchPlan &plan)
+{
+    const auto modified = [](const FileName &file, struct stat &status) {
+        return ::stat(file.bytes().constData(), &status) == 0;
+    };
+    const auto upToDate = [&](qsizetype i) {
+        const BatchJob &job = plan.jobs[i];
+        struct stat input { };
+        struct stat output { };
+        if (job.planned || job.writesStandardOutput() || job.readsStandardInput
+            || !modified(job.output, output) || !S_ISREG(output.st_mode)
+            || !modified(job.input, input))
+            return false;
+        return std::tie(output.st_mtim.tv_sec, output.st_mtim.tv_nsec)
+                >= std::tie(input.st_mtim.tv_sec, input.st_mtim.tv_nsec);
+    };
+    const qsizetype before = plan.size();
+    keepJobs(plan, [&](qsizetype i) { return !upToDate(i); });
+    return before - plan.size();
 }
 
 QList<OutputClash> findClashes(const BatchPlan &plan)

@@ -72,6 +72,10 @@ BatchPlan makePlan(const BatchRequest &request);
 // Keeps only the jobs whose part key belongs to the part, in their order.
 void keepPart(BatchPlan &plan, const Shard &part);
 
+// Leaves out every job not yet decided whose output is a regular file at least as new as its
+// input: only missing and older results are made again. Returns how many it left out.
+qsizetype leaveOutUpToDate(BatchPlan &plan);
+
 // Every job whose output a later job writes too, paired with the last job writing it, in the
 // order of the earlier jobs. Jobs the plan has decided already are left out.
 QList<OutputClash> findClashes(const BatchPlan &plan);

@@ -91,6 +91,9 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
             QStringLiteral("Print the input files in conversion order; convert nothing."));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("Print errors only: no progress, no summary."));
+    const QCommandLineOption update(
+            {QStringLiteral("u"), QStringLiteral("update")},
+            QStringLiteral("Convert only inputs whose result is missing or older than the input."));
     const QCommandLineOption filesFrom(
             QStringLiteral("files-from"),
             QStringLiteral("Read more paths from FILE, one a line (- reads standard input)."),
@@ -130,9 +133,9 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
                                   QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Show the version."));
-    parser.addOptions({delimiter, tab, outputDir, extension, toStdout, jobs, dryRun, quiet,
-                       filesFrom, nulSeparated, shard, quote, quoteAll, bom, eol, attributes,
-                       errorFormat, help, version});
+    parser.addOptions({delimiter, tab,    outputDir,  extension,    toStdout, jobs,   dryRun,
+                       quiet,     update, filesFrom,  nulSeparated, shard,    quote,  quoteAll,
+                       bom,       eol,    attributes, errorFormat,  help,     version});
     parser.addPositionalArgument(
             QStringLiteral("PATH"),
             QStringLiteral("XML file or folder to convert; - reads standard input and writes "
@@ -229,8 +232,14 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
     if (options.paths.count(QStringLiteral("-")) > 1)
         return usageError(QStringLiteral("standard input (-) can be read only once"));
     // A part is chosen by its output file; standard output is not one.
-    if (options.shard && (options.toStdout || options.paths.contains(QStringLiteral("-"))))
+    const bool writesStandardOutput
+            = options.toStdout || options.paths.contains(QStringLiteral("-"));
+    if (options.shard && writesStandardOutput)
         return usageError(QStringLiteral("--shard needs results written to files, not to "
+                                         "standard output"));
+    options.update = parser.isSet(update);
+    if (options.update && writesStandardOutput)
+        return usageError(QStringLiteral("--update needs results written to files, not to "
                                          "standard output"));
 
     if (parser.isSet(quoteAll))

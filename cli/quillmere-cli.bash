@@ -26,7 +26,8 @@ _quillmere_cli()
     esac
     if [[ $current == -* ]]; then
         COMPREPLY=($(compgen -W "-d --delimiter --tab -o --output-dir -e --extension --stdout
-            -j --jobs -n --dry-run -q --quiet --files-from -0 --shard --quote --quote=all --bom
+            -j --jobs -n --dry-run -q --quiet -u --update --files-from -0 --shard --quote
+            --quote=all --bom
             --eol --attributes --error-format --help --version" -- "$current"))
         return 0
     fi

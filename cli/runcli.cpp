@@ -153,15 +153,17 @@ BatchRequest batchRequest(const CliOptions &options, const QList<BatchInput> &in
 }
 
 // Two inputs writing one output is allowed (the last one's result remains) but seldom meant.
-void warnAboutClashes(const BatchPlan &plan, const QList<OutputClash> &clashes, QIODevice &err)
+QString clashWarnings(const BatchPlan &plan, const QList<OutputClash> &clashes)
 {
+    QString warnings;
     for (const OutputClash &clash : clashes) {
         const BatchJob &earlier = plan.jobs[clash.earlier];
         const BatchJob &later = plan.jobs[clash.last];
-        write(err,
-              QStringLiteral("Warning: %1 and %2 both write %3; the result of %2 remains.\n")
-                      .arg(earlier.input.display(), later.input.display(), later.output.display()));
+        warnings += QStringLiteral("Warning: %1 and %2 both write %3; the result of %2 remains.\n")
+                            .arg(earlier.input.display(), later.input.display(),
+                                 later.output.display());
     }
+    return warnings;
 }
 
 // One line on a terminal, rewritten in place; messages clear it before they are printed.
@@ -349,6 +351,14 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
             write(err, QStringLiteral("No files added.\n"));
         return searchStatus;
     }
+    // Inputs writing one output share a part, so the part alone knows which of them wins.
+    const QString warnings = clashWarnings(plan, convertOnlyTheLast(plan));
+    // After the clashes: an earlier input must not run because the last one is up to date.
+    if (options.update && leaveOutUpToDate(plan) > 0 && plan.isEmpty()) {
+        if (!options.quiet)
+            write(err, QStringLiteral("Every result is up to date.\n"));
+        return searchStatus;
+    }
     if (options.dryRun) {
         // A NUL-separated list is for programs: the names' own bytes. Lines are for people.
         for (const BatchJob &job : std::as_const(plan.jobs)) {
@@ -362,9 +372,7 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
         return searchStatus;
     }
 
-    // Inputs writing one output share a part, so the part alone knows which of them wins.
-    const QList<OutputClash> clashes = convertOnlyTheLast(plan);
     if (!options.quiet)
-        warnAboutClashes(plan, clashes, err);
+        write(err, warnings);
     return std::max(convertAll(plan, options, in, out, err, environment), searchStatus);
 }

@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <limits>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,6 +32,8 @@ private slots:
     void dryRunOrder();
     void folderScanSkipsPipesAndLinkedFolders();
     void folderScanNamesWhatItCannotSearch();
+    void update_data();
+    void update();
     void dotDotAfterALink_data();
     void dotDotAfterALink();
     void currentFolderTooLongToName();
@@ -113,6 +117,7 @@ void TestCli::exitStatus_data()
     row("stdoutTwoInputs", {u"--stdout"_s, u"good.xml"_s, u"also.xml"_s}, 2);
     row("stdoutWithOutputDir", {u"--stdout"_s, u"-o"_s, u"empty"_s, u"good.xml"_s}, 2);
     row("stdoutEmptyFolder", {u"--stdout"_s, u"empty"_s}, 3);
+    row("updateStandardOutput", {u"-u"_s, u"--stdout"_s, u"good.xml"_s}, 2);
     row("stdinTwice", {u"-"_s, u"-"_s}, 2);
     row("controlInUsageError", {u"--eol"_s, u"\x1b[2J"_s, u"good.xml"_s}, 2);
     row("controlInExtension", {u"-e"_s, u"\x1b[2J"_s, u"empty"_s}, 3);
@@ -321,6 +326,47 @@ void TestCli::folderScanNamesWhatItCannotSearch()
              u"quillmere-cli: too long a path to search "_s + m_folder.path(deep) + u'/'
                      + QString::fromLatin1(tooLong) + u'\n');
     QCOMPARE(m_folder.readFile(deep + u"/in.csv"_s), simpleOutput);
+}
+
+void TestCli::update_data()
+{
+    QTest::addColumn<bool>("update");
+    QTest::addColumn<bool>("outputExists");
+    QTest::addColumn<qint64>("outputLater"); // nanoseconds from the input's time to the output's
+    QTest::addColumn<bool>("converted");
+
+    QTest::newRow("missing") << true << false << qint64(0) << true;
+    QTest::newRow("older") << true << true << qint64(-10'000'000'000) << true;
+    QTest::newRow("olderByANanosecond") << true << true << qint64(-1) << true;
+    QTest::newRow("sameTime") << true << true << qint64(0) << false;
+    QTest::newRow("newer") << true << true << qint64(10'000'000'000) << false;
+    QTest::newRow("newerWithoutUpdate") << false << true << qint64(10'000'000'000) << true;
+}
+
+void TestCli::update()
+{
+    QFETCH(bool, update);
+    QFETCH(bool, outputExists);
+    QFETCH(qint64, outputLater);
+    QFETCH(bool, converted);
+    m_folder.writeFile(u"in.xml"_s, simpleDocument);
+    if (outputExists)
+        m_folder.writeFile(u"in.csv"_s, "earlier");
+    const timespec input{1'600'000'000, 500'000'000};
+    const qint64 output = input.tv_sec * 1'000'000'000 + input.tv_nsec + outputLater;
+    const timespec inputTimes[2]{input, input};
+    const timespec outputTimes[2]{{output / 1'000'000'000, output % 1'000'000'000},
+                                  {output / 1'000'000'000, output % 1'000'000'000}};
+    QCOMPARE(::utimensat(AT_FDCWD, "in.xml", inputTimes, 0), 0);
+    QVERIFY(!outputExists || ::utimensat(AT_FDCWD, "in.csv", outputTimes, 0) == 0);
+    const QStringList options = update ? QStringList{u"-u"_s} : QStringList();
+
+    const CliRun listing = runCliInMemory(options + QStringList{u"-n"_s, u"in.xml"_s});
+    QCOMPARE(listing.out, converted ? m_folder.path(u"in.xml\n"_s).toUtf8() : QByteArray());
+    const CliRun run = runCliInMemory(options + QStringList{u"in.xml"_s});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(m_folder.readFile(u"in.csv"_s),
+             converted ? simpleOutput : QByteArray(outputExists ? "earlier" : "<missing>"));
 }
 
 void TestCli::dotDotAfterALink_data()
@@ -622,6 +668,12 @@ void TestCli::sameOutputKeepsLaterInput()
 
     QVERIFY(QDir().mkpath(m_folder.path(u"expected"_s)));
     runCliInMemory({u"-o"_s, u"expected"_s, u"f%1/same.xml"_s.arg(folders - 1)});
+    QCOMPARE(m_folder.readFile(u"out/same.csv"_s), m_folder.readFile(u"expected/same.csv"_s));
+
+    // The first input changed since: with -u it is still not the one converted.
+    const timespec later[2]{{0, UTIME_NOW}, {std::numeric_limits<int>::max(), 0}};
+    QCOMPARE(::utimensat(AT_FDCWD, "f0/same.xml", later, 0), 0);
+    QCOMPARE(runCliInMemory(arguments << u"-u"_s).status, lastFails ? 1 : 0);
     QCOMPARE(m_folder.readFile(u"out/same.csv"_s), m_folder.readFile(u"expected/same.csv"_s));
 }
 
