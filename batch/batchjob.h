@@ -23,9 +23,16 @@ struct OutputPlace {
     };
     Kind kind = Kind::BesideInput;
     FileName folder; // Kind::Folder only
+    // Kind::Folder only: each result goes into the folder that mirrors its input's folder
+    // below the named folder it was found in, so same-named files of different folders are
+    // kept apart.
+    bool mirrorFolders = false;
 
     static OutputPlace besideInput() { return {}; }
-    static OutputPlace inFolder(FileName folder) { return {Kind::Folder, std::move(folder)}; }
+    static OutputPlace inFolder(FileName folder, bool mirrorFolders = false)
+    {
+        return {Kind::Folder, std::move(folder), mirrorFolders};
+    }
     static OutputPlace standardOutput() { return {Kind::StandardOutput, {}}; }
 };
 
@@ -37,6 +44,9 @@ struct BatchJob {
     // Set when the plan decided the job's outcome: the run gives this status and never opens
     // the job's files.
     std::optional<JobStatus> planned;
+    // When set (mirrored folders), the output folder of the run, ending in a separator: the
+    // run makes the folders between it and the output as needed.
+    FileName outputRoot;
 
     bool writesStandardOutput() const { return output.isEmpty(); }
 };

@@ -136,12 +136,17 @@ BatchPlan makePlan(const BatchRequest &request)
         if (request.place.kind == OutputPlace::Kind::StandardOutput)
             return addJob(std::move(job), QString());
         const bool inFolder = request.place.kind == OutputPlace::Kind::Folder;
-        job.output = FileName::fromPath(
-                outputPathFor(input.path(), inFolder, request.place.folder.path()));
+        const bool mirrored = inFolder && request.place.mirrorFolders;
+        QString folder = request.place.folder.path();
+        if (mirrored) {
+            job.outputRoot = FileName::fromPath(Main::CleanDoubleBackslashes(folder + u'/'));
+            folder = job.outputRoot.path() + relativeFolder;
+        }
+        job.output = FileName::fromPath(outputPathFor(input.path(), inFolder, folder));
         // What every machine names alike, however it reaches the files: the output's path
         // below the output folder, or below the named folder beside whose files it is written.
         const QString name = Main::GetFileNameFromPath(job.output.path());
-        addJob(std::move(job), inFolder ? name : relativeFolder + name);
+        addJob(std::move(job), inFolder && !mirrored ? name : relativeFolder + name);
     };
 
     for (const BatchInput &input : request.inputs) {

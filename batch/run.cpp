@@ -1,6 +1,7 @@
 #include "batch/run.h"
 
 #include "batch/orderedrun.h"
+#include "batch/outputfolders.h"
 #include "conversion/convertfile.h"
 #include "conversion/flatten.h"
 #include "core/failure.h"
@@ -10,6 +11,15 @@ JobStatus convertJob(const BatchJob &job, const CsvFormat &format, const RunOpti
 {
     try {
         if (!job.writesStandardOutput()) {
+            if (!job.outputRoot.isEmpty()) {
+                if (const QString reason = makeOutputFolders(job.outputRoot, job.output);
+                    !reason.isEmpty()) {
+                    JobStatus status;
+                    status.kind = JobStatus::Kind::NotWritten;
+                    status.reason = reason;
+                    return status;
+                }
+            }
             return JobStatus::fromResult(convertFile(job.input.path(), job.output.path(), format,
                                                      cancel, options.inputKinds));
         }

@@ -72,6 +72,10 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
             {QStringLiteral("o"), QStringLiteral("output-dir")},
             QStringLiteral("Write every result into DIR (default: beside each source)."),
             QStringLiteral("DIR"));
+    const QCommandLineOption tree(
+            QStringLiteral("tree"),
+            QStringLiteral("With -o: each result goes into the folder below DIR that mirrors "
+                           "its input's folder below the PATH it was found in."));
     const QCommandLineOption extension(
             {QStringLiteral("e"), QStringLiteral("extension")},
             QStringLiteral(
@@ -133,9 +137,9 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
                                   QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Show the version."));
-    parser.addOptions({delimiter, tab,    outputDir,  extension,    toStdout, jobs,   dryRun,
-                       quiet,     update, filesFrom,  nulSeparated, shard,    quote,  quoteAll,
-                       bom,       eol,    attributes, errorFormat,  help,     version});
+    parser.addOptions({delimiter, tab,   outputDir, tree,       extension,    toStdout, jobs,
+                       dryRun,    quiet, update,    filesFrom,  nulSeparated, shard,    quote,
+                       quoteAll,  bom,   eol,       attributes, errorFormat,  help,     version});
     parser.addPositionalArgument(
             QStringLiteral("PATH"),
             QStringLiteral("XML file or folder to convert; - reads standard input and writes "
@@ -226,6 +230,9 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
         if (options.outputDir.isEmpty())
             return usageError(QStringLiteral("--output-dir needs a folder"));
     }
+    options.tree = parser.isSet(tree);
+    if (options.tree && options.outputDir.isEmpty())
+        return usageError(QStringLiteral("--tree needs --output-dir"));
     options.toStdout = parser.isSet(toStdout);
     if (options.toStdout && !options.outputDir.isEmpty())
         return usageError(QStringLiteral("--stdout and --output-dir cannot be used together"));

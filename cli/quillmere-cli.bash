@@ -25,7 +25,7 @@ _quillmere_cli()
             ;;
     esac
     if [[ $current == -* ]]; then
-        COMPREPLY=($(compgen -W "-d --delimiter --tab -o --output-dir -e --extension --stdout
+        COMPREPLY=($(compgen -W "-d --delimiter --tab -o --output-dir --tree -e --extension --stdout
             -j --jobs -n --dry-run -q --quiet -u --update --files-from -0 --shard --quote
             --quote=all --bom
             --eol --attributes --error-format --help --version" -- "$current"))

@@ -147,7 +147,7 @@ BatchRequest batchRequest(const CliOptions &options, const QList<BatchInput> &in
     request.folderExtension = options.extension;
     request.place = options.toStdout ? OutputPlace::standardOutput()
             : outputDir.isEmpty()    ? OutputPlace::besideInput()
-                                     : OutputPlace::inFolder(outputDir);
+                                     : OutputPlace::inFolder(outputDir, options.tree);
     request.format = csvFormat(options);
     return request;
 }

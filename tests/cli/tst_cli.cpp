@@ -2,6 +2,7 @@
 #include "support/clirun.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -24,6 +25,7 @@ private slots:
     void exitStatus();
     void delimiter_data();
     void delimiter();
+    void outputDir_data();
     void outputDir();
     void missingOutputDir_data();
     void missingOutputDir();
@@ -191,16 +193,58 @@ void TestCli::delimiter()
     QCOMPARE(m_folder.readFile(u"in.csv"_s), expected);
 }
 
+void TestCli::outputDir_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("expected"); // the files below out/
+
+    QTest::newRow("flat") << QStringList() << 0
+                          << QStringList{u"one.csv"_s, u"same.csv"_s, u"three.csv"_s,
+                                         u"two.data.csv"_s};
+    const QStringList mirrored{u"a/deep/three.csv"_s, u"a/same.csv"_s, u"b/same.csv"_s,
+                               u"one.csv"_s, u"two.data.csv"_s};
+    QTest::newRow("tree") << QStringList{u"--tree"_s} << 0 << mirrored;
+    QTest::newRow("treeParallel") << QStringList{u"--tree"_s, u"-j"_s, u"3"_s} << 0 << mirrored;
+    // A file named on its own has no folder below its PATH.
+    QTest::newRow("treeNamedFile")
+            << QStringList{u"--tree"_s, u"src/a/deep/three.xml"_s} << 0
+            << QStringList{u"a/deep/three.csv"_s, u"a/same.csv"_s, u"b/same.csv"_s,
+                           u"one.csv"_s,          u"three.csv"_s,  u"two.data.csv"_s};
+    // out/a is a link to a folder outside out/: never followed, nothing written there.
+    QTest::newRow("treeLinkBelow") << QStringList{u"--tree"_s, u"--link"_s} << 1
+                                   << QStringList{u"b/same.csv"_s, u"one.csv"_s, u"two.data.csv"_s};
+    QTest::newRow("treeWithoutFolder")
+            << QStringList{u"--tree"_s, u"--no-output-dir"_s} << 2 << QStringList();
+}
+
 void TestCli::outputDir()
 {
-    m_folder.writeFile(u"src/one.xml"_s, simpleDocument);
-    m_folder.writeFile(u"src/two.data.xml"_s, simpleDocument);
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    QFETCH(QStringList, expected);
+    for (const QString &name : {u"src/one.xml"_s, u"src/two.data.xml"_s, u"src/a/same.xml"_s,
+                                u"src/b/same.xml"_s, u"src/a/deep/three.xml"_s})
+        m_folder.writeFile(name, simpleDocument);
     QVERIFY(QDir().mkpath(m_folder.path(u"out"_s)));
+    QVERIFY(QDir().mkpath(m_folder.path(u"elsewhere"_s)));
+    if (options.removeAll(u"--link"_s) > 0)
+        QVERIFY(QFile::link(m_folder.path(u"elsewhere"_s), m_folder.path(u"out/a"_s)));
+    const bool toFolder = options.removeAll(u"--no-output-dir"_s) == 0;
 
-    const CliRun result = runCliInMemory({u"-o"_s, u"out/"_s, u"src"_s});
-    QCOMPARE(result.status, 0);
-    QCOMPARE(m_folder.readFile(u"out/one.csv"_s), simpleOutput);
-    QCOMPARE(m_folder.readFile(u"out/two.data.csv"_s), simpleOutput);
+    const CliRun result = runCliInMemory(
+            (toFolder ? QStringList{u"-o"_s, u"out/"_s} : QStringList()) + options << u"src"_s);
+    QCOMPARE(result.status, status);
+    QStringList written;
+    for (QDirIterator it(m_folder.path(u"out"_s), QDir::Files, QDirIterator::Subdirectories);
+         it.hasNext();)
+        written.append(QDir(m_folder.path(u"out"_s)).relativeFilePath(it.next()));
+    written.sort();
+    QCOMPARE(written, expected);
+    for (const QString &name : std::as_const(expected))
+        QCOMPARE(m_folder.readFile(u"out/"_s + name), simpleOutput);
+    QCOMPARE(QDir(m_folder.path(u"elsewhere"_s)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList());
     QVERIFY(!QFile::exists(m_folder.path(u"src/one.csv"_s)));
 }
 
