@@ -3,7 +3,7 @@
 #include "batch/jobstatus.h"
 #include "core/filename.h"
 
-#include <optional>
+#include <memory>
 
 // One input of a run as it was given: a file, a folder to search, or standard input.
 struct BatchInput {
@@ -42,8 +42,8 @@ struct BatchJob {
     FileName output; // empty when it writes standard output
     bool readsStandardInput = false;
     // Set when the plan decided the job's outcome: the run gives this status and never opens
-    // the job's files.
-    std::optional<JobStatus> planned;
+    // the job's files. Shared, as most jobs of a large run have none.
+    std::shared_ptr<const JobStatus> planned;
     // When set (mirrored folders), the output folder of the run, ending in a separator: the
     // run makes the folders between it and the output as needed.
     FileName outputRoot;

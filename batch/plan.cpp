@@ -61,15 +61,15 @@ void spareInputs(BatchPlan &plan, FileKeys &keys)
         if (spared == inputs.constEnd())
             continue;
         BatchJob &job = plan.jobs[i];
-        job.planned = JobStatus::skipped(
+        job.planned = std::make_shared<const JobStatus>(JobStatus::skipped(
                 QStringLiteral("The result of %1 would replace %2, an input of this run")
-                        .arg(job.input.display(), plan.jobs[*spared].input.display()));
+                        .arg(job.input.display(), plan.jobs[*spared].input.display())));
     }
 }
 
 // Inputs that write one output share the part of the last of them, whose result remains: a
 // part decides alone which of them wins.
-void sharePartsOfOneOutput(BatchPlan &plan)
+void sharePartsOfOneOutput(const BatchPlan &plan, QList<int> &parts)
 {
     QHash<QString, qsizetype> last;
     for (qsizetype i = 0; i < plan.size(); ++i) {
@@ -78,7 +78,7 @@ void sharePartsOfOneOutput(BatchPlan &plan)
     }
     for (qsizetype i = 0; i < plan.size(); ++i) {
         if (!plan.outputKeys[i].isEmpty())
-            plan.partKeys[i] = plan.partKeys[last.value(plan.outputKeys[i])];
+            parts[i] = parts[last.value(plan.outputKeys[i])];
     }
 }
 
@@ -87,17 +87,14 @@ template<typename Keep> void keepJobs(BatchPlan &plan, Keep &&keep)
 {
     QList<BatchJob> jobs;
     QStringList outputKeys;
-    QStringList partKeys;
     for (qsizetype i = 0; i < plan.size(); ++i) {
         if (!keep(i))
             continue;
         jobs.append(plan.jobs[i]);
         outputKeys.append(plan.outputKeys[i]);
-        partKeys.append(plan.partKeys[i]);
     }
     plan.jobs = std::move(jobs);
     plan.outputKeys = std::move(outputKeys);
-    plan.partKeys = std::move(partKeys);
 }
 
 // Why the system would not give the named path to the run: missing, or not readable (a folder
@@ -123,11 +120,17 @@ BatchPlan makePlan(const BatchRequest &request)
     BatchPlan plan;
     plan.format = request.format;
     FileKeys keys;
+    QList<int> parts; // with request.part, the part of each job
     const auto addJob = [&](BatchJob job, const QString &partKey) {
         plan.outputKeys.append(keys.keyOf(job));
-        plan.partKeys.append(partKey);
+        if (request.part)
+            parts.append(shardOf(partKey, request.part->count));
         plan.jobs.append(std::move(job));
     };
+    const bool inFolder = request.place.kind == OutputPlace::Kind::Folder;
+    const bool mirrored = inFolder && request.place.mirrorFolders;
+    const FileName outputRoot
+            = FileName::fromPath(Main::CleanDoubleBackslashes(request.place.folder.path() + u'/'));
     // relativeFolder: the input's folder below the named folder it was found in, with a final
     // separator; empty for a named file.
     const auto addFile = [&](const FileName &input, const QString &relativeFolder) {
@@ -135,18 +138,21 @@ BatchPlan makePlan(const BatchRequest &request)
         job.input = input;
         if (request.place.kind == OutputPlace::Kind::StandardOutput)
             return addJob(std::move(job), QString());
-        const bool inFolder = request.place.kind == OutputPlace::Kind::Folder;
-        const bool mirrored = inFolder && request.place.mirrorFolders;
         QString folder = request.place.folder.path();
         if (mirrored) {
-            job.outputRoot = FileName::fromPath(Main::CleanDoubleBackslashes(folder + u'/'));
-            folder = job.outputRoot.path() + relativeFolder;
+            job.outputRoot = outputRoot;
+            folder = outputRoot.path() + relativeFolder;
         }
         job.output = FileName::fromPath(outputPathFor(input.path(), inFolder, folder));
         // What every machine names alike, however it reaches the files: the output's path
         // below the output folder, or below the named folder beside whose files it is written.
-        const QString name = Main::GetFileNameFromPath(job.output.path());
-        addJob(std::move(job), inFolder && !mirrored ? name : relativeFolder + name);
+        QString partKey;
+        if (request.part) {
+            partKey = Main::GetFileNameFromPath(job.output.path());
+            if (!inFolder || mirrored)
+                partKey.prepend(relativeFolder);
+        }
+        addJob(std::move(job), partKey);
     };
 
     for (const BatchInput &input : request.inputs) {
@@ -177,15 +183,13 @@ BatchPlan makePlan(const BatchRequest &request)
                 addFile(FileName::fromPath(file), Main::GetFolderFromPath(file.mid(top)));
         }
     }
+    // Every input of the run, whatever its part, is spared.
     spareInputs(plan, keys);
-    sharePartsOfOneOutput(plan);
+    if (request.part) {
+        sharePartsOfOneOutput(plan, parts);
+        keepJobs(plan, [&](qsizetype i) { return parts[i] == request.part->index; });
+    }
     return plan;
-}
-
-void keepPart(BatchPlan &plan, const Shard &part)
-{
-    keepJobs(plan,
-             [&](qsizetype i) { return shardOf(plan.partKeys[i], part.count) == part.index; });
 }
 
 qsizetype leaveOutUpToDate(BatchPlan &plan)
@@ -212,7 +216,7 @@ qsizetype leaveOutUpToDate(BatchPlan &plan)
 QList<OutputClash> findClashes(const BatchPlan &plan)
 {
     const auto decided = [&](qsizetype i) {
-        return plan.outputKeys[i].isEmpty() || plan.jobs[i].planned.has_value();
+        return plan.outputKeys[i].isEmpty() || plan.jobs[i].planned != nullptr;
     };
     QHash<QString, qsizetype> last;
     for (qsizetype i = 0; i < plan.size(); ++i) {
@@ -232,9 +236,9 @@ QList<OutputClash> convertOnlyTheLast(BatchPlan &plan)
 {
     const QList<OutputClash> clashes = findClashes(plan);
     for (const OutputClash &clash : clashes) {
-        plan.jobs[clash.earlier].planned
-                = JobStatus::superseded(QStringLiteral("The result of %1 replaces it")
-                                                .arg(plan.jobs[clash.last].input.display()));
+        plan.jobs[clash.earlier].planned = std::make_shared<const JobStatus>(
+                JobStatus::superseded(QStringLiteral("The result of %1 replaces it")
+                                              .arg(plan.jobs[clash.last].input.display())));
     }
     return clashes;
 }

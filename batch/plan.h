@@ -22,6 +22,11 @@ struct BatchRequest {
     std::optional<QString> folderExtension;
     OutputPlace place;
     CsvFormat format;
+    // Only the jobs of this part are kept. A job's part is fixed by what every machine of a
+    // cluster names alike, however it reaches the files: the output's path below the output
+    // folder, or below the named folder its input was found in (the name alone for a named
+    // file). Jobs writing one output share the part of the last of them.
+    std::optional<Shard> part;
 };
 
 // Two jobs of a plan that write the same output: the result of the last job writing it
@@ -44,14 +49,10 @@ struct UnusableInput {
 
 // The jobs of a run, in conversion order, decided before anything is written. Each job's output
 // has a key naming the file the system will write (two spellings of one file share it; empty
-// for standard output), so that a plan sees every clash between its outputs, and a part key
-// that every machine of a cluster gives it alike, however it reaches the files: the output's
-// path below the output folder, or below the named folder its input was found in (the name
-// alone for a named file). Jobs writing one output share the part key of the last of them.
+// for standard output), so that a plan sees every clash between its outputs.
 struct BatchPlan {
     QList<BatchJob> jobs;
     QStringList outputKeys; // one per job
-    QStringList partKeys; // one per job
     CsvFormat format;
     // Named paths that gave no job, in the order given.
     QList<UnusableInput> unusableInputs;
@@ -66,11 +67,9 @@ struct BatchPlan {
 
 // The plan for the request: every file input, and every file the folder inputs give, becomes
 // a job whose output is named after its input (see outputPathFor()). A job whose output is an
-// input of the run (its own included) is planned as skipped, naming that input.
+// input of the run (its own included, and whatever its part) is planned as skipped, naming
+// that input. Named paths are checked whatever the part.
 BatchPlan makePlan(const BatchRequest &request);
-
-// Keeps only the jobs whose part key belongs to the part, in their order.
-void keepPart(BatchPlan &plan, const Shard &part);
 
 // Leaves out every job not yet decided whose output is a regular file at least as new as its
 // input: only missing and older results are made again. Returns how many it left out.

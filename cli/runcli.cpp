@@ -149,6 +149,7 @@ BatchRequest batchRequest(const CliOptions &options, const QList<BatchInput> &in
             : outputDir.isEmpty()    ? OutputPlace::besideInput()
                                      : OutputPlace::inFolder(outputDir, options.tree);
     request.format = csvFormat(options);
+    request.part = options.shard;
     return request;
 }
 
@@ -337,14 +338,12 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
     // The files below a folder that could not be searched were not converted.
     const int searchStatus
             = plan.leftOut.isEmpty() ? ExitStatus::Converted : ExitStatus::NotConverted;
-    if (options.shard)
-        keepPart(plan, *options.shard);
     if (options.toStdout && plan.size() != 1) {
         write(err,
               QStringLiteral("quillmere-cli: --stdout needs exactly one input file; the paths "
                              "give %1\n")
                       .arg(plan.size()));
-        return 2;
+        return ExitStatus::UsageError;
     }
     if (plan.isEmpty()) {
         if (!options.quiet)

@@ -17,7 +17,16 @@ FileName absoluteName(const FileName &path, const FileName &current)
 {
     const QString &text = path.path();
     const bool relative = !text.startsWith(u'/');
-    const QString whole = relative && !current.isEmpty() ? current.path() + u'/' + text : text;
+    QString whole = text;
+    if (relative && !current.isEmpty()) {
+        const QString &folder = current.path();
+        whole = folder.endsWith(u'/') ? QString(folder + text) : QString(folder + u'/' + text);
+    }
+    // Most names hold nothing to drop: thousands of them may be listed.
+    if (!whole.contains(QLatin1String("//")) && !whole.contains(QLatin1String("/./"))
+        && !whole.startsWith(QLatin1String("./")) && !whole.endsWith(QLatin1String("/."))
+        && whole != QLatin1String("."))
+        return FileName::fromPath(whole);
     QStringList kept;
     for (const QString &part : whole.split(u'/', Qt::SkipEmptyParts)) {
         if (part != QLatin1String("."))
