@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -63,6 +64,7 @@ private slots:
     void failureIsReportedOnlyBeforeTheFirstListing_data();
     void failureIsReportedOnlyBeforeTheFirstListing();
     void symbolicLinkLoopEnds();
+    void folderMountedInsideItselfIsListedOnce();
     void linkedFolderIsListedOnce();
     void linksToFoldersInTheTreeAreNotEntered();
     void folderNamedWithQuestionMarkIsScanned();
@@ -477,6 +479,23 @@ void TestAddFolder::symbolicLinkLoopEnds()
     QCOMPARE(relative(root, filesOfFolderTree(root, QStringLiteral("*.xml"))),
              (QStringList{QStringLiteral("top.xml"), QStringLiteral("a/a.xml"),
                           QStringLiteral("a/b/b.xml")}));
+}
+
+void TestAddFolder::folderMountedInsideItselfIsListedOnce()
+{
+    if (!isRoot())
+        QSKIP("Only root can bind-mount a folder");
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    makeTree(root, {QStringLiteral("a.xml"), QStringLiteral("sub/loop/")}, "<a/>");
+    const QString loop = root + QStringLiteral("/sub/loop");
+    QCOMPARE(QProcess::execute(QStringLiteral("mount"), {QStringLiteral("--bind"), root, loop}), 0);
+    const auto unmount = qScopeGuard([&] {
+        QProcess::execute(QStringLiteral("umount"), {QStringLiteral("--lazy"), loop});
+    });
+
+    QCOMPARE(relative(root, filesOfFolderTree(root, QStringLiteral("*.xml"))),
+             QStringList{QStringLiteral("a.xml")});
 }
 
 void TestAddFolder::linkedFolderIsListedOnce()
