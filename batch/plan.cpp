@@ -96,8 +96,9 @@ QList<OutputClash> findClashes(const BatchPlan &plan)
         const QString &key = plan.outputKeys[i];
         if (key.isEmpty())
             continue;
+        // The same input listed twice gives the same result twice: nothing is lost.
         const auto found = earlier.constFind(key);
-        if (found != earlier.constEnd())
+        if (found != earlier.constEnd() && plan.jobs[*found].input != plan.jobs[i].input)
             clashes.append({*found, i});
         earlier.insert(key, i);
     }

@@ -48,5 +48,6 @@ BatchPlan makePlan(const BatchRequest &request);
 // Keeps only the jobs whose output belongs to the part, in their order.
 void keepPart(BatchPlan &plan, const Shard &part);
 
-// Every pair of jobs writing one output, each later job paired with the last one before it.
+// Every pair of jobs that read different inputs and write one output, each later job paired
+// with the last one before it.
 QList<OutputClash> findClashes(const BatchPlan &plan);
