@@ -22,6 +22,8 @@ bool parseFile(const char *path, int readSize)
         return false;
     }
     XML_Parser parser = XML_ParserCreate(nullptr);
+    // As in the converter, which parses every read at once.
+    XML_SetReparseDeferralEnabled(parser, XML_FALSE);
     bool ok = true;
     for (;;) {
         // Reading straight into Expat's own buffer spares the copy XML_Parse would make.

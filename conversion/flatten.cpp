@@ -398,11 +398,9 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
         if (document.isTranscoded())
             XML_SetEncoding(parser, "UTF-8");
         XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_UNLESS_STANDALONE);
-#if XML_MAJOR_VERSION > 2 || (XML_MAJOR_VERSION == 2 && XML_MINOR_VERSION >= 6)
         // Long comments are cut by what the parser holds after each read, which a deferred
         // parse would leave unchanged; growing reads keep huge tokens linear without it.
         XML_SetReparseDeferralEnabled(parser, XML_FALSE);
-#endif
         XML_SetSkippedEntityHandler(parser, onSkippedEntity);
         XML_SetExternalEntityRefHandler(parser, onExternalEntity);
         parse.encodings.install(parser);
