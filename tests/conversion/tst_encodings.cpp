@@ -155,6 +155,11 @@ void TestEncodings::refused_data()
             << QByteArray::fromHex("4c6fa7949340a58599a28996957e7ff14bf07f6f6e4c99616e")
             << u"the encoding \"EBCDIC\" is not supported"_qs << 1LL << 1LL;
     QTest::newRow("truncatedUtf8") << QByteArray("<r>\xe6\xbc</r>") << invalid << 1LL << 4LL;
+    // A high surrogate starts a pair only when a low one follows.
+    QTest::newRow("utf16LoneHighSurrogate")
+            << QByteArray("<\0r\0>\0\0\xd8\x41\0<\0/\0r\0>\0", 18) << invalid << 1LL << 4LL;
+    QTest::newRow("utf16TwoHighSurrogates")
+            << QByteArray("\0<\0r\0>\xd8\0\xd8\0\xdc\0\0<\0/\0r\0>", 20) << invalid << 1LL << 4LL;
     QTest::newRow("unknownName") << declared("x-martian", "<r/>")
                                  << u"unknown encoding \"x-martian\""_qs << 1LL << 31LL;
     // The second byte decides the length of a GB18030 sequence; the parser cannot follow that.
