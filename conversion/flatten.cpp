@@ -217,6 +217,25 @@ void XMLCALL onSkippedEntity(void *userData, const XML_Char *name, int isParamet
     }
 }
 
+// The byte-order mark has decided the encoding; a declaration of another one is an error, placed
+// at the mark.
+void XMLCALL onXmlDeclaration(void *userData, const XML_Char *, const XML_Char *encoding, int)
+{
+    if (!encoding)
+        return;
+    Parse &parse = parseOf(userData);
+    try {
+        QString conflict = parse.document->declarationConflict(QByteArray(encoding));
+        if (conflict.isEmpty())
+            return;
+        parse.stopWithError(std::move(conflict));
+        parse.line = 1;
+        parse.column = 0;
+    } catch (...) {
+        parse.stopWithFailure();
+    }
+}
+
 // External entities are never read. The external subset and external parameter entities
 // (which the parser announces without a context) are declined, as a non-validating parser may:
 // declarations after them are then ignored and their references reported as undefined. A
@@ -395,8 +414,9 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
         XML_Parser parser = handle.get();
         XML_SetUserData(parser, &parse);
         XML_SetReturnNSTriplet(parser, 1);
-        if (document.isTranscoded())
-            XML_SetEncoding(parser, "UTF-8");
+        if (const char *encoding = document.parserEncoding())
+            XML_SetEncoding(parser, encoding);
+        XML_SetXmlDeclHandler(parser, onXmlDeclaration);
         XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_UNLESS_STANDALONE);
         // Long comments are cut by what the parser holds after each read, which a deferred
         // parse would leave unchanged; growing reads keep huge tokens linear without it.

@@ -50,10 +50,19 @@ void TestEncodings::decoded_data()
     QTest::newRow("utf8Bom") << "\xef\xbb\xbf" + text.toUtf8() << line;
     QTest::newRow("utf16le") << utf16(text, QStringConverter::Utf16LE) << line;
     QTest::newRow("utf16be") << utf16(text, QStringConverter::Utf16BE) << line;
-    QTest::newRow("utf16Declared")
-            << utf16(QString(text).replace(u"?>"_qs, u" encoding=\"UTF-16\"?>"_qs),
-                     QStringConverter::Utf16LE)
-            << line;
+    const auto declaring = [&](const char *encoding) {
+        return QString(text).replace(u"?>"_qs,
+                                     u" encoding=\"%1\"?>"_qs.arg(QLatin1StringView(encoding)));
+    };
+    QTest::newRow("utf16Declared") << utf16(declaring("UTF-16"), QStringConverter::Utf16LE) << line;
+    // A declaration that names the encoding of the byte-order mark.
+    QTest::newRow("utf8BomDeclared") << "\xef\xbb\xbf" + declaring("utf-8").toUtf8() << line;
+    QTest::newRow("utf16leBomDeclaredUtf16le")
+            << utf16(declaring("UTF-16LE"), QStringConverter::Utf16LE) << line;
+    QTest::newRow("utf16beBomDeclaredUcs2")
+            << utf16(declaring("ISO-10646-UCS-2"), QStringConverter::Utf16BE) << line;
+    QTest::newRow("utf32leBomDeclaredUtf32")
+            << utf32(declaring("UTF-32"), QStringConverter::Utf32LE, true) << line;
 
     QTest::newRow("utf32beBom") << utf32(text, QStringConverter::Utf32BE, true) << line;
     QTest::newRow("utf32leBom") << utf32(text, QStringConverter::Utf32LE, true) << line;
@@ -218,6 +227,27 @@ void TestEncodings::refused_data()
     QTest::newRow("declaredUtf16ButSingleByte")
             << declared("UTF-16", "<r/>")
             << u"encoding specified in XML declaration is incorrect"_qs << 1LL << 31LL;
+
+    // A byte-order mark that says another encoding than the declaration.
+    const QString bomDeclares
+            = u"the document starts with the byte-order mark of %1 but declares the encoding "
+              "\"%2\""_qs;
+    QTest::newRow("utf8BomDeclaresLatin1")
+            << "\xef\xbb\xbf" + declared("iso-8859-1", "<r/>")
+            << bomDeclares.arg(u"UTF-8"_qs, u"iso-8859-1"_qs) << 1LL << 1LL;
+    QTest::newRow("utf8BomDeclaresWindows1252")
+            << "\xef\xbb\xbf" + declared("windows-1252", "<r/>")
+            << bomDeclares.arg(u"UTF-8"_qs, u"windows-1252"_qs) << 1LL << 1LL;
+    QTest::newRow("utf16BomDeclaresUtf8")
+            << utf16(QString::fromLatin1(declared("UTF-8", "<r/>")), QStringConverter::Utf16BE)
+            << bomDeclares.arg(u"UTF-16BE"_qs, u"UTF-8"_qs) << 1LL << 1LL;
+    QTest::newRow("utf16leBomDeclaresUtf16be")
+            << utf16(QString::fromLatin1(declared("UTF-16BE", "<r/>")), QStringConverter::Utf16LE)
+            << bomDeclares.arg(u"UTF-16LE"_qs, u"UTF-16BE"_qs) << 1LL << 1LL;
+    QTest::newRow("utf32BomDeclaresLatin1")
+            << utf32(QString::fromLatin1(declared("ISO-8859-1", "<r/>")), QStringConverter::Utf32BE,
+                     true)
+            << bomDeclares.arg(u"UTF-32BE"_qs, u"ISO-8859-1"_qs) << 1LL << 1LL;
 
     // Each character next to a range of name characters, inside a name; then the characters
     // that may follow the first one of a name, at its start.
