@@ -36,6 +36,8 @@ struct Parse {
     FlattenWalk *walk = nullptr;
     const DocumentInput *document = nullptr;
     bool attributes = false;
+    // Set when an external subset or parameter entity was declined.
+    bool outsideDeclarationsSkipped = false;
     LegacyEncodings encodings;
     LongComment comments;
 
@@ -208,10 +210,10 @@ void XMLCALL onSkippedEntity(void *userData, const XML_Char *name, int isParamet
         return;
     Parse &parse = parseOf(userData);
     try {
-        parse.stopWithError(
-                QStringLiteral("undefined entity \"%1\" (declarations outside the document are "
-                               "not read)")
-                        .arg(QString::fromUtf8(name)));
+        QString reason = QStringLiteral("undefined entity \"%1\"").arg(QString::fromUtf8(name));
+        if (parse.outsideDeclarationsSkipped)
+            reason += QStringLiteral(" (declarations outside the document are not read)");
+        parse.stopWithError(std::move(reason));
     } catch (...) {
         parse.stopWithFailure();
     }
@@ -243,9 +245,11 @@ void XMLCALL onXmlDeclaration(void *userData, const XML_Char *, const XML_Char *
 int XMLCALL onExternalEntity(XML_Parser parser, const XML_Char *context, const XML_Char *,
                              const XML_Char *systemId, const XML_Char *)
 {
-    if (!context)
-        return XML_STATUS_OK;
     Parse &parse = parseOf(XML_GetUserData(parser));
+    if (!context) {
+        parse.outsideDeclarationsSkipped = true;
+        return XML_STATUS_OK;
+    }
     try {
         parse.stopped = true;
         parse.reason = QStringLiteral("external entity \"%1\" is not read")
