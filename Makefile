@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache,)
 
-.PHONY: all deps build run test bench fuzz clean format
+.PHONY: all deps build run test conformance bench fuzz clean format
 
 all: build
 
@@ -20,6 +20,9 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2
+
+conformance: build
+	/usr/bin/python3 scripts/conformance.py --cli $(BUILD)/bin/quillmere-cli
 
 bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLMERE_TESTS=OFF -DQUILLMERE_BENCH=ON $(LAUNCHER)
