@@ -117,6 +117,8 @@ void TestEncodings::decoded_data()
              u"\u182e\u1823\u1829\u182d\u1823\u182f,v"_qs},
             {"khmer", document(u"\u1781\u17d2\u1798\u17c2\u179a"_qs),
              u"\u1781\u17d2\u1798\u17c2\u179a,v"_qs},
+            {"cyrillic", document(u"\u041f\u0440\u0438\u0432\u0435\u0442"_qs),
+             u"\u041f\u0440\u0438\u0432\u0435\u0442,v"_qs},
             {"sinhala", document(u"\u0dc3\u0dd2\u0d82\u0dc4\u0dbd"_qs),
              u"\u0dc3\u0dd2\u0d82\u0dc4\u0dbd,v"_qs},
             {"cjkExtensionA", document(u"\u3400\u5b57"_qs), u"\u3400\u5b57,v"_qs},
@@ -137,6 +139,10 @@ void TestEncodings::decoded_data()
                                           "<r><\xa1\xc3\xd8\xa7\xe0\xb7\xbe\xcf>v"
                                           "</\xa1\xc3\xd8\xa7\xe0\xb7\xbe\xcf></r>")
                               << u"r,\u0e01\u0e23\u0e38\u0e07\u0e40\u0e17\u0e1e\u0e2f,v"_qs;
+    QTest::newRow("windows1252MiddleDot")
+            << declared("windows-1252", "<r><a\xb7>v</a\xb7></r>") << u"r,a\u00b7,v"_qs;
+    QTest::newRow("eucKrMiddleDot")
+            << declared("EUC-KR", "<r><a\xa1\xa4>v</a\xa1\xa4></r>") << u"r,a\u00b7,v"_qs;
     QTest::newRow("shiftJisName") << declared("Shift_JIS",
                                               "<r><\x81\x59\x90\xd8>v</\x81\x59\x90\xd8></r>")
                                   << u"r,\u3006\u5207,v"_qs;
@@ -253,7 +259,7 @@ void TestEncodings::refused_data()
     // that may follow the first one of a name, at its start.
     for (const char32_t c :
          {0xbf, 0xd7, 0xf7, 0x37e, 0x2000, 0x200b, 0x200e, 0x203e, 0x2041, 0x206f, 0x2190, 0x2bff,
-          0x2ff0, 0x3000, 0xf8ff, 0xfdd0, 0xfdef, 0xf0000}) {
+          0x2ff0, 0x3000, 0xf8ff, 0xfdd0, 0xfdef, 0xf0000, 0x1000c0}) {
         QTest::addRow("notInName%04X", unsigned(c))
                 << (u"<a"_qs + QString::fromUcs4(&c, 1) + u"/>"_qs).toUtf8() << invalid << 1LL
                 << 3LL;
@@ -265,15 +271,21 @@ void TestEncodings::refused_data()
     }
     QTest::newRow("localNameStartsWithCombiningMark")
             << QByteArray("<p:\xcc\x81x xmlns:p='urn:x'/>") << invalid << 1LL << 4LL;
-    QTest::newRow("privateUsePlaneUtf16")
-            << QByteArray("<\0a\0\x80\xdb\0\xdc/\0>\0", 12) << invalid << 1LL << 3LL;
+    QTest::newRow("privateUsePlaneUtf16le")
+            << QByteArray("<\0\x80\xdb\0\xdc/\0>\0", 10) << invalid << 1LL << 2LL;
+    QTest::newRow("privateUsePlaneUtf16be")
+            << QByteArray("\0<\xdb\x80\xdc\0\0/\0>", 10) << invalid << 1LL << 2LL;
     // Letters of Latin-1 that XML never took into names.
     QTest::newRow("latin1FeminineOrdinal")
             << declared("ISO-8859-1", "<\xaa/>") << invalid << 2LL << 2LL;
     QTest::newRow("latin1MicroSignUtf16")
             << QByteArray("<\0a\0\xb5\0/\0>\0", 10) << invalid << 1LL << 3LL;
+    QTest::newRow("latin1MasculineOrdinal")
+            << declared("ISO-8859-1", "<a\xba/>") << invalid << 2LL << 3LL;
     QTest::newRow("windows1252MiddleDotFirst")
             << declared("windows-1252", "<\xb7/>") << invalid << 2LL << 2LL;
+    QTest::newRow("eucKrMiddleDotFirst")
+            << declared("EUC-KR", "<\xa1\xa4/>") << invalid << 2LL << 2LL;
 }
 
 void TestEncodings::refused()
