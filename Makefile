@@ -31,7 +31,7 @@ bench: deps
 
 fuzz:
 	scripts/install-deps --fuzz
-	CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMERE_FUZZ=ON $(LAUNCHER)
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMERE_FUZZ=ON $(LAUNCHER)
 	cmake --build build-fuzz
 	fuzz/run build-fuzz
 
