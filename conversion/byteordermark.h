@@ -18,5 +18,5 @@ enum class ByteOrderMark {
 ByteOrderMark byteOrderMarkOf(const QByteArray &start);
 
 // Why a document that starts with mark may not declare the encoding declared; empty when the
-// name is one of the mark's encoding (letter case aside) or there is no mark.
+// name is one of those of the mark's encoding (letter case aside) or there is no mark.
 QString byteOrderMarkConflict(ByteOrderMark mark, const QByteArray &declared);
