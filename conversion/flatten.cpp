@@ -36,6 +36,8 @@ struct Parse {
     FlattenWalk *walk = nullptr;
     const DocumentInput *document = nullptr;
     bool attributes = false;
+    // Set when an external subset or parameter entity was declined.
+    bool outsideDeclarationsSkipped = false;
     LegacyEncodings encodings;
     LongComment comments;
 
@@ -208,10 +210,29 @@ void XMLCALL onSkippedEntity(void *userData, const XML_Char *name, int isParamet
         return;
     Parse &parse = parseOf(userData);
     try {
-        parse.stopWithError(
-                QStringLiteral("undefined entity \"%1\" (declarations outside the document are "
-                               "not read)")
-                        .arg(QString::fromUtf8(name)));
+        QString reason = QStringLiteral("undefined entity \"%1\"").arg(QString::fromUtf8(name));
+        if (parse.outsideDeclarationsSkipped)
+            reason += QStringLiteral(" (declarations outside the document are not read)");
+        parse.stopWithError(std::move(reason));
+    } catch (...) {
+        parse.stopWithFailure();
+    }
+}
+
+// The byte-order mark has decided the encoding; a declaration of another one is an error, placed
+// at the mark.
+void XMLCALL onXmlDeclaration(void *userData, const XML_Char *, const XML_Char *encoding, int)
+{
+    if (!encoding)
+        return;
+    Parse &parse = parseOf(userData);
+    try {
+        QString conflict = parse.document->declarationConflict(QByteArray(encoding));
+        if (conflict.isEmpty())
+            return;
+        parse.stopWithError(std::move(conflict));
+        parse.line = 1;
+        parse.column = 0;
     } catch (...) {
         parse.stopWithFailure();
     }
@@ -224,9 +245,11 @@ void XMLCALL onSkippedEntity(void *userData, const XML_Char *name, int isParamet
 int XMLCALL onExternalEntity(XML_Parser parser, const XML_Char *context, const XML_Char *,
                              const XML_Char *systemId, const XML_Char *)
 {
-    if (!context)
-        return XML_STATUS_OK;
     Parse &parse = parseOf(XML_GetUserData(parser));
+    if (!context) {
+        parse.outsideDeclarationsSkipped = true;
+        return XML_STATUS_OK;
+    }
     try {
         parse.stopped = true;
         parse.reason = QStringLiteral("external entity \"%1\" is not read")
@@ -395,14 +418,13 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
         XML_Parser parser = handle.get();
         XML_SetUserData(parser, &parse);
         XML_SetReturnNSTriplet(parser, 1);
-        if (document.isTranscoded())
-            XML_SetEncoding(parser, "UTF-8");
+        if (const char *encoding = document.parserEncoding())
+            XML_SetEncoding(parser, encoding);
+        XML_SetXmlDeclHandler(parser, onXmlDeclaration);
         XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_UNLESS_STANDALONE);
-#if XML_MAJOR_VERSION > 2 || (XML_MAJOR_VERSION == 2 && XML_MINOR_VERSION >= 6)
         // Long comments are cut by what the parser holds after each read, which a deferred
         // parse would leave unchanged; growing reads keep huge tokens linear without it.
         XML_SetReparseDeferralEnabled(parser, XML_FALSE);
-#endif
         XML_SetSkippedEntityHandler(parser, onSkippedEntity);
         XML_SetExternalEntityRefHandler(parser, onExternalEntity);
         parse.encodings.install(parser);

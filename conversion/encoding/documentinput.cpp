@@ -68,6 +68,7 @@ QString ebcdicName(QIODevice &input)
 DocumentInput::DocumentInput(QIODevice &input) : m_input(input)
 {
     const QByteArray start = peekStart(input);
+    m_byteOrderMark = byteOrderMarkOf(start);
     if (start.size() < 4)
         return;
     const auto is = [&](const char(&pattern)[5]) {
@@ -93,6 +94,16 @@ QIODevice &DocumentInput::device()
     if (m_utf32)
         return *m_utf32;
     return m_input;
+}
+
+const char *DocumentInput::parserEncoding() const
+{
+    if (m_utf32 || m_byteOrderMark == ByteOrderMark::Utf8)
+        return "UTF-8";
+    if (m_byteOrderMark == ByteOrderMark::Utf16BigEndian
+        || m_byteOrderMark == ByteOrderMark::Utf16LittleEndian)
+        return "UTF-16";
+    return nullptr;
 }
 
 QString DocumentInput::unmappedReason(qint64 byteIndex) const
