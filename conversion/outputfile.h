@@ -15,11 +15,13 @@
 // safe save. A hidden temporary file has the target's final mode from its creation on.
 //
 // Only a regular file or a free name is written, on every path: a symbolic link at the target's
-// name is never followed, and a pipe, socket or device is never opened. Where the target's folder allows no
-// new file but the target itself may be written, the content waits in the system's temporary
-// folder and commit() rewrites the target in place, after reserving room for all of it, so that
-// lack of room never cuts the earlier content short. Nothing is flushed to the disk: an
-// interrupted program leaves no partial file under the target's name, but a power loss may.
+// name is never followed, and a pipe, socket or device is never opened. Where the target's
+// folder allows no new file but the target itself may be written, the content waits in the
+// system's temporary folder and commit() rewrites the target in place, after reserving room for
+// all of it, so that lack of room never cuts the earlier content short; a catchable signal
+// waits for the rewrite, but SIGKILL or a crash during it leaves the target part new, part old.
+// Nothing is flushed to the disk: an interrupted program leaves no partial file under the
+// target's name otherwise, but a power loss may.
 class OutputFile {
 public:
     explicit OutputFile(QString targetPath);

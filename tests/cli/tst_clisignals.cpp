@@ -5,12 +5,16 @@
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 // The command-line program as a process: an ending signal stops it at once, wherever it waits,
-// and leaves no file behind; neither does a kill.
+// and leaves no file behind; neither does a kill. A file over the size limit and a closed
+// standard error cost no other file.
 class TestCliSignals : public QObject {
     Q_OBJECT
 
@@ -19,6 +23,9 @@ private slots:
     void signalEndsAWaitingRun_data();
     void signalEndsAWaitingRun();
     void killLeavesNoFile();
+    void fileSizeLimitFailsOnlyThatFile();
+    void closedPipe_data();
+    void closedPipe();
 
 private:
     QString path(const QString &relative) const { return m_dir->filePath(relative); }
@@ -87,6 +94,17 @@ void TestCliSignals::signalEndsAWaitingRun_data()
     QTest::newRow("termOpeningPipe") << u"pipe.xml"_s << SIGTERM;
     QTest::newRow("hangupOpeningPipe") << u"pipe.xml"_s << SIGHUP;
     QTest::newRow("interruptReadingStdin") << u"-"_s << SIGINT;
+    QTest::newRow("quitOpeningPipe") << u"pipe.xml"_s << SIGQUIT;
+    QTest::newRow("user1ReadingStdin") << u"-"_s << SIGUSR1;
+    QTest::newRow("user2OpeningPipe") << u"pipe.xml"_s << SIGUSR2;
+    QTest::newRow("alarmOpeningPipe") << u"pipe.xml"_s << SIGALRM;
+    QTest::newRow("virtualAlarmReadingStdin") << u"-"_s << SIGVTALRM;
+    QTest::newRow("profilingOpeningPipe") << u"pipe.xml"_s << SIGPROF;
+    QTest::newRow("cpuLimitOpeningPipe") << u"pipe.xml"_s << SIGXCPU;
+    QTest::newRow("pollReadingStdin") << u"-"_s << SIGIO;
+    QTest::newRow("powerOpeningPipe") << u"pipe.xml"_s << SIGPWR;
+    QTest::newRow("realTimeOpeningPipe") << u"pipe.xml"_s << SIGRTMIN;
+    QTest::newRow("lastRealTimeReadingStdin") << u"-"_s << SIGRTMAX;
 }
 
 void TestCliSignals::signalEndsAWaitingRun()
@@ -126,6 +144,81 @@ void TestCliSignals::killLeavesNoFile()
     run.kill();
     QVERIFY(run.waitForFinished(10000));
     QCOMPARE(leftovers(u"out"_s), QStringList());
+}
+
+void TestCliSignals::fileSizeLimitFailsOnlyThatFile()
+{
+    QByteArray large = "<r>";
+    for (int i = 0; i < 20000; ++i)
+        large += "<a>" + QByteArray::number(i) + "</a>";
+    writeFile(u"large.xml"_s, large + "</r>");
+    writeFile(u"small.xml"_s, "<r><a>x</a></r>");
+
+    QProcess run;
+    run.setWorkingDirectory(m_dir->path());
+    run.setChildProcessModifier([] {
+        rlimit limit = {64 * 1024, 64 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    run.start(program, {u"-j"_s, u"1"_s, u"-o"_s, u"out"_s, u"large.xml"_s, u"small.xml"_s});
+    QVERIFY(run.waitForFinished(10000));
+    QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.exitCode(), 1);
+    QVERIFY2(run.readAllStandardError().contains("File too large"), "no reason given");
+    QCOMPARE(leftovers(u"out"_s), QStringList({u"small.csv"_s}));
+}
+
+void TestCliSignals::closedPipe_data()
+{
+    QTest::addColumn<int>("stream"); // whose reader is gone before the run starts
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("outputs");
+    const QStringList good{u"g1.csv"_s, u"g2.csv"_s, u"g3.csv"_s};
+    // As `quillmere-cli in 2>&1 | head -c 10` once head has ended: each failure is reported
+    // into the closed pipe, and the other files are still converted.
+    QTest::newRow("errorsLost") << STDERR_FILENO << QStringList{u"-j"_s, u"1"_s, u"in"_s} << 1
+                                << good;
+    // A warning lost is no failure: every file was converted.
+    QTest::newRow("warningLost") << STDERR_FILENO
+                                 << QStringList{u"-j"_s,        u"1"_s,         u"in/g1.xml"_s,
+                                                u"in/g1.xml"_s, u"in/g2.xml"_s, u"in/g3.xml"_s}
+                                 << 0 << good;
+    // As `quillmere-cli --stdout in.xml | head -1`: the program ends quietly, as a filter does.
+    QTest::newRow("stdoutReaderGone") << STDOUT_FILENO << QStringList{u"--stdout"_s, u"in/g1.xml"_s}
+                                      << 128 + SIGPIPE << QStringList();
+}
+
+void TestCliSignals::closedPipe()
+{
+    QFETCH(int, stream);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, outputs);
+    QVERIFY(QDir(m_dir->path()).mkdir(u"in"_s));
+    writeFile(u"in/b0.xml"_s, "<r><a></r>");
+    writeFile(u"in/g1.xml"_s, "<r><a>1</a></r>");
+    writeFile(u"in/g1b.xml"_s, "<r><a></b></r>");
+    writeFile(u"in/g2.xml"_s, "<r><a>2</a></r>");
+    writeFile(u"in/g3.xml"_s, "<r><a>3</a></r>");
+    int ends[2];
+    QCOMPARE(::pipe2(ends, O_CLOEXEC), 0);
+    ::close(ends[0]);
+    const int writeEnd = ends[1];
+    const auto closeWriteEnd = qScopeGuard([writeEnd] { ::close(writeEnd); });
+
+    QProcess run;
+    run.setWorkingDirectory(m_dir->path());
+    run.setChildProcessModifier([writeEnd, stream] { ::dup2(writeEnd, stream); });
+    if (stream == STDERR_FILENO)
+        arguments << u"-o"_s << u"out"_s;
+    run.start(program, arguments);
+    QVERIFY(run.waitForFinished(10000));
+    QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.exitCode(), exitCode);
+    if (stream == STDOUT_FILENO)
+        QCOMPARE(run.readAllStandardError(), QByteArray());
+    QCOMPARE(leftovers(stream == STDERR_FILENO ? u"out"_s : u"in"_s).filter(u".csv"_s), outputs);
 }
 
 QTEST_GUILESS_MAIN(TestCliSignals)

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QIODevice>
+
+// Standard output, unbuffered, so that a failed write shows in the run's own result. A reader
+// that has closed the pipe ends the program quietly, as it ends any filter: unfinished outputs
+// are removed and the exit status is 128 + SIGPIPE.
+class StandardOutput final : public QIODevice {
+public:
+    StandardOutput();
+
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override;
+};
