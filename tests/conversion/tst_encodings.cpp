@@ -131,6 +131,29 @@ void TestEncodings::refused_data()
             << QByteArray("\xFF\xFE\0\0<\0\0\0r\0\0\0>\0\0\0\0\xD8\0\0", 20)
             << u"the bytes 0x00 0xD8 0x00 0x00 cannot be mapped in the encoding \"UTF-32LE\""_qs
             << 1LL << 4LL;
+    // An unpaired surrogate is no character; the parser would join it with the next unit.
+    QTest::newRow("utf16HighThenLetter")
+            << QByteArray("\xFF\xFE<\0r\0>\0\0\xD8"
+                          "a\0<\0/\0r\0>\0",
+                          20)
+            << u"the bytes 0x00 0xD8 cannot be mapped in the encoding \"UTF-16LE\""_qs << 1LL
+            << 5LL; // the parser counts a byte-order mark as a column
+    QTest::newRow("utf16HighThenTag")
+            << QByteArray("\0<\0r\0>\xD8\x3D\0<\0/\0r\0>", 18)
+            << u"the bytes 0xD8 0x3D cannot be mapped in the encoding \"UTF-16BE\""_qs << 1LL
+            << 4LL;
+    QTest::newRow("utf16LoneLowInName")
+            << QByteArray("\xFE\xFF\0<\0r\xDC\0\0/\0>", 12)
+            << u"the bytes 0xDC 0x00 cannot be mapped in the encoding \"UTF-16BE\""_qs << 1LL
+            << 4LL;
+    QTest::newRow("utf16HighAtEnd") << QByteArray("<\0r\0>\0\0\xDB", 8)
+                                    << u"the bytes 0x00 0xDB cannot be mapped in the encoding "
+                                       "\"UTF-16LE\""_qs
+                                    << 1LL << 4LL;
+    QTest::newRow("utf16TwoHighsOnLineTwo")
+            << QByteArray("<\0r\0>\0\n\0a\0\0\xD8\0\xD8\0\xDC<\0/\0r\0>\0", 26)
+            << u"the bytes 0x00 0xD8 cannot be mapped in the encoding \"UTF-16LE\""_qs << 2LL
+            << 2LL;
     QTest::newRow("ucs4Order3412")
             << QByteArray("\0<\0\0\0r\0\0\0/\0\0\0>\0\0", 16)
             << u"the encoding \"UCS-4\" in byte order 3412 is not supported"_qs << 1LL << 1LL;
