@@ -1,9 +1,12 @@
 #include "conversion/convertfile.h"
+#include "conversion/flatten.h"
+#include "conversion/inputfile.h"
 #include "conversion/outputfile.h"
 #include "conversion/writetextfile.h"
 #include "core/failure.h"
 #include "support/testfiles.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,6 +36,8 @@ private slots:
     void replacesAnEarlierOutput();
     void unreadableInput_data();
     void unreadableInput();
+    void grownInputReadAsOpened_data();
+    void grownInputReadAsOpened();
     void unwritableOutput_data();
     void unwritableOutput();
     void parseErrorKeepsEarlierOutput();
@@ -253,6 +258,34 @@ void TestOutputFile::unreadableInput()
     QCOMPARE(result.line, 0);
     QCOMPARE(result.column, 0);
     QVERIFY(!QFileInfo::exists(path(u"out.csv"_qs)));
+}
+
+void TestOutputFile::grownInputReadAsOpened_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<qint64>("lines");
+    QTest::newRow("small") << document << 2LL;
+    QTest::newRow("large") << largeDocument() << 40000LL;
+}
+
+// A file that grows while it is converted (a log being written) is read as it was when opened.
+void TestOutputFile::grownInputReadAsOpened()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(qint64, lines);
+    write(u"in.xml"_qs, xml);
+    InputFile input(path(u"in.xml"_qs));
+    QVERIFY(input.open());
+    QFile grown(path(u"in.xml"_qs));
+    QVERIFY(grown.open(QIODevice::Append));
+    QCOMPARE(grown.write("<more/>"), 7);
+    grown.close();
+    QByteArray lineBytes;
+    QBuffer output(&lineBytes);
+    output.open(QIODevice::WriteOnly);
+    const ConversionResult result = ConvertToCSV(input, &output, u","_qs);
+    QVERIFY2(result.converted(), qPrintable(result.reason));
+    QCOMPARE(result.linesWritten, lines);
 }
 
 void TestOutputFile::unwritableOutput_data()
