@@ -4,8 +4,8 @@
 
 #include "conversion/extendedattributes.h"
 #include "conversion/pendingnames.h"
+#include "conversion/unnamedtemporary.h"
 
-#include <QDir>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 
@@ -187,15 +187,9 @@ bool OutputFile::openNamed(int *error)
 
 bool OutputFile::openSpool()
 {
-    const QByteArray folder = QFile::encodeName(QDir::tempPath());
-    m_fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (m_fd < 0) {
-        QByteArray name = folder + "/quillmere-XXXXXX";
-        m_fd = ::mkostemp(name.data(), O_CLOEXEC);
-        if (m_fd < 0)
-            return false;
-        ::unlink(name.constData());
-    }
+    m_fd = openUnnamedTemporary();
+    if (m_fd < 0)
+        return false;
     m_mode = Mode::InPlace;
     return true;
 }
