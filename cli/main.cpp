@@ -1,5 +1,5 @@
 #include "cli/runcli.h"
-#include "cli/standardoutput.h"
+#include "cli/standardstreams.h"
 #include "conversion/pendingnames.h"
 #include "core/nativename.h"
 
@@ -42,7 +42,7 @@ void endOnSignals()
     // An output over the file size limit fails that file with EFBIG; the run goes on.
     std::signal(SIGXFSZ, SIG_IGN);
     // A reader that closed standard error costs its messages, never a conversion; one that
-    // closed standard output ends the program (StandardOutput).
+    // closed standard output ends the program (see StandardOutput).
     std::signal(SIGPIPE, SIG_IGN);
 }
 
@@ -55,10 +55,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("quillmere-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMERE_VERSION));
 
-    QFile in;
+    StandardInput in;
     StandardOutput out;
     QFile err;
-    in.open(STDIN_FILENO, QIODevice::ReadOnly);
     err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
 
     CliEnvironment environment;

@@ -9,12 +9,13 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
 // The command-line program as a process: an ending signal stops it at once, wherever it waits,
 // and leaves no file behind; neither does a kill. A file over the size limit and a closed
-// standard error cost no other file.
+// standard error cost no other file. What a feed has sent is shown before it ends.
 class TestCliSignals : public QObject {
     Q_OBJECT
 
@@ -26,6 +27,8 @@ private slots:
     void fileSizeLimitFailsOnlyThatFile();
     void closedPipe_data();
     void closedPipe();
+    void liveFeedShowsLinesAsTheyArrive_data();
+    void liveFeedShowsLinesAsTheyArrive();
 
 private:
     QString path(const QString &relative) const { return m_dir->filePath(relative); }
@@ -219,6 +222,54 @@ void TestCliSignals::closedPipe()
     if (stream == STDOUT_FILENO)
         QCOMPARE(run.readAllStandardError(), QByteArray());
     QCOMPARE(leftovers(stream == STDERR_FILENO ? u"out"_s : u"in"_s).filter(u".csv"_s), outputs);
+}
+
+void TestCliSignals::liveFeedShowsLinesAsTheyArrive_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::newRow("standardInput") << u"-"_s;
+    QTest::newRow("namedPipe") << u"feed.xml"_s;
+}
+
+// As `tail -f log.xml | quillmere-cli --stdout -`: each line shows while the feed still runs.
+void TestCliSignals::liveFeedShowsLinesAsTheyArrive()
+{
+    QFETCH(QString, input);
+    const QByteArray fifo = QFile::encodeName(path(u"feed.xml"_s));
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    QProcess run;
+    run.setWorkingDirectory(m_dir->path());
+    run.start(program, {u"--stdout"_s, u"--eol"_s, u"lf"_s, input});
+    QVERIFY(run.waitForStarted());
+    int feed = -1;
+    const auto stop = qScopeGuard([&] {
+        if (feed >= 0)
+            ::close(feed);
+        run.kill();
+        run.waitForFinished();
+    });
+    const auto send = [&](const QByteArray &bytes) {
+        if (input == u"-")
+            return run.write(bytes) == bytes.size();
+        return ::write(feed, bytes.constData(), std::size_t(bytes.size())) == bytes.size();
+    };
+    // Evaluated again after success: opened once only.
+    if (input != u"-")
+        QTRY_VERIFY(feed >= 0
+                    || (feed = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) >= 0);
+    QByteArray shown;
+    QVERIFY(send("<log>\n<e>first</e>\n"));
+    QTRY_COMPARE(shown += run.readAllStandardOutput(), QByteArray("log,e,first\n"));
+    QVERIFY(send("<e>second</e>\n"));
+    QTRY_COMPARE(shown += run.readAllStandardOutput(), QByteArray("log,e,first\nlog,e,second\n"));
+    QVERIFY(send("</log>\n"));
+    if (input == u"-")
+        run.closeWriteChannel();
+    else
+        ::close(std::exchange(feed, -1));
+    QVERIFY(run.waitForFinished(10000));
+    QCOMPARE(run.exitCode(), 0);
+    QCOMPARE(shown + run.readAllStandardOutput(), QByteArray("log,e,first\nlog,e,second\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCliSignals)

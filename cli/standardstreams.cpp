@@ -1,4 +1,4 @@
-#include "cli/standardoutput.h"
+#include "cli/standardstreams.h"
 
 #include "conversion/pendingnames.h"
 
@@ -6,6 +6,33 @@
 #include <csignal>
 #include <cstring>
 #include <unistd.h>
+
+namespace {
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace
+
+StandardInput::StandardInput()
+{
+    open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+}
+
+qint64 StandardInput::readData(char *data, qint64 maxSize)
+{
+    for (;;) {
+        const ssize_t got = ::read(STDIN_FILENO, data, static_cast<std::size_t>(maxSize));
+        if (got >= 0)
+            return got;
+        if (errno != EINTR) {
+            setErrorString(systemReason(errno));
+            return -1;
+        }
+    }
+}
 
 StandardOutput::StandardOutput()
 {
@@ -23,7 +50,7 @@ qint64 StandardOutput::writeData(const char *data, qint64 size)
         } else if (errno == EPIPE) {
             PendingNames::removeAllAndExit(128 + SIGPIPE);
         } else if (errno != EINTR) {
-            setErrorString(QString::fromLocal8Bit(std::strerror(errno)));
+            setErrorString(systemReason(errno));
             return written > 0 ? written : -1;
         }
     }
