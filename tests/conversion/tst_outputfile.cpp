@@ -33,6 +33,7 @@ class TestOutputFile : public QObject {
 private slots:
     void init();
     void convertsIntoANewFile();
+    void replacesAnEarlierOutput_data();
     void replacesAnEarlierOutput();
     void unreadableInput_data();
     void unreadableInput();
@@ -222,14 +223,24 @@ void TestOutputFile::convertsIntoANewFile()
     QCOMPARE(entries(), QStringList({u"in.csv"_qs, u"in.xml"_qs}));
 }
 
+void TestOutputFile::replacesAnEarlierOutput_data()
+{
+    QTest::addColumn<QString>("name"); // without extension
+    QTest::newRow("plain") << u"in"_qs;
+    // A temporary name holds the target's, cut short between two characters.
+    QTest::newRow("longAstral") << QString(60, u'x').replace(u"x"_qs, u"\U0001F4A9"_qs);
+}
+
 void TestOutputFile::replacesAnEarlierOutput()
 {
-    write(u"in.xml"_qs, document);
-    write(u"in.csv"_qs, QByteArray(100000, 'o'));
-    const ConversionResult result = convertFile(path(u"in.xml"_qs), path(u"in.csv"_qs), u","_qs);
+    QFETCH(QString, name);
+    write(name + u".xml"_qs, document);
+    write(name + u".csv"_qs, QByteArray(100000, 'o'));
+    const ConversionResult result
+            = convertFile(path(name + u".xml"_qs), path(name + u".csv"_qs), u","_qs);
     QVERIFY2(result.converted(), qPrintable(result.reason));
-    QCOMPARE(read(u"in.csv"_qs), documentLines);
-    QCOMPARE(entries(), QStringList({u"in.csv"_qs, u"in.xml"_qs}));
+    QCOMPARE(read(name + u".csv"_qs), documentLines);
+    QCOMPARE(entries(), QStringList({name + u".csv"_qs, name + u".xml"_qs}));
 }
 
 void TestOutputFile::unreadableInput_data()
