@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -227,14 +228,17 @@ void TestCliSignals::closedPipe()
 void TestCliSignals::liveFeedShowsLinesAsTheyArrive_data()
 {
     QTest::addColumn<QString>("input");
-    QTest::newRow("standardInput") << u"-"_s;
-    QTest::newRow("namedPipe") << u"feed.xml"_s;
+    QTest::addColumn<bool>("utf16");
+    QTest::newRow("standardInput") << u"-"_s << false;
+    QTest::newRow("namedPipe") << u"feed.xml"_s << false;
+    QTest::newRow("utf16StandardInput") << u"-"_s << true;
 }
 
 // As `tail -f log.xml | quillmere-cli --stdout -`: each line shows while the feed still runs.
 void TestCliSignals::liveFeedShowsLinesAsTheyArrive()
 {
     QFETCH(QString, input);
+    QFETCH(bool, utf16);
     const QByteArray fifo = QFile::encodeName(path(u"feed.xml"_s));
     QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
     QProcess run;
@@ -248,7 +252,9 @@ void TestCliSignals::liveFeedShowsLinesAsTheyArrive()
         run.kill();
         run.waitForFinished();
     });
-    const auto send = [&](const QByteArray &bytes) {
+    const auto send = [&](QByteArray bytes) {
+        if (utf16)
+            bytes = QStringEncoder(QStringConverter::Utf16LE).encode(QString::fromUtf8(bytes));
         if (input == u"-")
             return run.write(bytes) == bytes.size();
         return ::write(feed, bytes.constData(), std::size_t(bytes.size())) == bytes.size();
