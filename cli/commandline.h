@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/shard.h"
+#include "batch/shard.h"
 #include "conversion/csvformat.h"
 
 #include <QString>

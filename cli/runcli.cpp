@@ -1,72 +1,40 @@
 #include "cli/runcli.h"
 
+#include "batch/plan.h"
+#include "batch/run.h"
 #include "cli/commandline.h"
 #include "cli/fileslist.h"
-#include "cli/folderfiles.h"
-#include "cli/orderedrun.h"
-#include "cli/outputidentity.h"
-#include "conversion/convertfile.h"
-#include "conversion/flatten.h"
-#include "conversion/inputfile.h"
-#include "conversion/outputnaming.h"
-#include "conversion/pathhelpers.h"
-#include "core/nativename.h"
+#include "core/filename.h"
+#include "core/pathhelpers.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
-#include <QHash>
+#include <QFile>
 #include <QIODevice>
 #include <QThread>
-
-#include <sys/stat.h>
 
 namespace {
 
 const QString standardInput = QStringLiteral("-");
-
-struct Job {
-    QString input; // absolute path, or "-" for standard input
-    QString output; // absolute path, or empty for standard output
-    ConversionResult result;
-};
 
 void write(QIODevice &device, const QString &text)
 {
     device.write(text.toUtf8());
 }
 
-QString absolutePath(const QString &path, const QDir &current = QDir::current())
+FileName absolutePath(const QString &path, const QDir &current = QDir::current())
 {
-    return QDir::cleanPath(current.absoluteFilePath(path));
+    return FileName::fromPath(QDir::cleanPath(current.absoluteFilePath(path)));
 }
 
-QString describeSource(const Job &job)
+QString describeSource(const BatchJob &job)
 {
-    return job.input == standardInput ? QStringLiteral("standard input") : readableName(job.input);
+    return job.readsStandardInput ? QStringLiteral("standard input") : job.input.display();
 }
 
-QString describeTarget(const Job &job)
+QString describeTarget(const BatchJob &job)
 {
-    return job.output.isEmpty() ? QStringLiteral("standard output") : readableName(job.output);
-}
-
-// The result goes to the stream as it is made, as any filter's does: a document that turns out
-// not to be well-formed ends the output where it stands, and the report on standard error says
-// why.
-ConversionResult convertToStream(const Job &job, QIODevice &in, QIODevice &out,
-                                 const CsvFormat &format, const std::atomic_bool *cancel)
-{
-    if (job.input == standardInput)
-        return ConvertToCSV(in, &out, format, cancel);
-    InputFile input(job.input);
-    if (!input.open()) {
-        ConversionResult result;
-        result.status = ConversionResult::Status::LoadFailed;
-        result.reason = input.errorString();
-        return result;
-    }
-    return ConvertToCSV(input, &out, format, cancel);
+    return job.writesStandardOutput() ? QStringLiteral("standard output") : job.output.display();
 }
 
 CsvFormat csvFormat(const CliOptions &options)
@@ -81,117 +49,66 @@ CsvFormat csvFormat(const CliOptions &options)
 }
 
 // One line in the form compilers use, which editors and tools jump to.
-QString describeFailureGnu(const Job &job)
+QString describeFailureGnu(const BatchJob &job, const JobStatus &status)
 {
-    const ConversionResult &result = job.result;
-    QString where = job.input;
-    if (result.status == ConversionResult::Status::LoadFailed && result.line > 0)
-        where += u':' + QString::number(result.line) + u':' + QString::number(result.column);
-    QString reason = result.reason.trimmed().replace(u'\n', u' ');
-    if (result.status == ConversionResult::Status::WriteFailed)
+    QString where = job.readsStandardInput ? standardInput : job.input.display();
+    if (status.kind == JobStatus::Kind::NotRead && status.line > 0)
+        where += u':' + QString::number(status.line) + u':' + QString::number(status.column);
+    QString reason = status.reason.trimmed().replace(u'\n', u' ');
+    if (status.kind == JobStatus::Kind::NotWritten)
         reason = QStringLiteral("cannot write ") + describeTarget(job) + QStringLiteral(": ")
                 + reason;
     return where + QStringLiteral(": error: ") + reason + u'\n';
 }
 
-QString describeFailure(const Job &job, bool gnuErrors)
+QString describeFailure(const BatchJob &job, const JobStatus &status, bool gnuErrors)
 {
-    const ConversionResult &result = job.result;
-    if (gnuErrors && !result.converted() && result.status != ConversionResult::Status::Cancelled)
-        return describeFailureGnu(job);
-    switch (result.status) {
-    case ConversionResult::Status::Converted:
-    case ConversionResult::Status::Cancelled:
+    if (gnuErrors && status.failed())
+        return describeFailureGnu(job, status);
+    switch (status.kind) {
+    case JobStatus::Kind::Converted:
+    case JobStatus::Kind::Cancelled:
         return {};
-    case ConversionResult::Status::LoadFailed:
+    case JobStatus::Kind::NotRead:
         return QStringLiteral("Error reading ") + describeSource(job) + QStringLiteral("\nerror:")
-                + result.reason.trimmed() + QStringLiteral("\nLine:") + QString::number(result.line)
-                + QStringLiteral("\nposition:") + QString::number(result.column) + u'\n';
-    case ConversionResult::Status::WriteFailed:
+                + status.reason.trimmed() + QStringLiteral("\nLine:") + QString::number(status.line)
+                + QStringLiteral("\nposition:") + QString::number(status.column) + u'\n';
+    case JobStatus::Kind::NotWritten:
         return QStringLiteral("Error writing ") + describeTarget(job) + QStringLiteral(" (from ")
-                + describeSource(job) + QStringLiteral("): ") + result.reason.trimmed() + u'\n';
-    case ConversionResult::Status::WalkFailed:
+                + describeSource(job) + QStringLiteral("): ") + status.reason.trimmed() + u'\n';
+    case JobStatus::Kind::Failed:
         return QStringLiteral("Error converting ") + describeSource(job) + QStringLiteral(": ")
-                + result.reason.trimmed() + u'\n';
+                + status.reason.trimmed() + u'\n';
+    case JobStatus::Kind::Skipped:
+        return QStringLiteral("Skipped ") + describeSource(job) + QStringLiteral(": ")
+                + status.reason.trimmed() + u'\n';
     }
     return {};
 }
 
-// By the name's bytes, which QFileInfo would not keep.
-bool isFolder(const QString &path)
+// What the command line asks to convert, and how.
+BatchRequest batchRequest(const CliOptions &options, const QList<BatchInput> &inputs,
+                          const FileName &outputDir)
 {
-    struct stat status { };
-    return ::stat(encodeNativeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-// The conversions the paths ask for, in conversion order: folders give the files they hold.
-// A folder that gives none is named on err, so that a mistyped extension is noticed.
-QList<Job> collectJobs(const CliOptions &options, const QStringList &paths,
-                       const QString &outputDir, QIODevice &err)
-{
-    QList<Job> jobs;
-    const auto addJob = [&](const QString &input) {
-        const QString output = options.toStdout
-                ? QString()
-                : outputPathFor(input, !outputDir.isEmpty(), outputDir);
-        jobs.append(Job{input, output, {}});
-    };
-    const QDir current = QDir::current(); // asked once: thousands of paths may follow
-    for (const QString &path : paths) {
-        if (path == standardInput) {
-            jobs.append(Job{standardInput, QString(), {}});
-            continue;
-        }
-        const QString input = absolutePath(path, current);
-        if (isFolder(input)) {
-            const QStringList files = filesInFolder(input, options.extension);
-            if (files.isEmpty() && !options.quiet)
-                write(err,
-                      QStringLiteral("quillmere-cli: no file matches *.%1 in %2\n")
-                              .arg(options.extension, readableName(input)));
-            for (const QString &file : files)
-                addJob(file);
-        } else {
-            addJob(input);
-        }
-    }
-    return jobs;
-}
-
-// The real identity of every job's output, so that two spellings of one file are one output.
-QStringList outputIdentities(const QList<Job> &jobs)
-{
-    QHash<QString, QString> resolvedFolders; // thousands of outputs share a few folders
-    QStringList identities;
-    identities.reserve(jobs.size());
-    for (const Job &job : jobs) {
-        if (job.output.isEmpty()) {
-            identities << QString();
-            continue;
-        }
-        const QString folder = QFileInfo(job.output).path();
-        auto resolved = resolvedFolders.find(folder);
-        if (resolved == resolvedFolders.end())
-            resolved = resolvedFolders.insert(folder,
-                                              QFileInfo(outputIdentity(folder + u"/x")).path());
-        identities << *resolved + u'/' + QFileInfo(job.output).fileName();
-    }
-    return identities;
+    BatchRequest request;
+    request.inputs = inputs;
+    request.folderExtension = options.extension;
+    request.place = options.toStdout ? OutputPlace::standardOutput()
+            : outputDir.isEmpty()    ? OutputPlace::besideInput()
+                                     : OutputPlace::inFolder(outputDir);
+    request.format = csvFormat(options);
+    return request;
 }
 
 // Two inputs writing one output is allowed (the later one's result remains) but seldom meant.
-void warnAboutClashes(const QList<Job> &jobs, const QStringList &outputs, QIODevice &err)
+void warnAboutClashes(const BatchPlan &plan, QIODevice &err)
 {
-    QHash<QString, qsizetype> earlier;
-    for (qsizetype i = 0; i < jobs.size(); ++i) {
-        if (outputs[i].isEmpty())
-            continue;
-        const auto found = earlier.constFind(outputs[i]);
-        if (found != earlier.constEnd())
-            write(err,
-                  QStringLiteral("Warning: %1 and %2 both write %3; the result of %2 remains.\n")
-                          .arg(jobs[*found].input, jobs[i].input, jobs[i].output));
-        earlier.insert(outputs[i], i);
+    for (const OutputClash &clash : findClashes(plan)) {
+        const BatchJob &earlier = plan.jobs[clash.earlier];
+        const BatchJob &later = plan.jobs[clash.later];
+        write(err,
+              QStringLiteral("Warning: %1 and %2 both write %3; the result of %2 remains.\n")
+                      .arg(earlier.input.display(), later.input.display(), later.output.display()));
     }
 }
 
@@ -200,18 +117,18 @@ class ProgressLine {
 public:
     ProgressLine(QIODevice &err, bool enabled) : m_err(err), m_enabled(enabled) { }
 
-    void show(qsizetype done, qsizetype total, const QString &nextInput)
+    void show(qsizetype done, qsizetype total, const BatchJob &next)
     {
         // A few updates a second are enough to read; thousands of small files would otherwise
         // cost as many terminal writes.
         if (!m_enabled || (m_shown.isValid() && m_shown.elapsed() < 100))
             return;
         m_shown.start();
+        const QString name = next.readsStandardInput
+                ? standardInput
+                : FileName::fromPath(Main::GetFileNameFromPath(next.input.path())).display();
         write(m_err,
-              QStringLiteral("\r\x1b[K[%1/%2] Processing: %3")
-                      .arg(done)
-                      .arg(total)
-                      .arg(readableName(Main::GetFileNameFromPath(nextInput))));
+              QStringLiteral("\r\x1b[K[%1/%2] Processing: %3").arg(done).arg(total).arg(name));
     }
 
     void clear()
@@ -226,73 +143,63 @@ private:
     QElapsedTimer m_shown;
 };
 
-// Converts every job, as many at a time as asked, and reports the failures in job order.
-// Returns the exit status.
-int convertAll(QList<Job> &jobs, const CliOptions &options, QIODevice &in, QIODevice &out,
+// Converts every job of the plan, as many at a time as asked, and reports the failures in job
+// order. Returns the exit status.
+int convertAll(const BatchPlan &plan, const CliOptions &options, QIODevice &in, QIODevice &out,
                QIODevice &err, const CliEnvironment &environment)
 {
-    const QStringList outputs = outputIdentities(jobs);
     if (!options.quiet)
-        warnAboutClashes(jobs, outputs, err);
+        warnAboutClashes(plan, err);
 
-    const CsvFormat format = csvFormat(options);
-    const auto work = [&](qsizetype i) {
-        Job &job = jobs[i];
-        try {
-            job.result = job.output.isEmpty()
-                    ? convertToStream(job, in, out, format, environment.cancel)
-                    : convertFile(job.input, job.output, format, environment.cancel);
-        } catch (const std::exception &failure) {
-            job.result.status = ConversionResult::Status::WalkFailed;
-            job.result.reason = QString::fromLocal8Bit(failure.what());
-        } catch (...) {
-            job.result.status = ConversionResult::Status::WalkFailed;
-            job.result.reason = QStringLiteral("unknown failure");
-        }
-    };
+    RunOptions run;
+    run.threads = options.jobs;
+    run.cancel = environment.cancel;
+    run.standardInput = &in;
+    run.standardOutput = &out;
 
     ProgressLine progress(err, environment.showProgress && !options.quiet);
-    qsizetype failed = 0;
-    bool cancelled = false;
-    const auto report = [&](qsizetype i, bool ran) {
-        const Job &job = jobs[i];
-        if (!ran || job.result.status == ConversionResult::Status::Cancelled) {
-            cancelled = true;
+    RunHooks hooks;
+    hooks.finished = [&](qsizetype i, const JobStatus &status) {
+        if (status.kind == JobStatus::Kind::Cancelled)
             return;
-        }
-        if (!job.result.converted()) {
-            ++failed;
+        if (status.failed()) {
             progress.clear();
-            write(err, describeFailure(job, options.gnuErrors));
+            write(err, describeFailure(plan.jobs[i], status, options.gnuErrors));
         }
-        if (i + 1 < jobs.size())
-            progress.show(i + 1, jobs.size(), jobs[i + 1].input);
+        if (i + 1 < plan.size())
+            progress.show(i + 1, plan.size(), plan.jobs[i + 1]);
     };
 
-    progress.show(0, jobs.size(), jobs.first().input);
-    runOrdered(outputs, options.jobs, work, report, environment.cancel);
+    progress.show(0, plan.size(), plan.jobs.first());
+    const BatchReport report = runBatch(plan, run, hooks);
     progress.clear();
 
-    if (cancelled) {
+    if (report.cancelled()) {
         if (!options.quiet)
             write(err, QStringLiteral("Stopped.\n"));
         return 130;
     }
+    const qsizetype failed = report.failures();
     if (failed > 0 && !options.quiet)
         write(err,
               QStringLiteral("%1 of %2 files could not be converted.\n")
                       .arg(failed)
-                      .arg(jobs.size()));
+                      .arg(plan.size()));
     return failed > 0 ? 1 : 0;
 }
 
-// The paths named on the command line, then those of the --files-from list. A listed "-" is a
+// The inputs named on the command line, then those of the --files-from list. A listed "-" is a
 // file of that name, never standard input. Returns nothing when the list cannot be read.
-std::optional<QStringList> allPaths(const CliOptions &options, QIODevice &in, QIODevice &err)
+std::optional<QList<BatchInput>> allInputs(const CliOptions &options, QIODevice &in, QIODevice &err)
 {
-    QStringList paths = options.paths;
+    QList<BatchInput> inputs;
+    const QDir current = QDir::current(); // asked once: thousands of paths may follow
+    for (const QString &path : options.paths) {
+        inputs.append(path == standardInput ? BatchInput::fromStandardInput()
+                                            : BatchInput::file(absolutePath(path, current)));
+    }
     if (options.filesFrom.isEmpty())
-        return paths;
+        return inputs;
     QFile listFile(options.filesFrom);
     QIODevice *list = &in;
     if (options.filesFrom != standardInput) {
@@ -304,17 +211,9 @@ std::optional<QStringList> allPaths(const CliOptions &options, QIODevice &in, QI
         }
         list = &listFile;
     }
-    for (const QString &path : readFilesList(*list, options.nulSeparated))
-        paths.append(absolutePath(path));
-    return paths;
-}
-
-// Keeps the jobs whose output belongs to the chosen part, in their order.
-void keepShard(QList<Job> &jobs, const Shard &shard)
-{
-    jobs.removeIf([&shard](const Job &job) {
-        return shardOf(outputIdentity(job.output), shard.count) != shard.index;
-    });
+    for (const FileName &path : readFilesList(*list, options.nulSeparated))
+        inputs.append(BatchInput::file(absolutePath(path.path(), current)));
+    return inputs;
 }
 
 } // namespace
@@ -342,45 +241,54 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
     }
     const CliOptions &options = parsed.options;
 
-    QString outputDir;
+    FileName outputDir;
     if (!options.outputDir.isEmpty()) {
         outputDir = absolutePath(options.outputDir);
-        if (!isFolder(outputDir)) {
+        if (!isExistingFolder(outputDir)) {
             write(err,
                   QStringLiteral("quillmere-cli: the output folder does not exist: ")
-                          + readableName(outputDir) + u'\n');
+                          + outputDir.display() + u'\n');
             return 1;
         }
     }
 
-    const std::optional<QStringList> paths = allPaths(options, in, err);
-    if (!paths)
+    const std::optional<QList<BatchInput>> inputs = allInputs(options, in, err);
+    if (!inputs)
         return 1;
-    QList<Job> jobs = collectJobs(options, *paths, outputDir, err);
+    BatchPlan plan = makePlan(batchRequest(options, *inputs, outputDir));
+    // A folder that gives no file is named, so that a mistyped extension is noticed.
+    for (const FileName &folder : std::as_const(plan.foldersWithoutFiles)) {
+        if (!options.quiet)
+            write(err,
+                  QStringLiteral("quillmere-cli: no file matches *.%1 in %2\n")
+                          .arg(options.extension, folder.display()));
+    }
     if (options.shard)
-        keepShard(jobs, *options.shard);
-    if (options.toStdout && jobs.size() != 1) {
+        keepPart(plan, *options.shard);
+    if (options.toStdout && plan.size() != 1) {
         write(err,
               QStringLiteral("quillmere-cli: --stdout needs exactly one input file; the paths "
                              "give %1\n")
-                      .arg(jobs.size()));
+                      .arg(plan.size()));
         return 2;
     }
-    if (jobs.isEmpty()) {
+    if (plan.isEmpty()) {
         if (!options.quiet)
             write(err, QStringLiteral("No files added.\n"));
         return 0;
     }
     if (options.dryRun) {
         // A NUL-separated list is for programs: the names' own bytes. Lines are for people.
-        for (const Job &job : std::as_const(jobs)) {
+        for (const BatchJob &job : std::as_const(plan.jobs)) {
+            const FileName input
+                    = job.readsStandardInput ? FileName::fromPath(standardInput) : job.input;
             if (options.nulSeparated)
-                out.write(encodeNativeName(job.input) + '\0');
+                out.write(input.bytes() + '\0');
             else
-                write(out, readableName(job.input) + u'\n');
+                write(out, input.display() + u'\n');
         }
         return 0;
     }
 
-    return convertAll(jobs, options, in, out, err, environment);
+    return convertAll(plan, options, in, out, err, environment);
 }

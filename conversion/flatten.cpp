@@ -1,10 +1,10 @@
 #include "conversion/flatten.h"
 
-#include "conversion/documentinput.h"
-#include "conversion/flattenwalk.h"
-#include "conversion/legacyencodings.h"
-#include "conversion/longcomment.h"
-#include "conversion/outputbuffer.h"
+#include "conversion/encoding/documentinput.h"
+#include "conversion/encoding/legacyencodings.h"
+#include "conversion/walk/flattenwalk.h"
+#include "conversion/walk/longcomment.h"
+#include "conversion/walk/outputbuffer.h"
 #include "core/failure.h"
 
 #include <QIODevice>

@@ -16,6 +16,10 @@ const QString Organization = QStringLiteral("Velmora");
 const QString Application = QStringLiteral("Velmora");
 const QString Section = QStringLiteral("Quillmere");
 
+// The number a failed conversion of a stored text to a Boolean carries, as the window's design
+// numbers a value of the wrong type.
+constexpr int TypeMismatch = 13;
+
 QString keyInSection(const QString &key)
 {
     return Section + QLatin1Char('/') + key;
@@ -134,7 +138,7 @@ bool settingToBool(const QString &value)
     const double number = trimmed.toDouble(&isNumber);
     // toDouble() also takes "inf" and "nan", which are no numbers a user would store.
     if (!isNumber || !std::isfinite(number))
-        throw Failure(QStringLiteral("Type mismatch"), 13);
+        throw Failure(QStringLiteral("Type mismatch"), TypeMismatch);
     return number != 0;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/settingkeys.h"
+
 #include <QString>
 
 // The user's choices as named texts in the per-user settings store (organization and
@@ -17,10 +19,14 @@ public:
     // cannot be read at all.
     QString ReadSetting(const QString &key, const QString &defaultValue) const;
 
+    // The stored text of one of the program's keys, or what a missing key reads as.
+    QString read(const SettingKey &key) const { return ReadSetting(key.name, key.missing); }
+
     // Stores the text under the key and writes the store at once. Throws Failure when it cannot,
     // once for each cause: while the same cause lasts, later writes fail silently. A failed
     // write leaves the store readable, with its earlier contents.
     void WriteSetting(const QString &key, const QString &value);
+    void write(const SettingKey &key, const QString &value) { WriteSetting(key.name, value); }
 
     // Throws Failure saying what is wrong with the store, if anything: an input/output failure
     // (it cannot be read, or it cannot be written, which then counts as told for the writes) or

@@ -1,10 +1,8 @@
 #include "filelist/addfolder.h"
 
-#include "conversion/pathhelpers.h"
-#include "core/errorreport.h"
-#include "core/eventloop.h"
 #include "core/failure.h"
 #include "core/nativename.h"
+#include "core/pathhelpers.h"
 
 #include <QFile>
 #include <QHash>
@@ -247,19 +245,6 @@ bool isRootFolder(const QString &path)
 {
     return !path.isEmpty()
             && std::all_of(path.begin(), path.end(), [](QChar c) { return c == Separator; });
-}
-
-ScanHooks windowScanHooks(Dialogs &dialogs, std::function<bool()> isClosing)
-{
-    ScanHooks hooks;
-    hooks.yield = [isClosing = std::move(isClosing)](const QString &) {
-        yieldToEventLoop();
-        return !isClosing();
-    };
-    hooks.report = [&dialogs](const QString &description, int step) {
-        ReportError(dialogs, description, ProcedureTag::GetSubDirectories2016, step);
-    };
-    return hooks;
 }
 
 bool FolderScan::yield(const QString &folder)

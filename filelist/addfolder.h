@@ -8,7 +8,6 @@
 #include <optional>
 #include <utility>
 
-class Dialogs;
 struct dirent;
 
 // The folder scan: the folders of a tree level by level, the matching files of one folder, and
@@ -75,10 +74,6 @@ struct ScanHooks {
     std::function<void(const QString &description, int step)> report;
 };
 
-// Hooks for a scan started from the window: yields to the event loop, stops once the window
-// is closing, and shows failures in the error report.
-ScanHooks windowScanHooks(Dialogs &dialogs, std::function<bool()> isClosing);
-
 // One scan of a folder tree (one button press, one dropped folder). Symbolic links to folders
 // found in the tree are not entered (the folders it starts from are, links or not), and every
 // folder is tested once, when it is found. It remembers the real folders it has seen, by device
@@ -116,8 +111,6 @@ private:
     // for anything else, a link to a folder included, and for an entry gone meanwhile.
     static std::optional<FolderId> scannedFolder(int folder, const dirent &entry,
                                                  const QString &name);
-    // Lists the subfolders of the folder into found; throws Failure with the errno value.
-    void listSubfolders(const QString &folder, QStringList &found);
 
     ScanHooks m_hooks;
     QSet<FolderId> m_visited;

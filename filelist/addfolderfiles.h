@@ -1,7 +1,7 @@
 #pragma once
 
-#include "conversion/pathhelpers.h"
 #include "core/failure.h"
+#include "core/pathhelpers.h"
 #include "filelist/addfolder.h"
 
 #include <QString>

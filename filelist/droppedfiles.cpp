@@ -1,31 +1,19 @@
 #include "filelist/droppedfiles.h"
 
-#include <QDir>
 #include <QMimeData>
 #include <QUrl>
-#include <QUtf8StringView>
 
-namespace {
-
-// A name whose bytes are not UTF-8 has no text form: it would come out with a replacement
-// character, the name of another file or of none.
-bool hasTextForm(const QUrl &url)
+QList<FileName> droppedLocalPaths(const QMimeData *data)
 {
-    const QByteArray bytes
-            = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-    return QUtf8StringView(bytes).isValidUtf8();
-}
-
-} // namespace
-
-QStringList droppedLocalPaths(const QMimeData *data)
-{
-    QStringList paths;
+    QList<FileName> paths;
     if (!data || !data->hasUrls())
         return paths;
     for (const QUrl &url : data->urls()) {
-        if (url.isLocalFile() && hasTextForm(url))
-            paths.append(QDir::toNativeSeparators(url.toLocalFile()));
+        // The address spells the name's bytes, escaped: decoded as text, a name that is not
+        // UTF-8 would name another file.
+        if (url.isLocalFile())
+            paths.append(FileName::fromBytes(
+                    QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())));
     }
     return paths;
 }

@@ -2,21 +2,22 @@
 #include "shell/form1.h"
 
 #include "core/handlerguard.h"
-#include "filelist/filelistview.h"
+#include "shell/filelistview.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 // A file is appended as it is, even when it is gone by now: the run then reports it. A folder
 // is scanned as "Add All XML File(s) In Folder" scans it with the extension "xml".
-void Form1::openPaths(const QStringList &paths)
+void Form1::openPaths(const QList<FileName> &paths)
 {
-    for (const QString &path : paths) {
+    const QDir current = QDir::current();
+    for (const FileName &path : paths) {
         if (isClosing())
             return;
         guardHandler("openPaths", [&] {
-            const QString item = QDir::cleanPath(QDir::current().absoluteFilePath(path));
-            if (!QFileInfo(item).isDir()) {
+            const FileName item
+                    = FileName::fromPath(QDir::cleanPath(current.absoluteFilePath(path.path())));
+            if (!isExistingFolder(item)) {
                 ListView1->appendRow(item);
                 return;
             }

@@ -1,5 +1,5 @@
-#include "cli/outputidentity.h"
-#include "cli/shard.h"
+#include "batch/outputidentity.h"
+#include "batch/shard.h"
 #include "support/clirun.h"
 
 #include <QDir>

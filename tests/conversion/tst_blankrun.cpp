@@ -1,4 +1,4 @@
-#include "conversion/blankrun.h"
+#include "conversion/walk/blankrun.h"
 
 #include <QRandomGenerator>
 #include <QTest>

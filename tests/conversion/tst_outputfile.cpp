@@ -1,8 +1,7 @@
 #include "conversion/convertfile.h"
+#include "conversion/files/inputfile.h"
+#include "conversion/files/outputfile.h"
 #include "conversion/flatten.h"
-#include "conversion/inputfile.h"
-#include "conversion/outputfile.h"
-#include "conversion/writetextfile.h"
 #include "core/failure.h"
 #include "support/testfiles.h"
 
@@ -27,6 +26,28 @@
 
 // Converting files and writing text files: the output replaces an earlier one only when
 // complete, and a failure leaves neither a partial file nor a temporary one.
+namespace {
+
+// Writes the whole text through an output file, as a program that has its result in memory
+// would; throws Failure with the reason when it cannot.
+void writeWhole(const QString &text, const QString &path)
+{
+    OutputFile file(path);
+    if (!file.open())
+        throw Failure(file.errorString());
+    const QByteArray bytes = text.toUtf8();
+    if (file.device()->write(bytes) != bytes.size()) {
+        const QString reason
+                = QStringLiteral("Cannot write \"%1\": %2").arg(path, file.device()->errorString());
+        file.discard();
+        throw Failure(reason);
+    }
+    if (!file.commit())
+        throw Failure(file.errorString());
+}
+
+} // namespace
+
 class TestOutputFile : public QObject {
     Q_OBJECT
 
@@ -45,9 +66,9 @@ private slots:
     void parseErrorIsReportedBeforeOutputError();
     void failedWriteKeepsEarlierOutput();
     void cancelLeavesNoFile();
-    void writeTextFileWritesOnlyTheText_data();
-    void writeTextFileWritesOnlyTheText();
-    void writeTextFileFailureThrows();
+    void wholeTextIsAllTheFileHolds_data();
+    void wholeTextIsAllTheFileHolds();
+    void failedWholeWriteNamesTheTarget();
     void permissionsOfNewAndReplacedFiles();
     void symbolicLinkIsNeverFollowed_data();
     void symbolicLinkIsNeverFollowed();
@@ -361,7 +382,7 @@ void TestOutputFile::failedWriteKeepsEarlierOutput()
 
     {
         const FileSizeLimit limit(64 * 1024);
-        QVERIFY_THROWS_EXCEPTION(Failure, WriteTextFile(QString(100000, u'x'), path(u"in.csv"_qs)));
+        QVERIFY_THROWS_EXCEPTION(Failure, writeWhole(QString(100000, u'x'), path(u"in.csv"_qs)));
     }
     QCOMPARE(read(u"in.csv"_qs), QByteArray("earlier"));
     QCOMPARE(entries(), QStringList({u"in.csv"_qs, u"in.xml"_qs}));
@@ -381,7 +402,7 @@ void TestOutputFile::cancelLeavesNoFile()
     QCOMPARE(entries(), QStringList({u"in.xml"_qs, u"old.csv"_qs}));
 }
 
-void TestOutputFile::writeTextFileWritesOnlyTheText_data()
+void TestOutputFile::wholeTextIsAllTheFileHolds_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
@@ -391,22 +412,22 @@ void TestOutputFile::writeTextFileWritesOnlyTheText_data()
     QTest::newRow("noFinalLineBreak") << u"a"_qs << QByteArray("a");
 }
 
-void TestOutputFile::writeTextFileWritesOnlyTheText()
+void TestOutputFile::wholeTextIsAllTheFileHolds()
 {
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
     write(u"out.csv"_qs, "an earlier, longer content");
-    WriteTextFile(text, path(u"out.csv"_qs));
+    writeWhole(text, path(u"out.csv"_qs));
     QCOMPARE(read(u"out.csv"_qs), bytes);
     QCOMPARE(entries(), QStringList({u"out.csv"_qs}));
 }
 
-void TestOutputFile::writeTextFileFailureThrows()
+void TestOutputFile::failedWholeWriteNamesTheTarget()
 {
     write(u"plain.txt"_qs, "text");
     const QString target = path(u"plain.txt/out.csv"_qs);
     try {
-        WriteTextFile(u"x"_qs, target);
+        writeWhole(u"x"_qs, target);
         QFAIL("no failure");
     } catch (const Failure &failure) {
         QCOMPARE(failure.description(), u"Cannot write \"%1\": Not a directory"_qs.arg(target));
@@ -417,14 +438,14 @@ void TestOutputFile::writeTextFileFailureThrows()
 void TestOutputFile::permissionsOfNewAndReplacedFiles()
 {
     write(u"reference.txt"_qs, "x");
-    WriteTextFile(u"x"_qs, path(u"new.csv"_qs));
+    writeWhole(u"x"_qs, path(u"new.csv"_qs));
     QCOMPARE(QFileInfo(path(u"new.csv"_qs)).permissions(),
              QFileInfo(path(u"reference.txt"_qs)).permissions());
 
     write(u"kept.csv"_qs, "x");
     const QFile::Permissions chosen = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
     QVERIFY(QFile::setPermissions(path(u"kept.csv"_qs), chosen));
-    WriteTextFile(u"y"_qs, path(u"kept.csv"_qs));
+    writeWhole(u"y"_qs, path(u"kept.csv"_qs));
     QCOMPARE(read(u"kept.csv"_qs), QByteArray("y"));
     QCOMPARE(QFileInfo(path(u"kept.csv"_qs)).permissions() & 0x7077, chosen);
 }

@@ -1,0 +1,26 @@
+#include "batch/shard.h"
+
+#include <QRegularExpression>
+
+std::optional<Shard> parseShard(const QString &text)
+{
+    static const QRegularExpression form(QStringLiteral("^([0-9]{1,9})/([0-9]{1,9})$"));
+    const QRegularExpressionMatch match = form.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const Shard shard{match.captured(1).toInt(), match.captured(2).toInt()};
+    if (shard.count < 1 || shard.index < 1 || shard.index > shard.count)
+        return std::nullopt;
+    return shard;
+}
+
+int shardOf(const QString &outputIdentity, int count)
+{
+    // FNV-1a: unlike qHash it has no per-process seed, so every node of a cluster agrees.
+    quint64 hash = 14695981039346656037ULL;
+    for (const char byte : outputIdentity.toUtf8()) {
+        hash ^= static_cast<unsigned char>(byte);
+        hash *= 1099511628211ULL;
+    }
+    return static_cast<int>(hash % static_cast<quint64>(count)) + 1;
+}

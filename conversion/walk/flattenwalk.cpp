@@ -1,0 +1,47 @@
+#include "conversion/walk/flattenwalk.h"
+
+FlattenWalk::FlattenWalk(std::string_view delimiter, OutputBuffer &output)
+    : FlattenWalk(delimiter, CsvFormat::Quoting::None, true, output)
+{
+}
+
+FlattenWalk::FlattenWalk(std::string_view delimiter, CsvFormat::Quoting quoting, bool crlf,
+                         OutputBuffer &output)
+    : m_delimiter(delimiter),
+      m_quoting(delimiter, quoting),
+      m_output(output),
+      m_path(delimiter),
+      m_quotes(quoting != CsvFormat::Quoting::None),
+      m_crlf(crlf)
+{
+}
+
+void FlattenWalk::quotedValueBytes(const char *data, std::size_t size)
+{
+    if (m_valueQuoted) {
+        FieldQuoting::appendEscaped(m_output, std::string_view(data, size));
+        return;
+    }
+    m_heldValue.append(data, size);
+    if (m_heldValue.size() > heldValueLimit) {
+        m_output.append("\"", 1);
+        FieldQuoting::appendEscaped(m_output, m_heldValue.view());
+        m_heldValue.clear();
+        m_valueQuoted = true;
+    }
+}
+
+void FlattenWalk::setQuotedPendingName(std::string_view prefix, std::string_view localName)
+{
+    if (prefix.empty()) {
+        m_quoting.appendField(m_pendingName, localName);
+        return;
+    }
+    m_field.clear();
+    if (!prefix.empty()) {
+        m_field.append(prefix);
+        m_field.push_back(':');
+    }
+    m_field.append(localName);
+    m_quoting.appendField(m_pendingName, m_field.view());
+}
