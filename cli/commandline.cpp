@@ -105,8 +105,9 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
     const QCommandLineOption quote(
             QStringLiteral("quote"),
             QStringLiteral("Enclose in double quotes every field (element name or value) that "
-                           "holds the delimiter, a double quote, CR or LF, doubling the quotes "
-                           "inside; names are then kept whole. --quote=all quotes every field."));
+                           "holds the delimiter or any of its characters, a double quote, CR or "
+                           "LF, doubling the quotes inside; names are then kept whole. "
+                           "--quote=all quotes every field."));
     QCommandLineOption quoteAll(QStringLiteral("quote-all"));
     quoteAll.setFlags(QCommandLineOption::HiddenFromHelp);
     const QCommandLineOption bom(QStringLiteral("bom"),

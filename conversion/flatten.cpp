@@ -294,8 +294,10 @@ void setWalkHandlers(XML_Parser parser, bool on)
 }
 
 // Fills data unless the input ends first, so that a pipe handing out small pieces still makes
-// full chunks (a huge token then costs a linear number of scans). -1 when nothing could be read.
-qint64 readChunk(QIODevice &input, char *data, qint64 size)
+// full chunks (a huge token then costs a linear number of scans). With whatArrived, a pipe's
+// chunk ends with its first read, which gives what has arrived so far: the lines made of it
+// can then be shown before the next read waits. -1 when nothing could be read.
+qint64 readChunk(QIODevice &input, char *data, qint64 size, bool whatArrived)
 {
     qint64 filled = 0;
     while (filled < size) {
@@ -308,6 +310,8 @@ qint64 readChunk(QIODevice &input, char *data, qint64 size)
             break;
         }
         filled += got;
+        if (whatArrived)
+            break;
     }
     return filled;
 }
@@ -444,6 +448,10 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
                 baseRead = std::max(static_cast<int>(remaining) + 1, 4096);
         }
         int readSize = baseRead;
+        // A pipe's output is shown as it is made (a live feed), except within a token that
+        // takes several chunks, whose chunks are filled to keep its scans linear.
+        const bool showAsMade = walking && source.isSequential();
+        bool lastChunkMadeEvents = true;
         for (;;) {
             if (cancel && cancel->load(std::memory_order_relaxed)) {
                 ConversionResult result;
@@ -453,7 +461,9 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
             void *chunk = XML_GetBuffer(parser, readSize + LongComment::cutRoom);
             if (!chunk)
                 return walkFailure(QStringLiteral("Out of memory"), FlattenWalk::TakeChild);
-            const qint64 size = readChunk(source, static_cast<char *>(chunk), readSize);
+            const bool whatArrived = showAsMade && lastChunkMadeEvents;
+            const qint64 size
+                    = readChunk(source, static_cast<char *>(chunk), readSize, whatArrived);
             if (size < 0)
                 return loadFailure(source.errorString(), 0, 0);
             const quint64 eventsBefore = walk.events();
@@ -476,6 +486,10 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
                 walking = false;
                 setWalkHandlers(parser, false);
             }
+            lastChunkMadeEvents = walk.events() != eventsBefore;
+            // Less than asked: the next read may wait for more.
+            if (walking && whatArrived && size < readSize)
+                buffer.flush();
             if (walk.events() == eventsBefore && size == readSize)
                 readSize = std::min(readSize * 2, walking ? maxReadSize : maxCheckReadSize);
             else

@@ -597,7 +597,9 @@ void TestBatchRun::folderLostMidRunIsReportedOnce()
     fixture.input(u"a.xml"_s, "<broken>");
     for (const QString &name : {u"b.xml"_s, u"c.xml"_s, u"d.xml"_s})
         fixture.input(name);
-    fixture.dialogs.whileOpen = [&](const ScriptedDialogs::Call &) { out.remove(); };
+    fixture.dialogs.whileOpen = [&](const ScriptedDialogs::Call &) {
+        out.remove();
+    };
 
     fixture.start->click();
     const QStringList messages = fixture.dialogs.messages();
