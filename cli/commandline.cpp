@@ -120,6 +120,12 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
             QStringLiteral("attributes"),
             QStringLiteral("Give each attribute a line of its own, right after its element "
                            "starts: the element's path, @name, the value."));
+    const QCommandLineOption spreadsheet(
+            QStringLiteral("spreadsheet"),
+            QStringLiteral("For a spreadsheet: --quote=all --bom with CR LF, and a field that a "
+                           "spreadsheet would run as a formula (starting with =, +, -, @, a tab "
+                           "or CR) written with a single quote before it, so that it opens as "
+                           "text. This changes those values."));
     const QCommandLineOption errorFormat(
             QStringLiteral("error-format"),
             QStringLiteral("gnu: report each failure as one line FILE:LINE:COLUMN: error: "
@@ -129,9 +135,9 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
                                   QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Show the version."));
-    parser.addOptions({delimiter, tab, outputDir, extension, toStdout, jobs, dryRun, quiet,
-                       filesFrom, nulSeparated, shard, quote, quoteAll, bom, eol, attributes,
-                       errorFormat, help, version});
+    parser.addOptions({delimiter, tab,        outputDir,    extension,   toStdout, jobs,     dryRun,
+                       quiet,     filesFrom,  nulSeparated, shard,       quote,    quoteAll, bom,
+                       eol,       attributes, spreadsheet,  errorFormat, help,     version});
     parser.addPositionalArgument(
             QStringLiteral("PATH"),
             QStringLiteral("XML file or folder to convert; - reads standard input and writes "
@@ -234,6 +240,14 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
         if (value != QLatin1String("crlf") && value != QLatin1String("lf"))
             return usageError(QStringLiteral("--eol takes crlf or lf, not \"") + value + u'"');
         options.crlf = value == QLatin1String("crlf");
+    }
+    if (parser.isSet(spreadsheet)) {
+        if (parser.isSet(quote) || (parser.isSet(eol) && !options.crlf))
+            return usageError(QStringLiteral("--spreadsheet quotes every field and ends lines "
+                                             "with CR LF; leave out --quote and --eol lf"));
+        options.quoting = CsvFormat::Quoting::All;
+        options.byteOrderMark = true;
+        options.formulasAsText = true;
     }
     if (parser.isSet(errorFormat)) {
         if (parser.value(errorFormat) != QLatin1String("gnu"))
