@@ -8,6 +8,9 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 // Converts one job with convertJob() on a thread of its own, so that the thread that started
@@ -31,6 +34,9 @@ public:
     // Asks a running conversion to stop as soon as it can; its output is not kept.
     void cancel() { m_cancel.store(true); }
 
+    // Waits at most the bound for the conversion to end; true when it has ended.
+    bool waitFor(std::chrono::milliseconds bound);
+
     // Waits for the thread to end and joins it; returns at once when none was started.
     void wait();
 
@@ -39,6 +45,8 @@ public:
 
     // Threads started by any worker and not yet joined.
     static int unjoinedThreads() { return s_unjoined.load(); }
+    // Conversions any worker has started.
+    static int conversionsStarted() { return s_started.load(); }
 
 signals:
     // The conversion has ended; emitted from the worker thread, so connect it queued.
@@ -48,7 +56,10 @@ private:
     std::thread m_thread;
     std::atomic_bool m_cancel{false};
     std::atomic_bool m_running{false};
+    std::mutex m_mutex;
+    std::condition_variable m_ended;
     JobStatus m_result;
 
     static std::atomic_int s_unjoined;
+    static std::atomic_int s_started;
 };

@@ -226,7 +226,8 @@ QList<OutputClash> findClashes(const BatchPlan &plan)
     QList<OutputClash> clashes;
     for (qsizetype i = 0; i < plan.size(); ++i) {
         const qsizetype winner = decided(i) ? i : last.value(plan.outputKeys[i]);
-        if (winner != i)
+        // The same input listed twice gives the same result twice: nothing is lost.
+        if (winner != i && plan.jobs[winner].input != plan.jobs[i].input)
             clashes.append({i, winner});
     }
     return clashes;

@@ -75,8 +75,9 @@ BatchPlan makePlan(const BatchRequest &request);
 // input: only missing and older results are made again. Returns how many it left out.
 qsizetype leaveOutUpToDate(BatchPlan &plan);
 
-// Every job whose output a later job writes too, paired with the last job writing it, in the
-// order of the earlier jobs. Jobs the plan has decided already are left out.
+// Every job whose output a later job reading another input writes too, paired with the last
+// job writing it, in the order of the earlier jobs. Jobs the plan has decided already are left
+// out.
 QList<OutputClash> findClashes(const BatchPlan &plan);
 
 // Plans every earlier job of findClashes() as superseded, never to be opened: only the last

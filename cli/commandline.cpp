@@ -114,8 +114,9 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
     const QCommandLineOption quote(
             QStringLiteral("quote"),
             QStringLiteral("Enclose in double quotes every field (element name or value) that "
-                           "holds the delimiter, a double quote, CR or LF, doubling the quotes "
-                           "inside; names are then kept whole. --quote=all quotes every field."));
+                           "holds the delimiter or any of its characters, a double quote, CR or "
+                           "LF, doubling the quotes inside; names are then kept whole. "
+                           "--quote=all quotes every field."));
     QCommandLineOption quoteAll(QStringLiteral("quote-all"));
     quoteAll.setFlags(QCommandLineOption::HiddenFromHelp);
     const QCommandLineOption bom(QStringLiteral("bom"),
@@ -128,6 +129,12 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
             QStringLiteral("attributes"),
             QStringLiteral("Give each attribute a line of its own, right after its element "
                            "starts: the element's path, @name, the value."));
+    const QCommandLineOption spreadsheet(
+            QStringLiteral("spreadsheet"),
+            QStringLiteral("For a spreadsheet: --quote=all --bom with CR LF, and a field that a "
+                           "spreadsheet would run as a formula (starting with =, +, -, @, a tab "
+                           "or CR) written with a single quote before it, so that it opens as "
+                           "text. This changes those values."));
     const QCommandLineOption errorFormat(
             QStringLiteral("error-format"),
             QStringLiteral("gnu: report each failure as one line FILE:LINE:COLUMN: error: "
@@ -137,9 +144,10 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
                                   QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Show the version."));
-    parser.addOptions({delimiter, tab,   outputDir, tree,       extension,    toStdout, jobs,
-                       dryRun,    quiet, update,    filesFrom,  nulSeparated, shard,    quote,
-                       quoteAll,  bom,   eol,       attributes, errorFormat,  help,     version});
+    parser.addOptions({delimiter, tab,        outputDir, tree,        extension, toStdout,
+                       jobs,      dryRun,     quiet,     update,      filesFrom, nulSeparated,
+                       shard,     quote,      quoteAll,  bom,         eol,       attributes,
+                       spreadsheet, errorFormat, help,   version});
     parser.addPositionalArgument(
             QStringLiteral("PATH"),
             QStringLiteral("XML file or folder to convert; - reads standard input and writes "
@@ -168,8 +176,8 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
                 "  3      this machine cannot work, and nothing is converted: a PATH is missing,\n"
                 "         unreadable or a folder without a matching file, the -o folder is\n"
                 "         missing or the --files-from list cannot be read\n"
-                "  128+N  ended by signal N (130 for Ctrl+C, 143 for SIGTERM); no unfinished\n"
-                "         result is left\n");
+                "  128+N  ended by signal N (130 for Ctrl+C, 143 for SIGTERM, 141 when the\n"
+                "         reader of standard output is gone); no unfinished result is left\n");
         result.action = ParsedCommandLine::Action::Help;
         result.text = text;
         return result;
@@ -260,6 +268,14 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
         if (value != QLatin1String("crlf") && value != QLatin1String("lf"))
             return usageError(QStringLiteral("--eol takes crlf or lf, not \"") + value + u'"');
         options.crlf = value == QLatin1String("crlf");
+    }
+    if (parser.isSet(spreadsheet)) {
+        if (parser.isSet(quote) || (parser.isSet(eol) && !options.crlf))
+            return usageError(QStringLiteral("--spreadsheet quotes every field and ends lines "
+                                             "with CR LF; leave out --quote and --eol lf"));
+        options.quoting = CsvFormat::Quoting::All;
+        options.byteOrderMark = true;
+        options.formulasAsText = true;
     }
     if (parser.isSet(errorFormat)) {
         if (parser.value(errorFormat) != QLatin1String("gnu"))

@@ -25,6 +25,7 @@ struct CliOptions {
     bool byteOrderMark = false;
     bool crlf = true;
     bool attributes = false;
+    bool formulasAsText = false; // --spreadsheet: a field that looks like a formula opens as text
     bool gnuErrors = false; // failures as "FILE:LINE:COLUMN: error: REASON"
 };
 

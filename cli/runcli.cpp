@@ -47,6 +47,7 @@ CsvFormat csvFormat(const CliOptions &options)
     format.byteOrderMark = options.byteOrderMark;
     format.crlf = options.crlf;
     format.attributes = options.attributes;
+    format.formulasAsText = options.formulasAsText;
     return format;
 }
 

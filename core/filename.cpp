@@ -4,7 +4,12 @@
 
 #include <QStringList>
 
+#include <cerrno>
+#include <cstdlib>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 FileName FileName::fromBytes(QByteArrayView bytes)
 {
@@ -39,4 +44,25 @@ bool isExistingFolder(const FileName &name)
 {
     struct stat status { };
     return ::stat(name.bytes().constData(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool folderAcceptsNewFile(const FileName &folder)
+{
+    const QByteArray path = folder.bytes();
+    const int unnamed = ::open(path.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (unnamed >= 0) {
+        ::close(unnamed);
+        return true;
+    }
+    // File systems without unnamed files (FAT, many network ones) say so; only they get a
+    // named probe, removed at once.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        return false;
+    QByteArray probe = path + (path.endsWith('/') ? "" : "/") + ".quillmere-probe-XXXXXX";
+    const int named = ::mkstemp(probe.data());
+    if (named < 0)
+        return false;
+    ::unlink(probe.constData());
+    ::close(named);
+    return true;
 }

@@ -37,6 +37,10 @@ private:
 // True when the name leads to a folder (following links), asked by its bytes.
 bool isExistingFolder(const FileName &name);
 
+// True when a new file can be made in the folder. Tried for real, with a file that has no name
+// where the file system allows one, so nothing shows in the folder meanwhile.
+bool folderAcceptsNewFile(const FileName &folder);
+
 // The names of several paths given as text forms.
 QList<FileName> fileNamesFromPaths(const QStringList &paths);
 

@@ -5,6 +5,7 @@
 #include "batch/plan.h"
 #include "batch/run.h"
 #include "core/failure.h"
+#include "core/filename.h"
 #include "core/pathhelpers.h"
 #include "core/reportingprocedure.h"
 #include "shell/eventloop.h"
@@ -14,28 +15,20 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-#include <sys/stat.h>
-
 namespace {
+
+// How long a conversion is waited for without the event loop: about a frame. Most files are
+// converted by then, and the worker's result is taken without a trip through the event loop.
+constexpr std::chrono::milliseconds AboutAFrame{16};
+
+const QString CannotWriteToFolder
+        = QStringLiteral("Cannot write to this folder. Please select another folder.");
 
 QString loadFailureText(const FileName &input, const JobStatus &status)
 {
     return QStringLiteral("Error reading ") + input.display() + QStringLiteral("\r\nerror:")
             + status.reason + QStringLiteral("\r\nLine:") + QString::number(status.line)
             + QStringLiteral("\r\nposition:") + QString::number(status.column);
-}
-
-// Files this small convert in a fraction of a frame. Converted on the window's own thread they
-// cost no hand-over to the worker and back, which on a busy machine takes longer than the
-// conversion itself. Anything else (large, or not a regular file, such as a pipe that may never
-// end) goes to the worker, so that the window keeps answering.
-constexpr qint64 SmallFileBytes = 64 * 1024;
-
-bool convertsInAFrame(const FileName &input)
-{
-    struct stat status { };
-    return ::stat(input.bytes().constData(), &status) == 0 && S_ISREG(status.st_mode)
-            && status.st_size <= SmallFileBytes;
 }
 
 // What the run is asked to do: the rows of the list as they are now, each result in the chosen
@@ -50,6 +43,20 @@ BatchRequest runRequest(const QList<FileName> &rows, bool saveBeside, const QStr
                                : OutputPlace::inFolder(FileName::fromPath(outputFolder));
     request.format.delimiter = delimiter;
     return request;
+}
+
+// One line per pair of files of the run that wrote the same result.
+QString clashText(const BatchPlan &plan, const QList<OutputClash> &clashes)
+{
+    QString text = QStringLiteral(
+            "Some files of this run have the same result file; the result of the later one "
+            "remains:");
+    for (const OutputClash &clash : clashes) {
+        text += u'\r' + plan.jobs[clash.earlier].input.display() + QStringLiteral(" and ")
+                + plan.jobs[clash.last].input.display() + QStringLiteral(" both write ")
+                + plan.jobs[clash.last].output.display();
+    }
+    return text;
 }
 
 } // namespace
@@ -67,6 +74,14 @@ void Form1::PushButton2_Click()
             procedure.run(174, [this] { dialogs().message(QStringLiteral("No files added.")); });
             return;
         }
+        // Results go nowhere without a save option: refused before anything is written.
+        if (procedure.test(186,
+                           [this] { return !Option6->isChecked() && !Option7->isChecked(); })) {
+            procedure.run(188, [this] {
+                dialogs().message(QStringLiteral("Please choose where to save the results."));
+            });
+            return;
+        }
         // The place is taken once, where it is checked: both controls stay editable during the
         // run, and a folder changed mid-run would be used unchecked.
         bool saveBeside = false;
@@ -80,6 +95,13 @@ void Form1::PushButton2_Click()
                 dialogs().message(
                         QStringLiteral("Folder does not exist. Please select another folder."));
             });
+            return;
+        }
+        // A folder that takes no new file would fail every file of the run, one report each.
+        if (procedure.test(190, [&] {
+                return !saveBeside && !folderAcceptsNewFile(FileName::fromPath(outputFolder));
+            })) {
+            procedure.run(192, [this] { dialogs().message(CannotWriteToFolder); });
             return;
         }
 
@@ -128,9 +150,12 @@ void Form1::PushButton2_Click()
         });
 
         FileName input;
+        // The chosen folder stopped taking new files mid-run (removed, replaced, unmounted): the
+        // run ends, so the cause is reported once instead of once per file.
+        bool folderLost = false;
         RunHooks hooks;
         hooks.starting = [&](qsizetype job) {
-            if (isClosing())
+            if (isClosing() || folderLost)
                 return false;
             const int i = static_cast<int>(job) + 1;
             procedure.run(132, [&] { input = plan.jobs[job].input; });
@@ -155,17 +180,8 @@ void Form1::PushButton2_Click()
         hooks.convert = [&](qsizetype job) {
             JobStatus status;
             procedure.run(150, [this] { m_worker = std::make_unique<ConversionWorker>(); });
-            failureShown = !procedure.run(152, [&] {
-                if (convertsInAFrame(input)) {
-                    RunOptions options;
-                    options.inputKinds = InputKinds::RegularFilesOnly;
-                    status = convertJob(plan.jobs[job], plan.format, options, nullptr);
-                    return;
-                }
-                // A file that may take a while has its name on the bar while it converts.
-                showProgress();
-                status = convertOnWorker(plan.jobs[job], plan.format);
-            });
+            failureShown = !procedure.run(
+                    152, [&] { status = convertOnWorker(plan.jobs[job], plan.format); });
             if (failureShown)
                 status.kind = JobStatus::Kind::Failed;
             return status;
@@ -174,6 +190,11 @@ void Form1::PushButton2_Click()
             if (isClosing() || status.kind == JobStatus::Kind::Cancelled
                 || std::exchange(failureShown, false))
                 return;
+            if (!status.converted() && status.kind != JobStatus::Kind::NotRead && !saveBeside
+                && !folderAcceptsNewFile(FileName::fromPath(outputFolder))) {
+                folderLost = true;
+                return;
+            }
             // A message names a file: the bar shows the same one.
             if (!status.converted())
                 showProgress();
@@ -198,7 +219,7 @@ void Form1::PushButton2_Click()
             }
         };
         const BatchReport report = runBatch(plan, RunOptions(), hooks);
-        if (isClosing() || report.cancelled())
+        if (isClosing() || (report.cancelled() && !folderLost))
             return;
 
         procedure.run(164, [this] { setPointer(PointerKind::Default); });
@@ -207,6 +228,22 @@ void Form1::PushButton2_Click()
             setProgressCaption(QStringLiteral("Progress Bar"));
             showProgress();
         });
+        if (folderLost) {
+            procedure.run(192, [&] {
+                const qsizetype notConverted = std::count_if(
+                        report.statuses.cbegin(), report.statuses.cend(),
+                        [](const JobStatus &status) { return !status.converted(); });
+                dialogs().message(CannotWriteToFolder
+                                  + QStringLiteral("\r\r%1 of %2 files were not converted.")
+                                            .arg(notConverted)
+                                            .arg(plan.size()));
+            });
+            return;
+        }
+        // Two rows writing one result: the later one's remains, and the user is told once.
+        const QList<OutputClash> clashes = findClashes(plan);
+        if (!clashes.isEmpty())
+            procedure.run(194, [&] { dialogs().message(clashText(plan, clashes)); });
         procedure.run(170, [this] { dialogs().message(QStringLiteral("Done.")); });
     };
     run();
@@ -218,16 +255,21 @@ JobStatus Form1::convertOnWorker(const BatchJob &job, const CsvFormat &format)
 {
     if (!m_worker)
         throw Failure(QStringLiteral("No conversion worker"));
-    // The wait is one long yield: the window repaints and its handlers run until the worker ends
-    // or the window closes.
+    // Nothing is read on this thread, where a file on a share that stalls would freeze the
+    // window. A conversion that is not over within about a frame is waited for in one long
+    // yield: the window repaints and its handlers run until the worker ends or the window closes.
     QEventLoop loop;
     connect(m_worker.get(), &ConversionWorker::finished, &loop, &QEventLoop::quit,
             Qt::QueuedConnection);
     m_worker->start(job, format);
-    m_workerLoop = &loop;
-    if (!m_closing)
-        loop.exec();
-    m_workerLoop = nullptr;
+    if (!m_worker->waitFor(AboutAFrame)) {
+        // A file that takes a while has its name on the bar while it converts.
+        showProgress();
+        m_workerLoop = &loop;
+        if (!m_closing && m_worker->isRunning())
+            loop.exec();
+        m_workerLoop = nullptr;
+    }
 
     // The loop also ends when the application quits; the file is then abandoned.
     if (m_closing || m_worker->isRunning())

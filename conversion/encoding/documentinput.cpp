@@ -68,6 +68,7 @@ QString ebcdicName(QIODevice &input)
 DocumentInput::DocumentInput(QIODevice &input) : m_input(input)
 {
     const QByteArray start = peekStart(input);
+    m_byteOrderMark = byteOrderMarkOf(start);
     if (start.size() < 4)
         return;
     const auto is = [&](const char(&pattern)[5]) {
@@ -85,6 +86,13 @@ DocumentInput::DocumentInput(QIODevice &input) : m_input(input)
         m_refusal = QStringLiteral("the encoding \"UCS-4\" in byte order 3412 is not supported");
     } else if (is("\x4C\x6F\xA7\x94")) {
         m_refusal = QStringLiteral("the encoding \"%1\" is not supported").arg(ebcdicName(input));
+    } else if (start.startsWith("\xFF\xFE") || start.startsWith(QByteArrayView("<\0", 2))) {
+        // What the parser takes for UTF-16 by itself, once UTF-32 is ruled out.
+        m_encodingName = QStringLiteral("UTF-16LE");
+        m_utf16 = std::make_unique<Utf16Device>(input, false);
+    } else if (start.startsWith("\xFE\xFF") || start.startsWith(QByteArrayView("\0<", 2))) {
+        m_encodingName = QStringLiteral("UTF-16BE");
+        m_utf16 = std::make_unique<Utf16Device>(input, true);
     }
 }
 
@@ -92,14 +100,29 @@ QIODevice &DocumentInput::device()
 {
     if (m_utf32)
         return *m_utf32;
+    if (m_utf16)
+        return *m_utf16;
     return m_input;
+}
+
+const char *DocumentInput::parserEncoding() const
+{
+    if (m_utf32 || m_byteOrderMark == ByteOrderMark::Utf8)
+        return "UTF-8";
+    if (m_byteOrderMark == ByteOrderMark::Utf16BigEndian
+        || m_byteOrderMark == ByteOrderMark::Utf16LittleEndian)
+        return "UTF-16";
+    return nullptr;
 }
 
 QString DocumentInput::unmappedReason(qint64 byteIndex) const
 {
-    if (!m_utf32 || m_utf32->badUnitOffset() != byteIndex)
+    const qint64 badUnitOffset = m_utf32 ? m_utf32->badUnitOffset()
+            : m_utf16                    ? m_utf16->badUnitOffset()
+                                         : -1;
+    if (badUnitOffset < 0 || badUnitOffset != byteIndex)
         return {};
-    const QByteArray unit = m_utf32->badUnit();
+    const QByteArray unit = m_utf32 ? m_utf32->badUnit() : m_utf16->badUnit();
     return QStringLiteral("the bytes %1 cannot be mapped in the encoding \"%2\"")
             .arg(hexBytes(
                          std::string_view(unit.constData(), static_cast<std::size_t>(unit.size()))),

@@ -97,18 +97,24 @@ qint64 InputFile::readData(char *data, qint64 maxSize)
 {
     if (m_atEnd || maxSize == 0)
         return 0;
-    // A regular file is read as large as it was when opened: the read that would only confirm
-    // its end is spared. Files of size 0 (those the kernel makes up) are read to their end.
-    if (!isSequential() && m_status.st_size > 0 && pos() >= m_status.st_size) {
-        m_atEnd = true;
-        return 0;
+    // A regular file is read as large as it was when opened: what is appended meanwhile is left
+    // out, and the read that would only confirm its end is spared. Files of size 0 (those the
+    // kernel makes up) are read to their end.
+    const qint64 openedSize = isSequential() ? 0 : qint64(m_status.st_size);
+    if (openedSize > 0) {
+        if (pos() >= openedSize) {
+            m_atEnd = true;
+            return 0;
+        }
+        maxSize = std::min(maxSize, openedSize - pos());
     }
     if (!isSequential()) {
         // A look at the first bytes (which tell the encoding) reads a whole block, kept for the
         // reads that follow, so that the look costs no system call of its own.
         if (pos() == 0 && m_head.isEmpty() && maxSize < HeadBytes) {
-            m_head.resize(HeadBytes);
-            const qint64 got = readAt(m_head.data(), HeadBytes, 0);
+            const qint64 headSize = openedSize > 0 ? std::min(openedSize, HeadBytes) : HeadBytes;
+            m_head.resize(headSize);
+            const qint64 got = readAt(m_head.data(), headSize, 0);
             m_head.resize(std::max<qint64>(got, 0));
             if (got < 0)
                 return -1;

@@ -2,9 +2,10 @@
 
 #include "core/nativename.h"
 
+#include "conversion/files/extendedattributes.h"
+#include "conversion/files/unnamedtemporary.h"
 #include "conversion/pendingnames.h"
 
-#include <QDir>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 
@@ -22,6 +23,11 @@ constexpr std::size_t copyBlockSize = 1 << 20;
 QString systemReason(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QString linkRefusal()
+{
+    return QStringLiteral("a symbolic link has this name; it is never followed");
 }
 
 QByteArray folderOf(const QByteArray &path)
@@ -90,12 +96,22 @@ bool OutputFile::open(const struct stat *source)
     m_hasSource = source != nullptr;
     if (source)
         m_source = *source;
-    // What stands at the target's name is looked at only when it matters: when the folder
-    // refuses a new file, and when the content is put in place. A free name costs nothing.
+    // What stands at the target's name is looked at only when it matters: without unnamed
+    // files, when the folder refuses a new file, and when the content is put in place. A free
+    // name costs nothing.
     m_targetExists = false;
-    const QByteArray folder = folderOf(m_target);
     int error = 0;
-    if (!openUnnamed(folder, &error) && (error != 0 || !openNamed(&error))) {
+    bool opened = openUnnamed(folderOf(m_target), &error);
+    if (!opened && error == 0) {
+        // The content gets a name at once: a target that would be refused is refused now, and
+        // the earlier file's mode and owner are the new file's before it holds a byte.
+        if (!lookAtTarget() || !checkTarget())
+            return false;
+        opened = openNamed(&error);
+        if (opened && m_targetExists)
+            keepOwnership();
+    }
+    if (!opened) {
         if (!lookAtTarget() || !checkTarget())
             return false;
         if (!m_targetExists || !openSpool())
@@ -116,7 +132,7 @@ bool OutputFile::checkTarget()
     if (!m_targetExists)
         return true;
     if (S_ISLNK(m_targetStatus.st_mode))
-        return fail(QStringLiteral("a symbolic link has this name; it is never followed"));
+        return fail(linkRefusal());
     if (S_ISDIR(m_targetStatus.st_mode))
         return fail(QStringLiteral("a folder has this name"));
     if (!S_ISREG(m_targetStatus.st_mode))
@@ -150,10 +166,12 @@ bool OutputFile::openUnnamed(const QByteArray &folder, int *error)
 
 bool OutputFile::openNamed(int *error)
 {
+    // Never more open than the mode the file ends with, whether or not its owner is kept.
+    const mode_t mode = m_targetExists ? replacementMode(true) & replacementMode(false) : 0666;
     const auto lock = PendingNames::lock();
     for (int attempt = 0; attempt < 16; ++attempt) {
         const QByteArray name = temporaryName(m_target);
-        m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (m_fd >= 0) {
             m_mode = Mode::Named;
             m_temporaryName = name;
@@ -169,31 +187,28 @@ bool OutputFile::openNamed(int *error)
 
 bool OutputFile::openSpool()
 {
-    const QByteArray folder = QFile::encodeName(QDir::tempPath());
-    m_fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (m_fd < 0) {
-        QByteArray name = folder + "/quillmere-XXXXXX";
-        m_fd = ::mkostemp(name.data(), O_CLOEXEC);
-        if (m_fd < 0)
-            return false;
-        ::unlink(name.constData());
-    }
+    m_fd = openUnnamedTemporary();
+    if (m_fd < 0)
+        return false;
     m_mode = Mode::InPlace;
     return true;
 }
 
+// The earlier file's mode. When its owner and group cannot be kept, the replacement is the
+// writer's, as a new file would be, and its group gets no more than everyone else.
+mode_t OutputFile::replacementMode(bool ownershipKept) const
+{
+    const mode_t mode = m_targetStatus.st_mode & 0777;
+    return ownershipKept ? mode : (mode & 0707) | ((mode & 07) << 3);
+}
+
 void OutputFile::keepOwnership()
 {
-    static const uid_t user = ::geteuid();
-    static const gid_t group = ::getegid();
-    mode_t mode = m_targetStatus.st_mode & 0777;
-    if ((m_targetStatus.st_uid != user || m_targetStatus.st_gid != group)
-        && ::fchown(m_fd, m_targetStatus.st_uid, m_targetStatus.st_gid) != 0) {
-        // Most users may not: the replacement is then theirs, as a new file would be, and its
-        // group (now the writer's) gets no more than everyone else.
-        mode = (mode & 0707) | ((mode & 07) << 3);
-    }
-    ::fchmod(m_fd, mode);
+    const bool kept = (m_targetStatus.st_uid == ::geteuid() && m_targetStatus.st_gid == ::getegid())
+            || ::fchown(m_fd, m_targetStatus.st_uid, m_targetStatus.st_gid) == 0;
+    ::fchmod(m_fd, replacementMode(kept));
+    // The ACL names the earlier group's rights, which the writer's group must not inherit.
+    copyExtendedAttributes(m_target, m_fd, kept ? AccessAcl::Included : AccessAcl::Left);
 }
 
 QIODevice *OutputFile::device()
@@ -275,7 +290,10 @@ bool OutputFile::replaceWithNamed()
         ::unlink(m_temporaryName.constData());
     PendingNames::remove(m_temporaryName);
     m_temporaryName.clear();
-    return renamed || !allowed || failWithErrno(error);
+    if (renamed)
+        return true;
+    // A refused target has its reason already.
+    return allowed && failWithErrno(error);
 }
 
 bool OutputFile::rewriteInPlace()
@@ -292,7 +310,7 @@ bool OutputFile::rewriteInPlace()
     const auto lock = PendingNames::lock(); // a signal must not end the rewrite halfway
     const int target = ::open(m_target.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (target < 0)
-        return failWithErrno(errno);
+        return errno == ELOOP ? fail(linkRefusal()) : failWithErrno(errno);
     const auto closeTarget = qScopeGuard([target] { ::close(target); });
     struct stat status = {};
     if (::fstat(target, &status) != 0)

@@ -10,15 +10,18 @@
 // file in the target's folder, which commit() links in under the target's name; where the file
 // system has no unnamed files, a hidden temporary file beside the target takes its place. Until
 // commit(), and after a failure or discard(), the target stays as it was and nothing named is
-// left behind. A replaced target keeps its mode, and its owner and group where the process may
-// set them; hard links to it keep the earlier content, as with any safe save.
+// left behind. A replaced target keeps its mode, its user attributes, and its owner, group and
+// ACL where the process may set them; hard links to it keep the earlier content, as with any
+// safe save. A hidden temporary file has the target's final mode from its creation on.
 //
-// Only a regular file or a free name is written: a symbolic link at the target's name is never
-// followed, and a pipe, socket or device is never opened. Where the target's folder allows no
-// new file but the target itself may be written, the content waits in the system's temporary
-// folder and commit() rewrites the target in place, after reserving room for all of it, so that
-// lack of room never cuts the earlier content short. Nothing is flushed to the disk: an
-// interrupted program leaves no partial file under the target's name, but a power loss may.
+// Only a regular file or a free name is written, on every path: a symbolic link at the target's
+// name is never followed, and a pipe, socket or device is never opened. Where the target's
+// folder allows no new file but the target itself may be written, the content waits in the
+// system's temporary folder and commit() rewrites the target in place, after reserving room for
+// all of it, so that lack of room never cuts the earlier content short; a catchable signal
+// waits for the rewrite, but SIGKILL or a crash during it leaves the target part new, part old.
+// Nothing is flushed to the disk: an interrupted program leaves no partial file under the
+// target's name otherwise, but a power loss may.
 class OutputFile {
 public:
     explicit OutputFile(QString targetPath);
@@ -48,6 +51,7 @@ private:
     bool openUnnamed(const QByteArray &folder, int *error);
     bool openNamed(int *error);
     bool openSpool();
+    mode_t replacementMode(bool ownershipKept) const;
     void keepOwnership();
     bool linkUnnamed();
     bool replaceWithNamed();

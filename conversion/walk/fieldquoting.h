@@ -6,24 +6,47 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
-// Encloses fields in double quotes as RFC 4180 reads them: a field holding the delimiter text, a
-// double quote, CR or LF (or, quoting all, any field) is written between double quotes with
-// every double quote inside doubled.
+// Encloses fields in double quotes as RFC 4180 reads them, and keeps a spreadsheet from taking
+// a field for a formula when asked: a field holding a character of the
+// delimiter text (the delimiter itself when it is one character), a double quote, CR or LF (or,
+// quoting all, any field) is written between double quotes with every double quote inside
+// doubled. A reader that splits at any character of a longer delimiter (", " read as "," with
+// the blanks after it skipped) then reads the same fields.
 class FieldQuoting {
 public:
-    FieldQuoting(std::string_view delimiter, CsvFormat::Quoting quoting)
-        : m_delimiter(delimiter), m_quoting(quoting)
+    FieldQuoting(std::string_view delimiter, CsvFormat::Quoting quoting,
+                 bool formulasAsText = false)
+        : m_quoting(quoting), m_formulasAsText(formulasAsText)
     {
         m_special.fill(false);
         m_special[static_cast<unsigned char>('"')] = true;
         m_special[static_cast<unsigned char>('\r')] = true;
         m_special[static_cast<unsigned char>('\n')] = true;
-        if (!m_delimiter.empty())
-            m_special[static_cast<unsigned char>(m_delimiter.front())] = true;
+        // The delimiter is UTF-8: a character is a byte below 0x80, or a lead byte and the
+        // continuation bytes (10xxxxxx) after it.
+        for (std::size_t at = 0; at < delimiter.size();) {
+            std::size_t size = 1;
+            while (at + size < delimiter.size()
+                   && (static_cast<unsigned char>(delimiter[at + size]) & 0xC0) == 0x80)
+                ++size;
+            m_special[static_cast<unsigned char>(delimiter[at])] = true;
+            m_characters.emplace_back(delimiter.substr(at, size));
+            at += size;
+        }
     }
 
     bool quotes() const { return m_quoting != CsvFormat::Quoting::None; }
+    bool formulasAsText() const { return m_formulasAsText; }
+
+    // True when a spreadsheet would take a field starting so for a formula, as the common
+    // guidance on CSV injection lists the characters.
+    static bool startsFormula(std::string_view field)
+    {
+        return !field.empty()
+                && std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos;
+    }
 
     bool needsQuotes(std::string_view field) const
     {
@@ -35,15 +58,19 @@ public:
         case CsvFormat::Quoting::Needed:
             break;
         }
-        // One pass: a byte that may begin the delimiter is checked further only where it stands.
+        // One pass: a byte that may begin a delimiter character is checked further only where
+        // it stands.
         const std::size_t size = field.size();
         for (std::size_t i = 0; i < size; ++i) {
             const char byte = field[i];
             if (!m_special[static_cast<unsigned char>(byte)])
                 continue;
-            if (byte == '"' || byte == '\r' || byte == '\n'
-                || field.substr(i).starts_with(m_delimiter))
+            if (byte == '"' || byte == '\r' || byte == '\n')
                 return true;
+            for (const std::string &character : m_characters) {
+                if (field.substr(i).starts_with(character))
+                    return true;
+            }
         }
         return false;
     }
@@ -51,11 +78,14 @@ public:
     // Appends the field to sink (anything with append(const char *, std::size_t)).
     template<typename Sink> void appendField(Sink &sink, std::string_view field) const
     {
+        const bool asText = m_formulasAsText && startsFormula(field);
         if (!needsQuotes(field)) {
+            if (asText)
+                sink.append("'", 1);
             sink.append(field.data(), field.size());
             return;
         }
-        sink.append("\"", 1);
+        sink.append(asText ? "\"'" : "\"", asText ? 2 : 1);
         appendEscaped(sink, field);
         sink.append("\"", 1);
     }
@@ -77,7 +107,8 @@ public:
     }
 
 private:
-    std::string m_delimiter;
+    std::vector<std::string> m_characters; // the delimiter's characters, as UTF-8
     CsvFormat::Quoting m_quoting;
+    bool m_formulasAsText;
     std::array<bool, 256> m_special; // the bytes that may make a field need quotes
 };

@@ -53,16 +53,17 @@ int LongComment::endingHyphens(const char *held, std::size_t size) const
     return units > 5 && unitAt(held, units - 2) == '-' ? 2 : 1;
 }
 
-// The last place in the read, counted in code units, where a cut falls between two characters
-// and not after a hyphen or a carriage return; 0 when there is none.
+// The last place in the read, counted in code units, where a cut falls between two characters,
+// not after a hyphen and not between a carriage return and what may be a line feed; 0 when
+// there is none.
 std::size_t LongComment::cutPoint(const char *data, std::size_t units,
                                   bool multiByteLegacySet) const
 {
     for (std::size_t at = units; at > 0; --at) {
-        // After a carriage return the parser would end the piece with a line end of its own
-        // and begin the next with the line feed.
+        // Between CR and LF the parser would end the piece with a line end of its own and
+        // begin the next with another; before any other character a CR ends its line alike.
         const unsigned before = unitAt(data, at - 1);
-        if (before == '-' || before == '\r')
+        if (before == '-' || (before == '\r' && (at == units || unitAt(data, at) == '\n')))
             continue;
         if (m_unit == 2) {
             // A high surrogate begins a pair.

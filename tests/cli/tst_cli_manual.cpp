@@ -102,6 +102,11 @@ void TestCliManual::bashCompletes_data()
     QTest::newRow("eolValue") << u"quillmere-cli --eol "_s << u"crlf lf"_s;
     QTest::newRow("errorFormat") << u"quillmere-cli --error-format g"_s << u"gnu"_s;
     QTest::newRow("file") << u"quillmere-cli in"_s << u"in.xml"_s;
+    // Bash splits "--eol=lf" into three words at the "=", as the rows spell it.
+    QTest::newRow("eolJoined") << u"quillmere-cli --eol ="_s << u"crlf lf"_s;
+    QTest::newRow("errorFormatJoined") << u"quillmere-cli --error-format = g"_s << u"gnu"_s;
+    QTest::newRow("quoteJoined") << u"quillmere-cli --quote ="_s << u"all"_s;
+    QTest::newRow("quoteThenFile") << u"quillmere-cli --quote in"_s << u"in.xml"_s;
 }
 
 void TestCliManual::bashCompletes()

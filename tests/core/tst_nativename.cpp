@@ -27,6 +27,15 @@ void TestNativeName::roundTrip_data()
     QTest::newRow("surrogate") << QByteArray("\xed\xa0\x80") << QStringLiteral("\\xED\\xA0\\x80");
     QTest::newRow("mixed") << QByteArray("\xff\xc3\xa9\x80z")
                            << QStringLiteral("\\xFF\u00e9\\x80z");
+    QTest::newRow("strayThenThreeBytes")
+            << QByteArray("\xff\xe6\xbc\xa2.xml") << QStringLiteral("\\xFF\u6f22.xml");
+    QTest::newRow("cutThenThreeBytes")
+            << QByteArray("\xe2\xe6\xbc\xa2") << QStringLiteral("\\xE2\u6f22");
+    // U+1F4A9 is written with the low surrogate U+DCA9, inside the range of stray bytes.
+    QTest::newRow("astralInStrayRange")
+            << QByteArray("\xf0\x9f\x92\xa9.xml") << QStringLiteral("\U0001F4A9.xml");
+    QTest::newRow("strayAfterAstral")
+            << QByteArray("\xf0\x9f\x92\xa9\xa9") << QStringLiteral("\U0001F4A9\\xA9");
 }
 
 void TestNativeName::roundTrip()

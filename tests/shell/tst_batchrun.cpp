@@ -2,6 +2,7 @@
 #include "core/errorreport.h"
 #include "core/filename.h"
 #include "shell/filelistview.h"
+#include "support/testfiles.h"
 #include "support/windowfixture.h"
 
 #include <QDir>
@@ -145,6 +146,9 @@ private slots:
     void doneComesAfterTheBarIsAtRest();
     void rowsConvertTheNamesBytes_data();
     void rowsConvertTheNamesBytes();
+    void folderLostMidRunIsReportedOnce();
+    void rowsWritingOneResultAreReportedOnce();
+    void everyFileIsReadOnTheWorker();
 };
 
 void TestBatchRun::emptyListConvertsNothing()
@@ -159,36 +163,48 @@ void TestBatchRun::emptyListConvertsNothing()
 
 void TestBatchRun::folderCheck_data()
 {
-    QTest::addColumn<bool>("saveToFolder");
+    QTest::addColumn<QString>("saveTo"); // "folder", "beside" or "nowhere"
     QTest::addColumn<QString>("text1"); // "<out>" is a folder that exists
-    QTest::addColumn<bool>("converts");
+    QTest::addColumn<QString>("refusal"); // empty: the file converts
 
-    QTest::newRow("chosenFolder") << true << u"<out>"_s << true;
-    QTest::newRow("chosenFolderTrailing") << true << u"<out>/"_s << true;
-    QTest::newRow("chosenEmpty") << true << QString() << false;
-    QTest::newRow("chosenMissing") << true << u"<out>/missing"_s << false;
-    QTest::newRow("chosenThroughFile") << true << u"<out>/file.txt/sub"_s << false;
-    QTest::newRow("besideEmpty") << false << QString() << true;
-    QTest::newRow("besideMissing") << false << u"<out>/missing"_s << true;
+    const QString missing = u"Folder does not exist. Please select another folder."_s;
+    QTest::newRow("chosenFolder") << u"folder"_s << u"<out>"_s << QString();
+    QTest::newRow("chosenFolderTrailing") << u"folder"_s << u"<out>/"_s << QString();
+    QTest::newRow("chosenEmpty") << u"folder"_s << QString() << missing;
+    QTest::newRow("chosenMissing") << u"folder"_s << u"<out>/missing"_s << missing;
+    QTest::newRow("chosenThroughFile") << u"folder"_s << u"<out>/file.txt/sub"_s << missing;
+    QTest::newRow("chosenUnwritable")
+            << u"folder"_s << u"<out>/locked"_s
+            << u"Cannot write to this folder. Please select another folder."_s;
+    QTest::newRow("besideEmpty") << u"beside"_s << QString() << QString();
+    QTest::newRow("besideMissing") << u"beside"_s << u"<out>/missing"_s << QString();
+    QTest::newRow("noSaveOption") << u"nowhere"_s << u"<out>"_s
+                                  << u"Please choose where to save the results."_s;
 }
 
 void TestBatchRun::folderCheck()
 {
-    QFETCH(bool, saveToFolder);
+    QFETCH(QString, saveTo);
     QFETCH(QString, text1);
-    QFETCH(bool, converts);
+    QFETCH(QString, refusal);
+    const bool saveToFolder = saveTo == u"folder"_s;
     RunFixture fixture;
     QTemporaryDir out;
     writeFile(out.filePath(u"file.txt"_s), "x");
+    QVERIFY(QDir(out.path()).mkdir(u"locked"_s));
+    QVERIFY(setUnwritable(out.filePath(u"locked"_s)));
+    const auto unlock = qScopeGuard([&] { setWritable(out.filePath(u"locked"_s)); });
     fixture.input(u"a.xml"_s);
     (saveToFolder ? fixture.saveHere : fixture.saveBeside)->setChecked(true);
+    if (saveTo == u"nowhere"_s)
+        clearGroupOf(fixture.saveBeside);
     fixture.text1->setText(text1.replace(u"<out>"_s, out.path()));
 
     fixture.start->click();
-    if (!converts) {
-        QCOMPARE(fixture.dialogs.messages(),
-                 texts("Folder does not exist. Please select another folder."));
+    if (!refusal.isEmpty()) {
+        QCOMPARE(fixture.dialogs.messages(), QStringList{refusal});
         QCOMPARE(fixture.filesInFolder(), texts("a.xml"));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files), texts("file.txt"));
         QVERIFY(fixture.atRest());
         return;
     }
@@ -592,6 +608,67 @@ void TestBatchRun::rowsConvertTheNamesBytes()
     ::unlink(output.constData());
     ::unlink(QByteArray(folder + name).constData());
     QVERIFY2(written, output.constData());
+}
+
+// The folder vanishes while the first file's report is open: the rest cannot be written, and
+// one message says so instead of one report per file.
+void TestBatchRun::folderLostMidRunIsReportedOnce()
+{
+    RunFixture fixture;
+    QTemporaryDir out;
+    fixture.saveHere->setChecked(true);
+    fixture.text1->setText(out.path());
+    fixture.input(u"a.xml"_s, "<broken>");
+    for (const QString &name : {u"b.xml"_s, u"c.xml"_s, u"d.xml"_s})
+        fixture.input(name);
+    fixture.dialogs.whileOpen = [&](const ScriptedDialogs::Call &) {
+        out.remove();
+    };
+
+    fixture.start->click();
+    const QStringList messages = fixture.dialogs.messages();
+    QCOMPARE(messages.size(), 2);
+    QVERIFY(messages.at(0).startsWith(u"Error reading "_s));
+    QCOMPARE(messages.at(1),
+             u"Cannot write to this folder. Please select another folder.\r\r"
+             "4 of 4 files were not converted."_s);
+    QVERIFY(fixture.dialogs.errorReports().isEmpty());
+    QVERIFY(fixture.atRest());
+}
+
+// Two rows whose results share a name: the later one's remains, and the run says so once.
+void TestBatchRun::rowsWritingOneResultAreReportedOnce()
+{
+    RunFixture fixture;
+    QTemporaryDir out;
+    fixture.saveHere->setChecked(true);
+    fixture.text1->setText(out.path());
+    QVERIFY(QDir(fixture.folder.path()).mkdir(u"b"_s));
+    const QString first = fixture.input(u"x.xml"_s, "<first>1</first>");
+    const QString again = fixture.input(u"x.xml"_s, "<first>1</first>");
+    const QString second = fixture.input(u"b/x.xml"_s, "<second>2</second>");
+    Q_UNUSED(again);
+
+    fixture.start->click();
+    QCOMPARE(fixture.dialogs.messages(),
+             QStringList({u"Some files of this run have the same result file; the result of the "
+                          "later one remains:\r"_s
+                                  + first + u" and "_s + second + u" both write "_s
+                                  + out.filePath(u"x.csv"_s),
+                          u"Done."_s}));
+    QCOMPARE(readFile(out.filePath(u"x.csv"_s)), QByteArray("second,2\r\n"));
+}
+
+// Small files too: a file on a share that stalls must never hold the window's thread.
+void TestBatchRun::everyFileIsReadOnTheWorker()
+{
+    RunFixture fixture;
+    for (const QString &name : {u"a.xml"_s, u"b.xml"_s, u"c.xml"_s})
+        fixture.input(name);
+    const int before = ConversionWorker::conversionsStarted();
+    fixture.start->click();
+    QCOMPARE(fixture.dialogs.messages(), texts("Done."));
+    QCOMPARE(ConversionWorker::conversionsStarted() - before, 3);
 }
 
 QTEST_MAIN(TestBatchRun)

@@ -1,5 +1,6 @@
 #include "support/windowfixture.h"
 
+#include <QRadioButton>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -15,4 +16,11 @@ void WindowFixture::failMissing(const char *name)
 {
     QTest::qFail(qPrintable(QStringLiteral("No control named %1").arg(QLatin1String(name))),
                  __FILE__, __LINE__);
+}
+
+void clearGroupOf(QRadioButton *option)
+{
+    option->setAutoExclusive(false);
+    option->setChecked(false);
+    option->setAutoExclusive(true);
 }
