@@ -175,7 +175,7 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
                 "  2      a usage error\n"
                 "  3      this machine cannot work, and nothing is converted: a PATH is missing,\n"
                 "         unreadable or a folder without a matching file, the -o folder is\n"
-                "         missing or the --files-from list cannot be read\n"
+                "         missing or a file, or the --files-from list cannot be read\n"
                 "  128+N  ended by signal N (130 for Ctrl+C, 143 for SIGTERM, 141 when the\n"
                 "         reader of standard output is gone); no unfinished result is left\n");
         result.action = ParsedCommandLine::Action::Help;

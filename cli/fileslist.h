@@ -12,4 +12,6 @@ class QIODevice;
 // line break is dropped), or NUL-separated when nulSeparated is set. Empty entries are skipped;
 // every other entry is taken as it is, blanks included. Nothing when a list of lines holds a
 // NUL byte: it was made NUL-separated, and its lines would be names that were never meant.
-std::optional<QList<FileName>> readFilesList(QIODevice &list, bool nulSeparated);
+// Nothing either, with readError set, when the list cannot be read to its end.
+std::optional<QList<FileName>> readFilesList(QIODevice &list, bool nulSeparated,
+                                             QString *readError);

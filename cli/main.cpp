@@ -50,13 +50,17 @@ void endOnSignals()
 
 int main(int argc, char *argv[])
 {
+    // In this order: each takes the lowest free descriptor.
+    const bool inputClosed = holdClosedStandardStream(STDIN_FILENO);
+    const bool outputClosed = holdClosedStandardStream(STDOUT_FILENO);
+    holdClosedStandardStream(STDERR_FILENO);
     endOnSignals();
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillmere-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMERE_VERSION));
 
-    StandardInput in;
-    StandardOutput out;
+    StandardInput in(inputClosed);
+    StandardOutput out(outputClosed);
     QFile err;
     err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
 

@@ -281,7 +281,16 @@ std::optional<QList<BatchInput>> allInputs(const CliOptions &options, QIODevice 
         }
         list = &listFile;
     }
-    const std::optional<QList<FileName>> listed = readFilesList(*list, options.nulSeparated);
+    QString readError;
+    const std::optional<QList<FileName>> listed
+            = readFilesList(*list, options.nulSeparated, &readError);
+    if (!readError.isEmpty()) {
+        write(err,
+              QStringLiteral("quillmere-cli: cannot read the file list %1: %2\n")
+                      .arg(FileName::fromPath(options.filesFrom).display(), readError));
+        status = ExitStatus::CannotWork;
+        return std::nullopt;
+    }
     if (!listed) {
         status = usageError(err,
                             QStringLiteral("the file list %1 holds a NUL byte: give -0 for a "
@@ -319,10 +328,10 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
     FileName outputDir;
     if (!options.outputDir.isEmpty()) {
         outputDir = absoluteName(FileName::fromPath(options.outputDir), currentFolder());
-        if (!isExistingFolder(outputDir)) {
+        if (const QString reason = whyNoFolder(outputDir); !reason.isEmpty()) {
             write(err,
-                  QStringLiteral("quillmere-cli: the output folder does not exist: ")
-                          + outputDir.display() + u'\n');
+                  QStringLiteral("quillmere-cli: the output folder %1 cannot be used: %2\n")
+                          .arg(outputDir.display(), reason));
             return ExitStatus::CannotWork;
         }
     }

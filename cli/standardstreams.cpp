@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -16,13 +17,17 @@ QString systemReason(int error)
 
 } // namespace
 
-StandardInput::StandardInput()
+StandardInput::StandardInput(bool closed) : m_closed(closed)
 {
     open(QIODevice::ReadOnly | QIODevice::Unbuffered);
 }
 
 qint64 StandardInput::readData(char *data, qint64 maxSize)
 {
+    if (m_closed) {
+        setErrorString(QStringLiteral("the program was started with standard input closed"));
+        return -1;
+    }
     for (;;) {
         const ssize_t got = ::read(STDIN_FILENO, data, static_cast<std::size_t>(maxSize));
         if (got >= 0)
@@ -34,13 +39,17 @@ qint64 StandardInput::readData(char *data, qint64 maxSize)
     }
 }
 
-StandardOutput::StandardOutput()
+StandardOutput::StandardOutput(bool closed) : m_closed(closed)
 {
     open(QIODevice::WriteOnly | QIODevice::Unbuffered);
 }
 
 qint64 StandardOutput::writeData(const char *data, qint64 size)
 {
+    if (m_closed) {
+        setErrorString(QStringLiteral("the program was started with standard output closed"));
+        return -1;
+    }
     qint64 written = 0;
     while (written < size) {
         const ssize_t got
@@ -55,4 +64,16 @@ qint64 StandardOutput::writeData(const char *data, qint64 size)
         }
     }
     return written;
+}
+
+bool holdClosedStandardStream(int descriptor)
+{
+    if (::fcntl(descriptor, F_GETFD) != -1 || errno != EBADF)
+        return false;
+    const int null = ::open("/dev/null", O_RDWR);
+    if (null >= 0 && null != descriptor) {
+        ::dup2(null, descriptor);
+        ::close(null);
+    }
+    return true;
 }

@@ -6,13 +6,17 @@
 // nothing has, so that a live feed is converted as it is fed.
 class StandardInput final : public QIODevice {
 public:
-    StandardInput();
+    // closed: the program was started without standard input; every read fails and says so.
+    explicit StandardInput(bool closed = false);
 
     bool isSequential() const override { return true; }
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override;
     qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    bool m_closed;
 };
 
 // Standard output, unbuffered, so that a failed write shows in the run's own result. A reader
@@ -20,11 +24,20 @@ protected:
 // are removed and the exit status is 128 + SIGPIPE.
 class StandardOutput final : public QIODevice {
 public:
-    StandardOutput();
+    // closed: the program was started without standard output; every write fails and says so.
+    explicit StandardOutput(bool closed = false);
 
     bool isSequential() const override { return true; }
 
 protected:
     qint64 readData(char *, qint64) override { return -1; }
     qint64 writeData(const char *data, qint64 size) override;
+
+private:
+    bool m_closed;
 };
+
+// Puts /dev/null in the place of standard input, output or error when the program was started
+// with that descriptor closed, so that no file the program opens takes its number and is read or
+// written as that stream by mistake. Returns whether it was closed.
+bool holdClosedStandardStream(int descriptor);

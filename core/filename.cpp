@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -44,6 +45,16 @@ bool isExistingFolder(const FileName &name)
 {
     struct stat status { };
     return ::stat(name.bytes().constData(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+QString whyNoFolder(const FileName &name)
+{
+    struct stat status { };
+    if (::stat(name.bytes().constData(), &status) != 0) {
+        return errno == ENOENT ? QStringLiteral("it does not exist")
+                               : QString::fromLocal8Bit(std::strerror(errno));
+    }
+    return S_ISDIR(status.st_mode) ? QString() : QStringLiteral("it is a file, not a folder");
 }
 
 bool folderAcceptsNewFile(const FileName &folder)

@@ -37,6 +37,10 @@ private:
 // True when the name leads to a folder (following links), asked by its bytes.
 bool isExistingFolder(const FileName &name);
 
+// Why the name leads to no folder: "it does not exist", "it is a file, not a folder", or the
+// system's reason; empty when it is a folder.
+QString whyNoFolder(const FileName &name);
+
 // True when a new file can be made in the folder. Tried for real, with a file that has no name
 // where the file system allows one, so nothing shows in the folder meanwhile.
 bool folderAcceptsNewFile(const FileName &folder);

@@ -6,6 +6,7 @@
 #include "conversion/files/unnamedtemporary.h"
 #include "conversion/pendingnames.h"
 
+#include <QFile>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 
@@ -114,8 +115,14 @@ bool OutputFile::open(const struct stat *source)
     if (!opened) {
         if (!lookAtTarget() || !checkTarget())
             return false;
-        if (!m_targetExists || !openSpool())
+        if (!m_targetExists)
             return failWithErrno(error);
+        if (!openSpool())
+            return fail(
+                    QStringLiteral("the folder allows no new file, and the temporary folder %1, "
+                                   "where the file is made before it is copied over the "
+                                   "earlier one, cannot be used (%2)")
+                            .arg(QFile::decodeName(temporaryFolder()), systemReason(errno)));
     }
     m_device.open(m_fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
     return true;

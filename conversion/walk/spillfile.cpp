@@ -3,7 +3,7 @@
 #include "conversion/files/unnamedtemporary.h"
 #include "core/failure.h"
 
-#include <QDir>
+#include <QFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,7 +17,8 @@ constexpr std::size_t blockSize = 64 * 1024;
 [[noreturn]] void failWith(int error)
 {
     throw Failure(QStringLiteral("Cannot hold a long run of blanks in the temporary folder %1: %2")
-                          .arg(QDir::tempPath(), QString::fromLocal8Bit(std::strerror(error))));
+                          .arg(QFile::decodeName(temporaryFolder()),
+                               QString::fromLocal8Bit(std::strerror(error))));
 }
 
 } // namespace

@@ -124,6 +124,8 @@ void TestCli::exitStatus_data()
     row("controlInUsageError", {u"--eol"_s, u"\x1b[2J"_s, u"good.xml"_s}, 2);
     row("controlInExtension", {u"-e"_s, u"\x1b[2J"_s, u"empty"_s}, 3);
     row("controlInListName", {u"--files-from"_s, u"no\x1b[2Jlist"_s}, 3);
+    row("listIsFolder", {u"--files-from"_s, u"empty"_s, u"good.xml"_s}, 3,
+        u"quillmere-cli: cannot read the file list empty: Is a directory\n"_s);
     row("help", {u"--help"_s}, 0);
     row("version", {u"--version"_s}, 0);
 }
@@ -251,21 +253,23 @@ void TestCli::outputDir()
 void TestCli::missingOutputDir_data()
 {
     QTest::addColumn<QString>("outputDir");
-    QTest::newRow("missing") << u"nowhere"_s;
-    QTest::newRow("throughFile") << u"in.xml/out"_s;
-    QTest::newRow("isFile") << u"in.xml"_s;
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << u"nowhere"_s << u"it does not exist"_s;
+    QTest::newRow("throughFile") << u"in.xml/out"_s << u"Not a directory"_s;
+    QTest::newRow("isFile") << u"in.xml"_s << u"it is a file, not a folder"_s;
 }
 
 void TestCli::missingOutputDir()
 {
     QFETCH(QString, outputDir);
+    QFETCH(QString, reason);
     m_folder.writeFile(u"in.xml"_s, simpleDocument);
 
     const CliRun result = runCliInMemory({u"--output-dir"_s, outputDir, u"in.xml"_s});
     QCOMPARE(result.status, 3);
     QCOMPARE(QString::fromUtf8(result.err),
-             u"quillmere-cli: the output folder does not exist: "_s + m_folder.path(outputDir)
-                     + u'\n');
+             u"quillmere-cli: the output folder %1 cannot be used: %2\n"_s.arg(
+                     m_folder.path(outputDir), reason));
     QCOMPARE(QDir(m_folder.path(QString()))
                      .entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
              QStringList{u"in.xml"_s});
@@ -565,7 +569,7 @@ void TestCli::namesThatAreNotUtf8_data()
             << QByteArray() << QByteArray("r,a,x\r\n") << QByteArray("/out\xe9/caf\xe9.csv");
     QTest::newRow("missing-output-folder")
             << u"-o \"$(printf 'none\\351')\" ok.xml"_s << 3 << QByteArray()
-            << QByteArray("/none\\xE9\n") << QByteArray() << beside;
+            << QByteArray("/none\\xE9 cannot be used") << QByteArray() << beside;
     QTest::newRow("folder-scan") << u"."_s << 1 << QByteArray()
                                  << QByteArray("/bad\\xE9.xml\nerror:") << QByteArray("r,a,x\r\n")
                                  << beside;

@@ -175,30 +175,54 @@ void TestCliSignals::fileSizeLimitFailsOnlyThatFile()
 void TestCliSignals::closedPipe_data()
 {
     QTest::addColumn<int>("stream"); // whose reader is gone before the run starts
+    QTest::addColumn<bool>("closed"); // the stream itself is closed, not a pipe without reader
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QStringList>("outputs");
+    QTest::addColumn<QString>("said"); // on standard error
     const QStringList good{u"g1.csv"_s, u"g2.csv"_s, u"g3.csv"_s};
     // As `quillmere-cli in 2>&1 | head -c 10` once head has ended: each failure is reported
     // into the closed pipe, and the other files are still converted.
-    QTest::newRow("errorsLost") << STDERR_FILENO << QStringList{u"-j"_s, u"1"_s, u"in"_s} << 1
-                                << good;
+    QTest::newRow("errorsLost") << STDERR_FILENO << false
+                                << QStringList{u"-j"_s, u"1"_s, u"-o"_s, u"out"_s, u"in"_s} << 1
+                                << good << QString();
     // A warning lost is no failure: every file was converted.
-    QTest::newRow("warningLost") << STDERR_FILENO
-                                 << QStringList{u"-j"_s,        u"1"_s,         u"in/g1.xml"_s,
-                                                u"in/g1.xml"_s, u"in/g2.xml"_s, u"in/g3.xml"_s}
-                                 << 0 << good;
+    QTest::newRow("warningLost") << STDERR_FILENO << false
+                                 << QStringList{u"-j"_s,        u"1"_s,         u"-o"_s,
+                                                u"out"_s,       u"in/g1.xml"_s, u"in/g1.xml"_s,
+                                                u"in/g2.xml"_s, u"in/g3.xml"_s}
+                                 << 0 << good << QString();
+    QTest::newRow("errorClosed") << STDERR_FILENO << true
+                                 << QStringList{u"-j"_s, u"1"_s, u"-o"_s, u"out"_s, u"in"_s} << 1
+                                 << good << QString();
     // As `quillmere-cli --stdout in.xml | head -1`: the program ends quietly, as a filter does.
-    QTest::newRow("stdoutReaderGone") << STDOUT_FILENO << QStringList{u"--stdout"_s, u"in/g1.xml"_s}
-                                      << 128 + SIGPIPE << QStringList();
+    QTest::newRow("stdoutReaderGone")
+            << STDOUT_FILENO << false << QStringList{u"--stdout"_s, u"in/g1.xml"_s} << 128 + SIGPIPE
+            << QStringList() << QString();
+    // A stream closed when the program starts is named, and no file the program opens is taken
+    // for it.
+    QTest::newRow("stdoutClosed") << STDOUT_FILENO << true
+                                  << QStringList{u"--stdout"_s, u"in/g1.xml"_s} << 1
+                                  << QStringList()
+                                  << u"the program was started with standard output closed"_s;
+    QTest::newRow("stdinClosed") << STDIN_FILENO << true
+                                 << QStringList{u"-o"_s, u"out"_s, u"in/g1.xml"_s, u"-"_s} << 1
+                                 << QStringList{u"g1.csv"_s}
+                                 << u"the program was started with standard input closed"_s;
+    QTest::newRow("stdinClosedList")
+            << STDIN_FILENO << true
+            << QStringList{u"-o"_s, u"out"_s, u"--files-from"_s, u"-"_s, u"in/g2.xml"_s} << 3
+            << QStringList() << u"the program was started with standard input closed"_s;
 }
 
 void TestCliSignals::closedPipe()
 {
     QFETCH(int, stream);
+    QFETCH(bool, closed);
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QStringList, outputs);
+    QFETCH(QString, said);
     QVERIFY(QDir(m_dir->path()).mkdir(u"in"_s));
     writeFile(u"in/b0.xml"_s, "<r><a></r>");
     writeFile(u"in/g1.xml"_s, "<r><a>1</a></r>");
@@ -213,16 +237,20 @@ void TestCliSignals::closedPipe()
 
     QProcess run;
     run.setWorkingDirectory(m_dir->path());
-    run.setChildProcessModifier([writeEnd, stream] { ::dup2(writeEnd, stream); });
-    if (stream == STDERR_FILENO)
-        arguments << u"-o"_s << u"out"_s;
+    run.setChildProcessModifier([writeEnd, stream, closed] {
+        if (closed)
+            ::close(stream);
+        else
+            ::dup2(writeEnd, stream);
+    });
     run.start(program, arguments);
     QVERIFY(run.waitForFinished(10000));
     QCOMPARE(run.exitStatus(), QProcess::NormalExit);
     QCOMPARE(run.exitCode(), exitCode);
-    if (stream == STDOUT_FILENO)
-        QCOMPARE(run.readAllStandardError(), QByteArray());
-    QCOMPARE(leftovers(stream == STDERR_FILENO ? u"out"_s : u"in"_s).filter(u".csv"_s), outputs);
+    const QString error = QString::fromLocal8Bit(run.readAllStandardError());
+    if (stream == STDOUT_FILENO || said.size())
+        QVERIFY2(said.isEmpty() ? error.isEmpty() : error.contains(said), qPrintable(error));
+    QCOMPARE(leftovers(stream == STDOUT_FILENO ? u"in"_s : u"out"_s).filter(u".csv"_s), outputs);
 }
 
 void TestCliSignals::liveFeedShowsLinesAsTheyArrive_data()

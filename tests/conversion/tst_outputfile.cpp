@@ -591,20 +591,28 @@ void TestOutputFile::inPlaceRewrite_data()
     QTest::addColumn<QByteArray>("earlier");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("swapForLink"); // the target becomes a link after open()
+    QTest::addColumn<QString>("temporaryFolder"); // the TMPDIR of the run, under the test folder
     QTest::addColumn<QString>("reason"); // empty when committed
     QTest::addColumn<QByteArray>("after");
 
     const QByteArray longer(5000, 'e');
     QTest::newRow("longerEarlierIsCut")
-            << longer << documentLines << false << QString() << documentLines;
+            << longer << documentLines << false << QString() << QString() << documentLines;
     QTest::newRow("swappedForLink")
-            << longer << documentLines << true
+            << longer << documentLines << true << QString()
             << u"a symbolic link has this name; it is never followed"_qs << QByteArray("yours");
     // The file system has no room for the longer content either.
     QTest::newRow("noRoom") << QByteArray(1000, 'e') << QByteArray(100000, 'n') << false
+                            << QString()
                             << u"no room for the new content, the earlier file is kept (No "
                                "space left on device)"_qs
                             << QByteArray(1000, 'e');
+    QTest::newRow("temporaryFolderMissing")
+            << QByteArray("kept") << documentLines << false << u"missing"_qs
+            << u"the folder allows no new file, and the temporary folder %1/missing, where the "
+               "file is made before it is copied over the earlier one, cannot be used (No such "
+               "file or directory)"_qs
+            << QByteArray("kept");
 }
 
 void TestOutputFile::inPlaceRewrite()
@@ -612,6 +620,7 @@ void TestOutputFile::inPlaceRewrite()
     QFETCH(QByteArray, earlier);
     QFETCH(QByteArray, content);
     QFETCH(bool, swapForLink);
+    QFETCH(QString, temporaryFolder);
     QFETCH(QString, reason);
     QFETCH(QByteArray, after);
     // A file system out of inodes refuses the new file, so the target is rewritten in place.
@@ -626,14 +635,25 @@ void TestOutputFile::inPlaceRewrite()
     write(u"small/filler"_qs, {});
     write(u"yours.txt"_qs, "yours");
 
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    const auto restore = qScopeGuard([&] { qputenv("TMPDIR", tmpdir); });
+    if (!temporaryFolder.isEmpty())
+        qputenv("TMPDIR", QFile::encodeName(path(temporaryFolder)));
+    reason.replace(u"%1"_qs, m_folder->path());
+
     OutputFile file(path(u"small/out.csv"_qs));
-    QVERIFY2(file.open(), qPrintable(file.errorString()));
-    QCOMPARE(file.device()->write(content), content.size());
+    const bool opened = file.open();
+    if (!temporaryFolder.isEmpty())
+        QCOMPARE(opened, false);
+    else
+        QVERIFY2(opened, qPrintable(file.errorString()));
+    if (opened)
+        QCOMPARE(file.device()->write(content), content.size());
     if (swapForLink) {
         QVERIFY(QFile::remove(path(u"small/out.csv"_qs)));
         QVERIFY(QFile::link(path(u"yours.txt"_qs), path(u"small/out.csv"_qs)));
     }
-    QCOMPARE(file.commit(), reason.isEmpty());
+    QCOMPARE(opened && file.commit(), reason.isEmpty());
     if (!reason.isEmpty())
         QCOMPARE(file.errorString(),
                  u"Cannot write \"%1\": %2"_qs.arg(path(u"small/out.csv"_qs), reason));
