@@ -36,9 +36,12 @@ void Form1::ListView1_ItemClick(QTreeWidgetItem *)
     });
 }
 
+// Only the item click of this same press names the row to drag; a press outside the rows
+// drags nothing, rather than the row dragged last.
 void Form1::ListView1_MouseDown()
 {
     m_armed = true;
+    m_draggedRow = QPersistentModelIndex();
 }
 
 void Form1::ListView1_MouseMove(const QPoint &position)
