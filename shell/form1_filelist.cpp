@@ -95,8 +95,13 @@ void Form1::ListView1_DblClick()
 void Form1::ListView1_KeyDown(int key)
 {
     guardHandler("ListView1_KeyDown", [this, key] {
-        if (key == Qt::Key_Delete)
-            removeSelectedRow();
+        if (key != Qt::Key_Delete)
+            return;
+        // Tabbed into, the list frames its current row without selecting it; that framed row is
+        // the one the keyboard is on.
+        if (ListView1->selectedItems().isEmpty() && ListView1->currentItem())
+            ListView1->currentItem()->setSelected(true);
+        removeSelectedRow();
     });
 }
 
