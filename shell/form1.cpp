@@ -349,6 +349,8 @@ void Form1::closeEvent(QCloseEvent *event)
         m_worker->cancel();
     if (m_workerLoop)
         m_workerLoop->quit();
+    // The store holds the last changes for a moment before they reach the file.
+    guardHandler("Form_Unload", [this] { m_settings.flush(); });
     event->accept();
 }
 

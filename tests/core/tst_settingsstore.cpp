@@ -25,14 +25,18 @@ private slots:
     void missingKeyReadsItsDefault();
     void emptyValueReadsEmpty();
     void laterWriteReplacesAndKeepsOtherKeys();
-    void writeIsOnDiskAtOnce();
+    void changesReachTheFile_data();
+    void changesReachTheFile();
     void unwritableFolderFailsTheWrite();
     void readOnlyFolderFailsTheWrite();
-    void unwritableFileStaysReadable();
-    void checkTellsAnUnwritableFileOnce();
+    void unwritableStoreKeepsItsChanges_data();
+    void unwritableStoreKeepsItsChanges();
+    void checkTellsAnUnwritableStoreOnce_data();
+    void checkTellsAnUnwritableStoreOnce();
     void damagedFileKeepsWhatCanBeRead_data();
     void damagedFileKeepsWhatCanBeRead();
-    void unreadableFileIsAnInputOutputFailure();
+    void unreadableFileGivesThePresets_data();
+    void unreadableFileGivesThePresets();
     void settingToBool_data();
     void settingToBool();
     void settingToBoolRejects_data();
@@ -42,6 +46,12 @@ private:
     QString settingsFile() const
     {
         return m_folder->filePath(QStringLiteral("Velmora/Velmora.conf"));
+    }
+    // The file, or the folder it lies in, per the row's "blocked" column.
+    QString blockedPath(const QString &blocked) const
+    {
+        return blocked == QLatin1String("file") ? settingsFile()
+                                                : QFileInfo(settingsFile()).absolutePath();
     }
 
     std::optional<QTemporaryDir> m_folder;
@@ -78,6 +88,7 @@ void TestSettingsStore::valuesRoundTripExactly()
     QFETCH(QString, value);
     SettingsStore writer(settingsFile());
     writer.WriteSetting(QStringLiteral("Text1"), value);
+    writer.flush();
 
     const SettingsStore reader(settingsFile());
     QCOMPARE(reader.ReadSetting(QStringLiteral("Text1"), QStringLiteral("default")), value);
@@ -118,20 +129,42 @@ void TestSettingsStore::laterWriteReplacesAndKeepsOtherKeys()
     store.WriteSetting(QStringLiteral("Option1"), QStringLiteral("False"));
     QCOMPARE(store.ReadSetting(QStringLiteral("Option1"), QString()), QStringLiteral("False"));
     QCOMPARE(store.ReadSetting(QStringLiteral("Extension"), QString()), QStringLiteral("xml"));
+    store.flush();
     QStringList keys = storedKeys(settingsFile());
     keys.sort();
     QCOMPARE(keys, (QStringList{QStringLiteral("Extension"), QStringLiteral("Option1")}));
 }
 
-void TestSettingsStore::writeIsOnDiskAtOnce()
+void TestSettingsStore::changesReachTheFile_data()
 {
-    SettingsStore store(settingsFile());
-    store.WriteSetting(QStringLiteral("LastFolderDot"), QStringLiteral("/data/out"));
+    QTest::addColumn<QString>("by");
+    QTest::newRow("eventLoop") << QStringLiteral("eventLoop");
+    QTest::newRow("flush") << QStringLiteral("flush");
+    QTest::newRow("end") << QStringLiteral("end");
+}
+
+void TestSettingsStore::changesReachTheFile()
+{
+    QFETCH(QString, by);
+    std::optional<SettingsStore> store(std::in_place, settingsFile());
+    store->WriteSetting(QStringLiteral("LastFolderDot"), QStringLiteral("/data/out"));
+    store->WriteSetting(QStringLiteral("Extension"), QStringLiteral("txt"));
+    // A burst of changes, as typing gives, is held while the handler runs; reads see it at once.
+    QVERIFY(!QFile::exists(settingsFile()));
+    QCOMPARE(store->ReadSetting(QStringLiteral("LastFolderDot"), QString()),
+             QStringLiteral("/data/out"));
+
+    if (by == QLatin1String("flush"))
+        store->flush();
+    else if (by == QLatin1String("end"))
+        store.reset();
     // Read as plain bytes, with no settings object of the program alive.
-    QFile file(settingsFile());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray text = file.readAll();
-    QVERIFY2(text.contains("[Quillmere]\nLastFolderDot=/data/out\n"), text.constData());
+    const auto text = [&] {
+        QFile file(settingsFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QTRY_VERIFY2(text().contains("[Quillmere]\nExtension=txt\nLastFolderDot=/data/out\n"),
+                 text().constData());
 }
 
 void TestSettingsStore::unwritableFolderFailsTheWrite()
@@ -148,8 +181,9 @@ void TestSettingsStore::unwritableFolderFailsTheWrite()
     } catch (const Failure &failure) {
         QVERIFY(failure.description().contains(settingsFile()));
     }
+    // The change is kept for the session.
     QCOMPARE(store.ReadSetting(QStringLiteral("Text1"), QStringLiteral("none")),
-             QStringLiteral("none"));
+             QStringLiteral("/x/"));
 }
 
 void TestSettingsStore::readOnlyFolderFailsTheWrite()
@@ -165,41 +199,64 @@ void TestSettingsStore::readOnlyFolderFailsTheWrite()
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-void TestSettingsStore::unwritableFileStaysReadable()
+void TestSettingsStore::unwritableStoreKeepsItsChanges_data()
 {
+    QTest::addColumn<QString>("blocked");
+    QTest::newRow("file") << QStringLiteral("file");
+    QTest::newRow("folder") << QStringLiteral("folder");
+}
+
+void TestSettingsStore::unwritableStoreKeepsItsChanges()
+{
+    QFETCH(QString, blocked);
     SettingsStore store(settingsFile());
     store.WriteSetting(QStringLiteral("Option3"), QStringLiteral("True"));
-    if (!setUnwritable(settingsFile()))
+    store.flush();
+    if (!setUnwritable(blockedPath(blocked)))
         QSKIP("The file system cannot make a file unwritable for this user");
-    const auto restore = qScopeGuard([&] { setWritable(settingsFile()); });
+    const auto restore = qScopeGuard([&] { setWritable(blockedPath(blocked)); });
 
+    store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/x/"));
     try {
-        store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/x/"));
+        store.flush();
         QFAIL("The write did not fail");
     } catch (const Failure &failure) {
         QVERIFY2(failure.description().contains(QStringLiteral("input/output failure")),
                  qPrintable(failure.description()));
     }
-    // The same cause is told once; reading goes on with what the file holds.
+    // The same cause is told once; reading goes on with what the store holds.
     store.WriteSetting(QStringLiteral("Option1"), QStringLiteral("False"));
+    store.flush();
     QCOMPARE(store.ReadSetting(QStringLiteral("Option3"), QString()), QStringLiteral("True"));
-    QCOMPARE(store.ReadSetting(QStringLiteral("Text1"), QStringLiteral("none")),
-             QStringLiteral("none"));
+    QCOMPARE(store.ReadSetting(QStringLiteral("Text1"), QString()), QStringLiteral("/x/"));
+    QCOMPARE(storedKeys(settingsFile()), QStringList{QStringLiteral("Option3")});
     store.check();
 }
 
-void TestSettingsStore::checkTellsAnUnwritableFileOnce()
+void TestSettingsStore::checkTellsAnUnwritableStoreOnce_data()
 {
+    QTest::addColumn<QString>("blocked");
+    QTest::newRow("file") << QStringLiteral("file");
+    // The file itself could be written, but it is replaced by a new file made beside it.
+    QTest::newRow("folder") << QStringLiteral("folder");
+}
+
+void TestSettingsStore::checkTellsAnUnwritableStoreOnce()
+{
+    QFETCH(QString, blocked);
     SettingsStore store(settingsFile());
     store.WriteSetting(QStringLiteral("Option3"), QStringLiteral("True"));
-    if (!setUnwritable(settingsFile()))
+    store.flush();
+    if (!setUnwritable(blockedPath(blocked)))
         QSKIP("The file system cannot make a file unwritable for this user");
-    const auto restore = qScopeGuard([&] { setWritable(settingsFile()); });
+    const auto restore = qScopeGuard([&] { setWritable(blockedPath(blocked)); });
     QVERIFY_THROWS_EXCEPTION(Failure, store.check());
     store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/x/"));
-    setWritable(settingsFile());
+    store.flush();
+    setWritable(blockedPath(blocked));
     store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/y/"));
-    QCOMPARE(store.ReadSetting(QStringLiteral("Text1"), QString()), QStringLiteral("/y/"));
+    store.flush();
+    QCOMPARE(storedValue(settingsFile(), QStringLiteral("Text1")), QStringLiteral("/y/"));
 }
 
 void TestSettingsStore::damagedFileKeepsWhatCanBeRead_data()
@@ -225,14 +282,35 @@ void TestSettingsStore::damagedFileKeepsWhatCanBeRead()
     }
     // Writing works and keeps the entries that were read.
     store.WriteSetting(QStringLiteral("Option3"), QStringLiteral("True"));
+    store.flush();
     QCOMPARE(storedValue(settingsFile(), QStringLiteral("Snapshot")), QStringLiteral("/s/a.xml"));
     QCOMPARE(storedValue(settingsFile(), QStringLiteral("Option3")), QStringLiteral("True"));
 }
 
-void TestSettingsStore::unreadableFileIsAnInputOutputFailure()
+void TestSettingsStore::unreadableFileGivesThePresets_data()
 {
+    QTest::addColumn<bool>("folderInItsPlace");
     // A folder in the file's place cannot be read by anyone.
-    makeTree(m_folder->path(), {QStringLiteral("Velmora/Velmora.conf/")});
+    QTest::newRow("folderInItsPlace") << true;
+    QTest::newRow("writeOnlyFile") << false;
+}
+
+void TestSettingsStore::unreadableFileGivesThePresets()
+{
+    QFETCH(bool, folderInItsPlace);
+    const QByteArray content("[Quillmere]\nText1=/kept/\n");
+    if (folderInItsPlace) {
+        makeTree(m_folder->path(), {QStringLiteral("Velmora/Velmora.conf/")});
+    } else {
+        if (::geteuid() == 0)
+            QSKIP("Permission bits stop nothing for root");
+        makeTree(m_folder->path(), {QStringLiteral("Velmora/Velmora.conf")}, content);
+        QVERIFY(QFile::setPermissions(settingsFile(), QFile::WriteOwner));
+    }
+    const auto restore = qScopeGuard([&] {
+        if (!folderInItsPlace)
+            QFile::setPermissions(settingsFile(), QFile::ReadOwner | QFile::WriteOwner);
+    });
     SettingsStore store(settingsFile());
     try {
         store.check();
@@ -241,7 +319,21 @@ void TestSettingsStore::unreadableFileIsAnInputOutputFailure()
         QVERIFY2(failure.description().contains(QStringLiteral("input/output failure")),
                  qPrintable(failure.description()));
     }
-    QVERIFY_THROWS_EXCEPTION(Failure, store.ReadSetting(QStringLiteral("Text1"), QString()));
+    // Told once: the reads give the presets, and what the file holds is never written over.
+    QCOMPARE(store.ReadSetting(QStringLiteral("Text1"), QStringLiteral("preset")),
+             QStringLiteral("preset"));
+    store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/x/"));
+    store.flush();
+    QCOMPARE(store.ReadSetting(QStringLiteral("Text1"), QStringLiteral("preset")),
+             QStringLiteral("/x/"));
+    if (folderInItsPlace) {
+        QVERIFY(QFileInfo(settingsFile()).isDir());
+        return;
+    }
+    QVERIFY(QFile::setPermissions(settingsFile(), QFile::ReadOwner | QFile::WriteOwner));
+    QFile file(settingsFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), content);
 }
 
 void TestSettingsStore::settingToBool_data()

@@ -3,7 +3,6 @@
 #include "core/settingsstore.h"
 #include "filelist/filelistview.h"
 #include "shell/startup.h"
-#include "support/storedsettings.h"
 #include "support/testfiles.h"
 #include "support/windowfixture.h"
 
@@ -45,9 +44,10 @@ QStringList checkedOptions(WindowFixture &fixture)
 // "Key=Value" texts stored before start-up, as an earlier run would have left them.
 void storeBeforeStart(WindowFixture &fixture, const QStringList &stored)
 {
+    SettingsStore earlierRun(fixture.settingsFile());
     for (const QString &pair : stored) {
         const qsizetype equals = pair.indexOf(QLatin1Char('='));
-        fixture.settings.WriteSetting(pair.left(equals), pair.mid(equals + 1));
+        earlierRun.WriteSetting(pair.left(equals), pair.mid(equals + 1));
     }
 }
 
@@ -87,7 +87,8 @@ private slots:
     void unreadableBooleanIsReportedAtItsStep();
     void unknownDesktopIsReportedAtStep136();
     void presetOutputFolder_data();
-    void unwritableStoreStillRestores();
+    void troubledStoreIsToldOnce_data();
+    void troubledStoreIsToldOnce();
     void damagedStoreIsToldAndKept();
     void presetOutputFolder();
     void skin_data();
@@ -151,7 +152,7 @@ void TestFormLoad::firstStartOnEmptyStore()
     QCOMPARE(fixture.control<QLineEdit>("Text2")->text(), QStringLiteral("|"));
 
     // The handlers that start-up ran wrote their keys; "Other" kept its text, so it has none.
-    QStringList keys = storedKeys(fixture.settingsFile());
+    QStringList keys = fixture.storedKeys();
     keys.sort();
     QCOMPARE(keys,
              (QStringList{QStringLiteral("Option1"), QStringLiteral("Option2"),
@@ -159,12 +160,11 @@ void TestFormLoad::firstStartOnEmptyStore()
                           QStringLiteral("Option5"), QStringLiteral("Option6"),
                           QStringLiteral("Option7"), QStringLiteral("Snapshot"),
                           QStringLiteral("Text1")}));
-    const QString file = fixture.settingsFile();
-    QCOMPARE(storedValue(file, QStringLiteral("Option1")), QStringLiteral("True"));
-    QCOMPARE(storedValue(file, QStringLiteral("Option3")), QStringLiteral("False"));
-    QCOMPARE(storedValue(file, QStringLiteral("Option6")), QStringLiteral("True"));
-    QCOMPARE(storedValue(file, QStringLiteral("Option7")), QStringLiteral("False"));
-    QCOMPARE(storedValue(file, QStringLiteral("Text1")), desktopFolder);
+    QCOMPARE(fixture.storedValue(QStringLiteral("Option1")), QStringLiteral("True"));
+    QCOMPARE(fixture.storedValue(QStringLiteral("Option3")), QStringLiteral("False"));
+    QCOMPARE(fixture.storedValue(QStringLiteral("Option6")), QStringLiteral("True"));
+    QCOMPARE(fixture.storedValue(QStringLiteral("Option7")), QStringLiteral("False"));
+    QCOMPARE(fixture.storedValue(QStringLiteral("Text1")), desktopFolder);
 
     QCOMPARE(fixture.window.windowTitle(), QStringLiteral("Quillmere"));
     QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Quillmere"));
@@ -230,7 +230,7 @@ void TestFormLoad::restoresStoredChoices()
     QCOMPARE(fixture.control<QGroupBox>("Frame4")->isEnabled(), frame4Enabled);
     // A restored selection is stored again as a click would store it.
     for (const QString &name : checked)
-        QCOMPARE(storedValue(fixture.settingsFile(), name), QStringLiteral("True"));
+        QCOMPARE(fixture.storedValue(name), QStringLiteral("True"));
 }
 
 void TestFormLoad::storedEmptyTextsStayEmpty()
@@ -240,7 +240,7 @@ void TestFormLoad::storedEmptyTextsStayEmpty()
     fixture.window.Form_Load();
     QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), QString());
     QCOMPARE(fixture.control<QLineEdit>("Text2")->text(), QString());
-    QCOMPARE(storedValue(fixture.settingsFile(), QStringLiteral("Other")), QString());
+    QCOMPARE(fixture.storedValue(QStringLiteral("Other")), QString());
 }
 
 void TestFormLoad::choicesSurviveARestart()
@@ -255,9 +255,10 @@ void TestFormLoad::choicesSurviveARestart()
     fixture.control<QLineEdit>("Text2")->setText(QStringLiteral(" ¦ "));
     fixture.window.close();
 
-    // The store keeps nothing in memory: a second window on the same file is a new run.
+    // Closing the window wrote what the store held: a new store on the file is a new run.
     ScriptedDialogs dialogs;
-    Form1 restarted(fixture.settings);
+    SettingsStore restartedSettings(fixture.settingsFile());
+    Form1 restarted(restartedSettings);
     restarted.installDialogs(dialogs);
     restarted.Form_Load();
     QCOMPARE(dialogs.errorReports(), QStringList());
@@ -328,7 +329,7 @@ void TestFormLoad::unknownDesktopIsReportedAtStep136()
     QVERIFY(fixture.dialogs.errorReports().front().contains(
             QStringLiteral("Form1.Form_Load at line 136\r\r")));
     QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), QString());
-    QVERIFY(!storedKeys(fixture.settingsFile()).contains(QStringLiteral("Text1")));
+    QVERIFY(!fixture.storedKeys().contains(QStringLiteral("Text1")));
     // Start-up goes on after the failed step.
     QCOMPARE(checkedOptions(fixture),
              (QStringList{QStringLiteral("Option1"), QStringLiteral("Option6")}));
@@ -366,26 +367,61 @@ void TestFormLoad::presetOutputFolder()
     QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), home.path() + u'/' + preset);
 }
 
-void TestFormLoad::unwritableStoreStillRestores()
+void TestFormLoad::troubledStoreIsToldOnce_data()
 {
+    QTest::addColumn<QString>("trouble");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<QStringList>("checked");
+    QTest::addColumn<QString>("text1"); // empty: the preset, the desktop folder
+    const QStringList stored{u"Option3"_s, u"Option7"_s};
+    QTest::newRow("unwritableFile")
+            << u"unwritableFile"_s << u"Cannot write"_s << stored << u"/x/"_s;
+    // The file is replaced by a new one made beside it: the folder must take new files.
+    QTest::newRow("readOnlyFolder")
+            << u"readOnlyFolder"_s << u"Cannot write"_s << stored << u"/x/"_s;
+    // Nothing can be read: the presets fill every control.
+    QTest::newRow("folderInFilesPlace") << u"folderInFilesPlace"_s << u"Cannot read"_s
+                                        << QStringList{u"Option1"_s, u"Option6"_s} << QString();
+}
+
+void TestFormLoad::troubledStoreIsToldOnce()
+{
+    QFETCH(QString, trouble);
+    QFETCH(QString, told);
+    QFETCH(QStringList, checked);
+    QFETCH(QString, text1);
     WindowFixture fixture;
-    storeBeforeStart(fixture,
-                     {u"Option3=True"_s, u"Option1=False"_s, u"Option7=True"_s, u"Option6=False"_s,
-                      u"Text1=/x/"_s, u"Snapshot=/s/a.xml"_s});
-    if (!setUnwritable(fixture.settingsFile()))
-        QSKIP("The file system cannot make a file unwritable for this user");
-    const auto restore = qScopeGuard([&] { setWritable(fixture.settingsFile()); });
+    QString blocked;
+    if (trouble == u"folderInFilesPlace") {
+        makeTree(fixture.configFolder.path(), {u"Velmora/Velmora.conf/"_s});
+    } else {
+        storeBeforeStart(fixture,
+                         {u"Option3=True"_s, u"Option1=False"_s, u"Option7=True"_s,
+                          u"Option6=False"_s, u"Text1=/x/"_s, u"Snapshot=/s/a.xml"_s});
+        blocked = trouble == u"unwritableFile" ? fixture.settingsFile()
+                                               : QFileInfo(fixture.settingsFile()).absolutePath();
+        if (!setUnwritable(blocked))
+            QSKIP("The file system cannot make a file unwritable for this user");
+    }
+    const auto restore = qScopeGuard([&] {
+        if (!blocked.isEmpty())
+            setWritable(blocked);
+    });
     fixture.window.Form_Load();
 
-    // Told once, before the steps that write; none of the reads fails.
+    // Told once, before the steps that read and write; the window works from what it holds.
     const QStringList reports = fixture.dialogs.errorReports();
     QCOMPARE(reports.size(), 1);
-    QVERIFY2(reports.front().contains(u"Cannot write"_s)
+    QVERIFY2(reports.front().contains(told)
                      && reports.front().contains(u"Form_Load at line 106\r"_s),
              qPrintable(reports.front()));
-    QCOMPARE(checkedOptions(fixture), (QStringList{u"Option3"_s, u"Option7"_s}));
-    QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), u"/x/"_s);
-    QVERIFY(!fixture.control<QGroupBox>("Frame4")->isEnabled());
+    QCOMPARE(checkedOptions(fixture), checked);
+    QCOMPARE(fixture.control<QLineEdit>("Text1")->text(),
+             text1.isEmpty() ? m_desktop + u'/' : text1);
+    QCOMPARE(fixture.control<QGroupBox>("Frame4")->isEnabled(), checked.contains(u"Option6"_s));
+    fixture.control<QRadioButton>("Option4")->click();
+    QVERIFY(fixture.control<QRadioButton>("Option4")->isChecked());
+    QCOMPARE(fixture.dialogs.errorReports().size(), 1);
 }
 
 void TestFormLoad::damagedStoreIsToldAndKept()
@@ -402,7 +438,7 @@ void TestFormLoad::damagedStoreIsToldAndKept()
                      && reports.front().contains(u"Form_Load at line 106\r"_s),
              qPrintable(reports.front()));
     // The sample list stored before is kept, not captured again.
-    QCOMPARE(storedValue(fixture.settingsFile(), u"Snapshot"_s), u"/s/a.xml"_s);
+    QCOMPARE(fixture.storedValue(u"Snapshot"_s), u"/s/a.xml"_s);
     QCOMPARE(checkedOptions(fixture), (QStringList{u"Option3"_s, u"Option6"_s}));
 }
 

@@ -1,5 +1,4 @@
 #include "core/errorreport.h"
-#include "support/storedsettings.h"
 #include "support/windowfixture.h"
 
 #include <QApplication>
@@ -73,8 +72,7 @@ void TestOutputOptions::delimiterClickStoresFiveKeys()
     showActive(fixture);
     QTest::mouseClick(fixture.control<QRadioButton>(qPrintable(option)), Qt::LeftButton);
 
-    const QString file = fixture.settingsFile();
-    QStringList keys = storedKeys(file);
+    QStringList keys = fixture.storedKeys();
     keys.sort();
     QCOMPARE(keys,
              (QStringList{QStringLiteral("Option1"), QStringLiteral("Option2"),
@@ -82,7 +80,7 @@ void TestOutputOptions::delimiterClickStoresFiveKeys()
                           QStringLiteral("Option5")}));
     QStringList values;
     for (const QString &key : keys)
-        values.append(storedValue(file, key));
+        values.append(fixture.storedValue(key));
     QCOMPARE(values, stored);
     QVERIFY(fixture.control<QLineEdit>("Text2")->isEnabled());
 }
@@ -91,19 +89,18 @@ void TestOutputOptions::saveOptionSwitchesTheFolderRow()
 {
     WindowFixture fixture;
     showActive(fixture);
-    const QString file = fixture.settingsFile();
     auto *frame4 = fixture.control<QGroupBox>("Frame4");
 
     QTest::mouseClick(fixture.control<QRadioButton>("Option7"), Qt::LeftButton);
-    QCOMPARE(storedValue(file, QStringLiteral("Option6")), QStringLiteral("False"));
-    QCOMPARE(storedValue(file, QStringLiteral("Option7")), QStringLiteral("True"));
+    QCOMPARE(fixture.storedValue(QStringLiteral("Option6")), QStringLiteral("False"));
+    QCOMPARE(fixture.storedValue(QStringLiteral("Option7")), QStringLiteral("True"));
     QVERIFY(!frame4->isEnabled());
     QVERIFY(!fixture.control<QLineEdit>("Text1")->isEnabled());
     QVERIFY(!fixture.control<QPushButton>("PushButton9")->isEnabled());
 
     QTest::mouseClick(fixture.control<QRadioButton>("Option6"), Qt::LeftButton);
-    QCOMPARE(storedValue(file, QStringLiteral("Option6")), QStringLiteral("True"));
-    QCOMPARE(storedValue(file, QStringLiteral("Option7")), QStringLiteral("False"));
+    QCOMPARE(fixture.storedValue(QStringLiteral("Option6")), QStringLiteral("True"));
+    QCOMPARE(fixture.storedValue(QStringLiteral("Option7")), QStringLiteral("False"));
     QVERIFY(frame4->isEnabled());
     QVERIFY(fixture.control<QPushButton>("PushButton9")->isEnabled());
 }
@@ -115,15 +112,14 @@ void TestOutputOptions::textChangesAreStored()
     auto *text1 = fixture.control<QLineEdit>("Text1");
     text1->setFocus();
     QTest::keyClicks(text1, QStringLiteral("/data/out "));
-    QCOMPARE(storedValue(fixture.settingsFile(), QStringLiteral("Text1")),
-             QStringLiteral("/data/out "));
+    QCOMPARE(fixture.storedValue(QStringLiteral("Text1")), QStringLiteral("/data/out "));
 
     auto *text2 = fixture.control<QLineEdit>("Text2");
     text2->setText(QStringLiteral(" ; "));
-    QCOMPARE(storedValue(fixture.settingsFile(), QStringLiteral("Other")), QStringLiteral(" ; "));
+    QCOMPARE(fixture.storedValue(QStringLiteral("Other")), QStringLiteral(" ; "));
     text2->clear();
-    QCOMPARE(storedKeys(fixture.settingsFile()).count(QStringLiteral("Other")), 1);
-    QCOMPARE(storedValue(fixture.settingsFile(), QStringLiteral("Other")), QString());
+    QCOMPARE(fixture.storedKeys().count(QStringLiteral("Other")), 1);
+    QCOMPARE(fixture.storedValue(QStringLiteral("Other")), QString());
 }
 
 void TestOutputOptions::settingTheSameTextStoresNothing()
@@ -131,7 +127,7 @@ void TestOutputOptions::settingTheSameTextStoresNothing()
     WindowFixture fixture;
     fixture.control<QLineEdit>("Text2")->setText(QStringLiteral("|"));
     fixture.control<QLineEdit>("Text1")->setText(QString());
-    QCOMPARE(storedKeys(fixture.settingsFile()), QStringList());
+    QCOMPARE(fixture.storedKeys(), QStringList());
 }
 
 void TestOutputOptions::failedWritesLeaveTheWindowWorking()
@@ -193,10 +189,9 @@ void TestOutputOptions::browseForOutputFolder()
     QVERIFY(fixture.dialogs.allAnswersUsed());
     QCOMPARE(fixture.dialogs.errorReports(), QStringList());
     QCOMPARE(text1Box->text(), text1);
-    QCOMPARE(storedValue(fixture.settingsFile(), QStringLiteral("Text1")), text1);
-    QCOMPARE(storedKeys(fixture.settingsFile()).contains(QStringLiteral("LastFolderDot")),
-             !lastFolder.isEmpty());
-    QCOMPARE(storedValue(fixture.settingsFile(), QStringLiteral("LastFolderDot")), lastFolder);
+    QCOMPARE(fixture.storedValue(QStringLiteral("Text1")), text1);
+    QCOMPARE(fixture.storedKeys().contains(QStringLiteral("LastFolderDot")), !lastFolder.isEmpty());
+    QCOMPARE(fixture.storedValue(QStringLiteral("LastFolderDot")), lastFolder);
 }
 
 void TestOutputOptions::browseStartsAtTheLastFolder()
