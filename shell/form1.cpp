@@ -30,6 +30,9 @@ namespace {
 // One frame of a 60 Hz display.
 constexpr qint64 FrameMs = 16;
 
+// The colour of the focus ring on the buttons' white face.
+constexpr QColor FocusRing(0x00, 0x3d, 0x99);
+
 QRect twipsRect(int left, int top, int width, int height)
 {
     return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
@@ -112,6 +115,9 @@ void Form1::buildLayout()
         QPalette face = pushButton->palette();
         face.setColor(QPalette::Button, Qt::white);
         face.setColor(QPalette::ButtonText, Qt::black);
+        // A focus ring dark enough to stand out from the button's light outline, whatever the
+        // desktop's theme.
+        face.setColor(QPalette::Highlight, FocusRing);
         pushButton->setPalette(face);
         // A button ignores plain moves; passed on to its frame or the window they would reset
         // the pointer that the button has just set.
