@@ -9,6 +9,8 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
 #include <QTest>
 
 #include <cmath>
@@ -116,6 +118,8 @@ private slots:
     void textIsReadable();
     void focusIsVisible_data();
     void focusIsVisible();
+    void stateReadsRight_data();
+    void stateReadsRight();
 };
 
 void TestSkinContrast::cleanup()
@@ -200,6 +204,50 @@ void TestSkinContrast::focusIsVisible()
             unseen.append(u"%1 %2:1"_s.arg(button->objectName()).arg(change, 0, 'f', 2));
     }
     QVERIFY2(unseen.isEmpty(), qPrintable(unseen.join(u", "_s)));
+}
+
+void TestSkinContrast::stateReadsRight_data()
+{
+    addLookRows();
+}
+
+void TestSkinContrast::stateReadsRight()
+{
+    QFETCH(bool, dark);
+    QFETCH(bool, skinned);
+    QTemporaryDir noSkin;
+    setLook(dark, skinned, noSkin.path());
+    WindowFixture fixture;
+    if (skinned)
+        Main::ApplySkin(fixture.window);
+    fixture.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fixture.window));
+
+    // An option's indicator is filled only when it is selected: at its centre an unselected
+    // option shows the background it stands on.
+    const auto centreAgainstBackground = [](QRadioButton *option) {
+        QStyleOptionButton style;
+        style.initFrom(option);
+        const QRect indicator
+                = option->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &style, option);
+        const QImage image = picture(option);
+        return contrast(image.pixel(indicator.center()), image.pixel(option->width() - 1, 0));
+    };
+    for (const char *name : {"Option1", "Option6"})
+        QVERIFY2(centreAgainstBackground(fixture.control<QRadioButton>(name)) >= 3, name);
+    for (const char *name : {"Option2", "Option5", "Option7"})
+        QVERIFY2(centreAgainstBackground(fixture.control<QRadioButton>(name)) < 1.5, name);
+
+    // The "..." button's caption stands out clearly less while the button is disabled.
+    auto *browse = fixture.control<QPushButton>("PushButton9");
+    const auto showCaption = [=](bool on) {
+        browse->setText(on ? u"..."_s : QString());
+    };
+    const double enabled = textContrast(fixture.window, browse, showCaption);
+    fixture.control<QRadioButton>("Option7")->click();
+    QVERIFY(!browse->isEnabled());
+    const double disabled = textContrast(fixture.window, browse, showCaption);
+    QVERIFY2(disabled <= enabled / 2, qPrintable(u"%1 vs %2"_s.arg(disabled).arg(enabled)));
 }
 
 QTEST_MAIN(TestSkinContrast)
