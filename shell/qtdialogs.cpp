@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -19,13 +20,29 @@ QString applicationTitle()
     return QCoreApplication::applicationName();
 }
 
-int showBox(QWidget *owner, QMessageBox::Icon icon, const QString &title, const QString &text,
-            QMessageBox::StandardButtons buttons)
+// What the user does with the keyboard, the mouse or a drag.
+bool isInput(QEvent::Type type)
 {
-    QMessageBox box(icon, title, displayText(text), buttons, owner);
-    // Paths and parser messages must show as typed, never as markup.
-    box.setTextFormat(Qt::PlainText);
-    return box.exec();
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // Qt's file dialogs keep their history, last folder and view in "QtProject.conf" beside the
@@ -41,6 +58,56 @@ void keepFileDialogStateInMemory()
 
 } // namespace
 
+QtDialogs::QtDialogs(QWidget *owner) : m_owner(owner)
+{
+    m_owner->installEventFilter(this);
+}
+
+bool QtDialogs::answered(QDialog &dialog)
+{
+    if (m_ownerClosed)
+        return false;
+    // Qt drops the window system's close request (title-bar X, Alt+F4) for a window that a modal
+    // dialog blocks, and closing the window must end the program at once. So the dialog is not
+    // modal; instead the owner takes no input while it is open (eventFilter()).
+    dialog.setWindowModality(Qt::NonModal);
+    QEventLoop loop;
+    connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
+    if (m_open.isEmpty())
+        QCoreApplication::instance()->installEventFilter(this);
+    m_open.append(&dialog);
+    dialog.show();
+    loop.exec(QEventLoop::DialogExec);
+    m_open.removeOne(&dialog);
+    if (m_open.isEmpty())
+        QCoreApplication::instance()->removeEventFilter(this);
+    return !m_ownerClosed;
+}
+
+bool QtDialogs::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_owner && event->type() == QEvent::Close) {
+        // The owner never refuses to close, and its closing ends the program: its dialogs go
+        // with it.
+        m_ownerClosed = true;
+        for (QDialog *dialog : std::as_const(m_open))
+            dialog->reject();
+    }
+    if (m_open.isEmpty() || !isInput(event->type()))
+        return false;
+    const auto *widget = qobject_cast<const QWidget *>(watched);
+    return widget && widget->window() == m_owner;
+}
+
+int QtDialogs::pressed(QMessageBox &box)
+{
+    // Paths and parser messages must show as typed, never as markup.
+    box.setTextFormat(Qt::PlainText);
+    if (!answered(box) || !box.clickedButton())
+        return QMessageBox::NoButton;
+    return box.standardButton(box.clickedButton());
+}
+
 QString displayText(const QString &text)
 {
     QString result = text;
@@ -51,20 +118,23 @@ QString displayText(const QString &text)
 
 void QtDialogs::message(const QString &text)
 {
-    showBox(m_owner, QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), displayText(text), QMessageBox::Ok,
+                    m_owner);
+    pressed(box);
 }
 
 bool QtDialogs::question(const QString &text)
 {
-    return showBox(m_owner, QMessageBox::NoIcon, applicationTitle(), text,
-                   QMessageBox::Yes | QMessageBox::No)
-            == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), displayText(text),
+                    QMessageBox::Yes | QMessageBox::No, m_owner);
+    return pressed(box) == QMessageBox::Yes;
 }
 
 void QtDialogs::errorReport(const QString &text)
 {
-    showBox(m_owner, QMessageBox::Warning, QStringLiteral("Application Error"), text,
-            QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Application Error"), displayText(text),
+                    QMessageBox::Ok, m_owner);
+    pressed(box);
 }
 
 QString QtDialogs::inputBox(const QString &prompt, const QString &title, const QString &preset)
@@ -73,7 +143,8 @@ QString QtDialogs::inputBox(const QString &prompt, const QString &title, const Q
     dialog.setWindowTitle(title);
     dialog.setLabelText(displayText(prompt));
     dialog.setTextValue(preset);
-    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
+    return answered(dialog) && dialog.result() == QDialog::Accepted ? dialog.textValue()
+                                                                    : QString();
 }
 
 QString QtDialogs::openFiles(const QString &title, const QString &filter)

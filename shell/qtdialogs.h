@@ -2,12 +2,19 @@
 
 #include "core/dialogs.h"
 
+#include <QList>
+#include <QObject>
+
+class QDialog;
+class QMessageBox;
 class QWidget;
 
 // The dialogs as the user sees them: Qt message boxes, input box, file and folder dialogs.
-class QtDialogs final : public Dialogs {
+// Closing the owner window closes the message boxes and the input box with it, and once it is
+// closed they are no longer shown: they answer as if cancelled (No, empty text).
+class QtDialogs final : public QObject, public Dialogs {
 public:
-    explicit QtDialogs(QWidget *owner) : m_owner(owner) { }
+    explicit QtDialogs(QWidget *owner);
 
     void message(const QString &text) override;
     bool question(const QString &text) override;
@@ -18,8 +25,18 @@ public:
     QString browseForFolder(const QString &prompt, const QString &startFolder) override;
     void openFolder(const QString &path) override;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    // Shows the dialog and waits for its answer; false when the owner closes first.
+    bool answered(QDialog &dialog);
+    // The button of the box the user pressed, or none when the owner closed first.
+    int pressed(QMessageBox &box);
+
     QWidget *m_owner;
+    QList<QDialog *> m_open;
+    bool m_ownerClosed = false;
 };
 
 // The program's line breaks (CR LF, lone CR) as display line breaks.

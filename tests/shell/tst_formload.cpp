@@ -2,6 +2,7 @@
 #include "core/errorreport.h"
 #include "core/settingsstore.h"
 #include "filelist/filelistview.h"
+#include "shell/qtdialogs.h"
 #include "shell/startup.h"
 #include "support/testfiles.h"
 #include "support/windowfixture.h"
@@ -12,6 +13,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -97,6 +99,7 @@ private slots:
     void handPointer();
     void applicationTitle_data();
     void applicationTitle();
+    void closingTheWindowEndsTheProgram_data();
     void closingTheWindowEndsTheProgram();
 
 private:
@@ -563,22 +566,103 @@ void TestFormLoad::applicationTitle()
     QCOMPARE(Main::applicationTitleFor(name), title);
 }
 
+void TestFormLoad::closingTheWindowEndsTheProgram_data()
+{
+    QTest::addColumn<int>("closeAtReport"); // 0: no report open
+    QTest::newRow("idle") << 0;
+    // A run's report is open when the window closes: the box goes with it, and the run stops.
+    QTest::newRow("firstReport") << 1;
+    // The first report answered with OK, the window closes at the second.
+    QTest::newRow("secondReport") << 2;
+}
+
 void TestFormLoad::closingTheWindowEndsTheProgram()
 {
+    QFETCH(int, closeAtReport);
     WindowFixture fixture;
+    // The boxes as the program shows them.
+    QtDialogs boxes(&fixture.window);
+    fixture.window.installDialogs(boxes);
     fixture.window.Form_Load();
+    QTemporaryDir inputs;
+    const QStringList broken{inputs.filePath(u"a.xml"_s), inputs.filePath(u"b.xml"_s),
+                             inputs.filePath(u"c.xml"_s)};
+    makeTree(inputs.path(), {u"a.xml"_s, u"b.xml"_s, u"c.xml"_s}, "<unclosed>");
+    auto *list = fixture.control<FileListView>("ListView1");
+    for (const QString &input : broken)
+        list->appendRow(input);
+    fixture.control<QRadioButton>("Option7")->setChecked(true);
+    auto *semicolon = fixture.control<QRadioButton>("Option3");
     fixture.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&fixture.window));
 
+    QStringList shown;
+    bool blocked = false;
+    QTimer whileOpen;
+    connect(&whileOpen, &QTimer::timeout, &fixture.window, [&] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            auto *box = qobject_cast<QMessageBox *>(window);
+            if (!box || !box->isVisible() || shown.contains(box->text()))
+                continue;
+            shown.append(box->text());
+            if (shown.size() < closeAtReport) {
+                QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+                return;
+            }
+            whileOpen.stop();
+            // Qt drops the window system's close request (title-bar X, Alt+F4) for a window
+            // that a modal box blocks.
+            blocked = QGuiApplication::modalWindow() != nullptr;
+            // The window takes no input while the box is open.
+            QTest::mouseClick(semicolon, Qt::LeftButton);
+            fixture.window.close();
+            return;
+        }
+    });
     // The program's own event loop, as main() runs it; the watchdog only keeps a broken
     // build from hanging the suite.
     QTimer watchdog;
     watchdog.setSingleShot(true);
     connect(&watchdog, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
     watchdog.start(60000);
-    QTimer::singleShot(0, &fixture.window, [&] { fixture.window.close(); });
+    if (closeAtReport > 0) {
+        whileOpen.start(0);
+        QTimer::singleShot(0, &fixture.window,
+                           [&] { fixture.control<QPushButton>("PushButton2")->click(); });
+    } else {
+        QTimer::singleShot(0, &fixture.window, [&] { fixture.window.close(); });
+    }
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(fixture.window.isClosing());
+    QVERIFY(!fixture.window.runInProgress());
+    QCOMPARE(shown.size(), closeAtReport);
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        QVERIFY2(shown[i].startsWith(u"Error reading "_s + broken[i] + u'\n'),
+                 qPrintable(shown[i]));
+    }
+    QVERIFY(!blocked);
+    QVERIFY(!semicolon->isChecked());
+
+    // No box is left, and none shows any more: it answers as if cancelled.
+    const auto openBox = [] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (auto *box = qobject_cast<QMessageBox *>(window); box && box->isVisible())
+                return box;
+        }
+        return static_cast<QMessageBox *>(nullptr);
+    };
+    QVERIFY(!openBox());
+    QTimer answerYes;
+    bool askedAfterClosing = false;
+    connect(&answerYes, &QTimer::timeout, &fixture.window, [&] {
+        if (QMessageBox *box = openBox()) {
+            askedAfterClosing = true;
+            box->button(QMessageBox::Yes)->click();
+        }
+    });
+    answerYes.start(0);
+    QVERIFY(!boxes.question(u"Convert the rest?"_s));
+    QVERIFY(!askedAfterClosing);
 }
 
 QTEST_MAIN(TestFormLoad)
