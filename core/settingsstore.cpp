@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryFile>
 #include <QTimer>
@@ -19,9 +20,11 @@ const QString Organization = QStringLiteral("Velmora");
 const QString Application = QStringLiteral("Velmora");
 const QString Section = QStringLiteral("Quillmere");
 
-// Typing into a text box changes a key with every keystroke; the whole file is written at most
-// once in this time.
-constexpr qint64 WriteIntervalMs = 250;
+// Typing into a text box changes a key with every keystroke, and each write of the file takes
+// time in proportion to its size: after a write the file is left alone for this long at least,
+// and at least this many times as long as the write took.
+constexpr qint64 WritePauseMs = 250;
+constexpr qint64 WritePausePerWriteTime = 4;
 
 QString keyInSection(const QString &key)
 {
@@ -167,8 +170,8 @@ void SettingsStore::scheduleWrite()
 {
     if (m_writeTimer->isActive())
         return;
-    const qint64 since = m_sinceWrite.isValid() ? m_sinceWrite.elapsed() : WriteIntervalMs;
-    m_writeTimer->start(static_cast<int>(std::max<qint64>(0, WriteIntervalMs - since)));
+    const qint64 since = m_sinceWrite.isValid() ? m_sinceWrite.elapsed() : m_writePauseMs;
+    m_writeTimer->start(static_cast<int>(std::max<qint64>(0, m_writePauseMs - since)));
 }
 
 void SettingsStore::writePending()
@@ -176,7 +179,12 @@ void SettingsStore::writePending()
     m_writeTimer->stop();
     if (m_pending.isEmpty() || !m_readFailure.isEmpty())
         return;
-    m_sinceWrite.start();
+    QElapsedTimer writing;
+    writing.start();
+    const auto pauseAfter = qScopeGuard([&] {
+        m_writePauseMs = std::max(WritePauseMs, WritePausePerWriteTime * writing.elapsed());
+        m_sinceWrite.start();
+    });
     // QSettings keeps a change it could not write as pending, for every later reader of the file
     // in this process, and each of them then fails trying to write it again. So a store that
     // cannot be written is never handed the change.

@@ -13,8 +13,9 @@ class QTimer;
 // application "Velmora", section "Quillmere"). The only code that touches QSettings.
 //
 // The file is read once, at the first use, and its section kept in memory: a change is there
-// the moment it is made, for every later read, and reaches the file soon after, at most four
-// times a second; flush() and the destructor write it at once.
+// the moment it is made, for every later read, and reaches the file soon after: at most four
+// times a second, and less often when a write of the file takes longer than 50 ms, so that
+// writing takes at most a fifth of the time. flush() and the destructor write it at once.
 class SettingsStore {
 public:
     // The store in the platform's per-user location, where QSettings("Velmora", "Velmora")
@@ -74,7 +75,9 @@ private:
     bool m_writeBlockerKnown = false;
     QString m_toldWriteBlocker;
     std::unique_ptr<QTimer> m_writeTimer;
+    // Since the last write ended, and how long the file is left alone after it.
     QElapsedTimer m_sinceWrite;
+    qint64 m_writePauseMs = 0;
 };
 
 // The usual text-to-Boolean rule for stored options: "True" or "False" in any letter case, or a
