@@ -63,37 +63,32 @@ QtDialogs::QtDialogs(QWidget *owner) : m_owner(owner)
     m_owner->installEventFilter(this);
 }
 
-bool QtDialogs::answered(QDialog &dialog)
+void QtDialogs::waitForAnswer(QDialog &dialog)
 {
+    // Closing the owner ends the program, and with it every event loop, a dialog's included.
+    // A dialog shown after that would only flash.
     if (m_ownerClosed)
-        return false;
+        return;
     // Qt drops the window system's close request (title-bar X, Alt+F4) for a window that a modal
     // dialog blocks, and closing the window must end the program at once. So the dialog is not
     // modal; instead the owner takes no input while it is open (eventFilter()).
     dialog.setWindowModality(Qt::NonModal);
     QEventLoop loop;
     connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
-    if (m_open.isEmpty())
+    if (m_openDialogs++ == 0)
         QCoreApplication::instance()->installEventFilter(this);
-    m_open.append(&dialog);
     dialog.show();
     loop.exec(QEventLoop::DialogExec);
-    m_open.removeOne(&dialog);
-    if (m_open.isEmpty())
+    if (--m_openDialogs == 0)
         QCoreApplication::instance()->removeEventFilter(this);
-    return !m_ownerClosed;
 }
 
 bool QtDialogs::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_owner && event->type() == QEvent::Close) {
-        // The owner never refuses to close, and its closing ends the program: its dialogs go
-        // with it.
+    // The owner never refuses to close.
+    if (watched == m_owner && event->type() == QEvent::Close)
         m_ownerClosed = true;
-        for (QDialog *dialog : std::as_const(m_open))
-            dialog->reject();
-    }
-    if (m_open.isEmpty() || !isInput(event->type()))
+    if (m_openDialogs == 0 || !isInput(event->type()))
         return false;
     const auto *widget = qobject_cast<const QWidget *>(watched);
     return widget && widget->window() == m_owner;
@@ -103,8 +98,8 @@ int QtDialogs::pressed(QMessageBox &box)
 {
     // Paths and parser messages must show as typed, never as markup.
     box.setTextFormat(Qt::PlainText);
-    if (!answered(box) || !box.clickedButton())
-        return QMessageBox::NoButton;
+    waitForAnswer(box);
+    // No button when the box was not answered.
     return box.standardButton(box.clickedButton());
 }
 
@@ -143,8 +138,8 @@ QString QtDialogs::inputBox(const QString &prompt, const QString &title, const Q
     dialog.setWindowTitle(title);
     dialog.setLabelText(displayText(prompt));
     dialog.setTextValue(preset);
-    return answered(dialog) && dialog.result() == QDialog::Accepted ? dialog.textValue()
-                                                                    : QString();
+    waitForAnswer(dialog);
+    return dialog.result() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 QString QtDialogs::openFiles(const QString &title, const QString &filter)

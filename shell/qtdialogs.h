@@ -2,7 +2,6 @@
 
 #include "core/dialogs.h"
 
-#include <QList>
 #include <QObject>
 
 class QDialog;
@@ -10,8 +9,9 @@ class QMessageBox;
 class QWidget;
 
 // The dialogs as the user sees them: Qt message boxes, input box, file and folder dialogs.
-// Closing the owner window closes the message boxes and the input box with it, and once it is
-// closed they are no longer shown: they answer as if cancelled (No, empty text).
+// While a message box or the input box is open, the owner window takes no input but its close
+// request; once the owner has closed they are no longer shown and answer as if cancelled (No,
+// empty text).
 class QtDialogs final : public QObject, public Dialogs {
 public:
     explicit QtDialogs(QWidget *owner);
@@ -29,13 +29,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // Shows the dialog and waits for its answer; false when the owner closes first.
-    bool answered(QDialog &dialog);
-    // The button of the box the user pressed, or none when the owner closed first.
+    // Shows the dialog and waits until it is answered or the program ends.
+    void waitForAnswer(QDialog &dialog);
+    // The button of the box the user pressed, or none.
     int pressed(QMessageBox &box);
 
     QWidget *m_owner;
-    QList<QDialog *> m_open;
+    int m_openDialogs = 0;
     bool m_ownerClosed = false;
 };
 
