@@ -176,7 +176,6 @@ void SettingsStore::scheduleWrite()
 
 void SettingsStore::writePending()
 {
-    m_writeTimer->stop();
     if (m_pending.isEmpty() || !m_readFailure.isEmpty())
         return;
     QElapsedTimer writing;

@@ -257,6 +257,10 @@ void TestSettingsStore::checkTellsAnUnwritableStoreOnce()
     store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/y/"));
     store.flush();
     QCOMPARE(storedValue(settingsFile(), QStringLiteral("Text1")), QStringLiteral("/y/"));
+    // A cause that comes back after a write went through is told again.
+    QVERIFY(setUnwritable(blockedPath(blocked)));
+    store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/z/"));
+    QVERIFY_THROWS_EXCEPTION(Failure, store.flush());
 }
 
 void TestSettingsStore::damagedFileKeepsWhatCanBeRead_data()
