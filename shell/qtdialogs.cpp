@@ -60,7 +60,8 @@ void keepFileDialogStateInMemory()
 
 QtDialogs::QtDialogs(QWidget *owner) : m_owner(owner)
 {
-    m_owner->installEventFilter(this);
+    // Sees the owner's close, and the input to its controls while a dialog is open.
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 void QtDialogs::waitForAnswer(QDialog &dialog)
@@ -75,12 +76,10 @@ void QtDialogs::waitForAnswer(QDialog &dialog)
     dialog.setWindowModality(Qt::NonModal);
     QEventLoop loop;
     connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
-    if (m_openDialogs++ == 0)
-        QCoreApplication::instance()->installEventFilter(this);
+    ++m_openDialogs;
     dialog.show();
     loop.exec(QEventLoop::DialogExec);
-    if (--m_openDialogs == 0)
-        QCoreApplication::instance()->removeEventFilter(this);
+    --m_openDialogs;
 }
 
 bool QtDialogs::eventFilter(QObject *watched, QEvent *event)

@@ -66,6 +66,16 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The message box the program shows, if one is open.
+QMessageBox *openBox()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *box = qobject_cast<QMessageBox *>(window); box && box->isVisible())
+            return box;
+    }
+    return nullptr;
+}
+
 QString shippedFile(const QString &name)
 {
     return QStringLiteral(QUILLMERE_BIN_DIR "/") + name;
@@ -600,24 +610,21 @@ void TestFormLoad::closingTheWindowEndsTheProgram()
     bool blocked = false;
     QTimer whileOpen;
     connect(&whileOpen, &QTimer::timeout, &fixture.window, [&] {
-        for (QWidget *window : QApplication::topLevelWidgets()) {
-            auto *box = qobject_cast<QMessageBox *>(window);
-            if (!box || !box->isVisible() || shown.contains(box->text()))
-                continue;
-            shown.append(box->text());
-            if (shown.size() < closeAtReport) {
-                QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-                return;
-            }
-            whileOpen.stop();
-            // Qt drops the window system's close request (title-bar X, Alt+F4) for a window
-            // that a modal box blocks.
-            blocked = QGuiApplication::modalWindow() != nullptr;
-            // The window takes no input while the box is open.
-            QTest::mouseClick(semicolon, Qt::LeftButton);
-            fixture.window.close();
+        QMessageBox *box = openBox();
+        if (!box || shown.contains(box->text()))
+            return;
+        shown.append(box->text());
+        if (shown.size() < closeAtReport) {
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
             return;
         }
+        whileOpen.stop();
+        // Qt drops the window system's close request (title-bar X, Alt+F4) for a window that a
+        // modal box blocks.
+        blocked = QGuiApplication::modalWindow() != nullptr;
+        // The window takes no input while the box is open.
+        QTest::mouseClick(semicolon, Qt::LeftButton);
+        fixture.window.close();
     });
     // The program's own event loop, as main() runs it; the watchdog only keeps a broken
     // build from hanging the suite.
@@ -645,13 +652,6 @@ void TestFormLoad::closingTheWindowEndsTheProgram()
 
     // No box is left. A question is answered by the user while its window is open; once the
     // window has closed, none shows any more and it counts as answered No.
-    const auto openBox = [] {
-        for (QWidget *window : QApplication::topLevelWidgets()) {
-            if (auto *box = qobject_cast<QMessageBox *>(window); box && box->isVisible())
-                return box;
-        }
-        return static_cast<QMessageBox *>(nullptr);
-    };
     QVERIFY(!openBox());
     int asked = 0;
     QTimer answerYes;
