@@ -114,14 +114,12 @@ void SettingsStore::WriteSetting(const QString &key, const QString &value)
     // What could not be read may still be in the file; writing would replace it.
     if (!m_readFailure.isEmpty())
         return tellReadFailure();
+    // The first change since the file was written learns at once whether it still can be, so
+    // that a failure is told where the change was made.
+    if (m_pending.isEmpty())
+        m_writeBlocker = writeBlocker();
     m_pending.insert(key);
     scheduleWrite();
-    // The first change learns at once whether the file can be written, so that the cause is
-    // told where the change was made.
-    if (!m_writeBlockerKnown) {
-        m_writeBlocker = writeBlocker();
-        m_writeBlockerKnown = true;
-    }
     tellWriteFailure();
 }
 
@@ -143,7 +141,6 @@ void SettingsStore::check()
                               .arg(m_filePath));
     }
     m_writeBlocker = writeBlocker();
-    m_writeBlockerKnown = true;
     tellWriteFailure();
 }
 
@@ -188,7 +185,6 @@ void SettingsStore::writePending()
     // in this process, and each of them then fails trying to write it again. So a store that
     // cannot be written is never handed the change.
     m_writeBlocker = writeBlocker();
-    m_writeBlockerKnown = true;
     if (!m_writeBlocker.isEmpty())
         return;
     // QSettings merges the changes into the file as it is now, keeping what other programs

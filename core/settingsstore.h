@@ -72,7 +72,6 @@ private:
     QSet<QString> m_pending;
     // Why the file cannot be written, as last found, and the cause told last.
     QString m_writeBlocker;
-    bool m_writeBlockerKnown = false;
     QString m_toldWriteBlocker;
     std::unique_ptr<QTimer> m_writeTimer;
     // Since the last write ended, and how long the file is left alone after it.

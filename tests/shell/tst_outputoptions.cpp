@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <memory>
 
@@ -267,9 +268,12 @@ void TestOutputOptions::emptyText2OnLeaving()
     } else if (leaveBy == QLatin1String("clickStart")) {
         QTest::mouseClick(start, Qt::LeftButton);
     } else if (leaveBy == QLatin1String("holdStart")) {
-        QTest::mousePress(start, Qt::LeftButton);
+        // Through the window, as the window system delivers a press and its release.
+        QWindow *window = fixture.window.windowHandle();
+        const QPoint centre = start->mapTo(&fixture.window, start->rect().center());
+        QTest::mousePress(window, Qt::LeftButton, {}, centre);
         QCoreApplication::processEvents();
-        QTest::mouseRelease(start, Qt::LeftButton);
+        QTest::mouseRelease(window, Qt::LeftButton, {}, centre);
     } else if (leaveBy == QLatin1String("tabDuringRun")) {
         // Acts at the run's first yield once it has chosen its delimiter and begun a file.
         QTimer during;
