@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache,)
 
-.PHONY: all deps build run test bench fuzz clean format
+.PHONY: all deps build run test conformance bench fuzz clean format
 
 all: build
 
@@ -21,14 +21,18 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2
 
+conformance: build
+	/usr/bin/python3 scripts/conformance.py --cli $(BUILD)/bin/quillmere-cli
+
 bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLMERE_TESTS=OFF -DQUILLMERE_BENCH=ON $(LAUNCHER)
-	cmake --build build-bench --target quillmere-cli expat_parse_only window_run window_typing
+	cmake --build build-bench --target quillmere-cli expat_parse_only expat_parse_only_system window_run \
+		window_typing
 	/usr/bin/python3 bench/run.py build-bench
 
 fuzz:
 	scripts/install-deps --fuzz
-	CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMERE_FUZZ=ON $(LAUNCHER)
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMERE_FUZZ=ON $(LAUNCHER)
 	cmake --build build-fuzz
 	fuzz/run build-fuzz
 

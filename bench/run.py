@@ -3,9 +3,9 @@
 
     /usr/bin/python3 bench/run.py BUILD_FOLDER
 
-BUILD_FOLDER holds bin/quillmere-cli and bin/expat_parse_only (a build with QUILLMERE_BENCH=ON),
-and bin/window_run for the window's run (see window_bench.py), bin/window_typing for typing into
-the window (see settings_typing.py).
+BUILD_FOLDER holds bin/quillmere-cli, bin/expat_parse_only and bin/expat_parse_only_system (a
+build with QUILLMERE_BENCH=ON), bin/window_run for the window's run (see window_bench.py) and
+bin/window_typing for typing into the window (see settings_typing.py).
 The inputs are generated once into BUILD_FOLDER/bench-data; results go to BUILD_FOLDER/bench-out.
 Every time is the best of three runs. Exits with 1 when a target is missed.
 
@@ -25,6 +25,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import declared_encodings  # noqa: E402
+import expat_copy  # noqa: E402
 import generate  # noqa: E402
 import settings_typing  # noqa: E402
 import syscalls  # noqa: E402
@@ -244,6 +245,8 @@ def main():
             bench.row("peak memory: 200 MB file minus 1 KB file", "%.1f MiB" % growth,
                       "<= 8.0 MiB", growth <= 8.0)
             bench.row("  (peak of the 1 KB file)", "%.1f MiB" % (tiny_peak / 1024))
+
+    expat_copy.measure(bench, [("record", records), ("nested", nested)])
 
     small_folder = bench.input("small")
     (small_parse, _), (serial, _), (parallel, _) = bench.timed_together(

@@ -2,8 +2,9 @@
 
 Throughput: quillmere-cli with its output to a pipe against Expat parse-only, with and without
 --quote --attributes. Memory: the peak of one huge text node, CDATA section or comment, of
-endless blanks on standard input, and of internal entities expanding to one long text, each
-against a tiny document's peak.
+endless blanks, of blanks in random order before a value, of a comment of CRs on standard
+input, and of internal entities expanding to one long text, each against a tiny document's
+peak.
 """
 import os
 import subprocess
@@ -15,17 +16,25 @@ MIB = 1024 * 1024
 BLANK_SECONDS = 30
 MEMORY_LIMIT_MIB = 16.0
 
+RANDOM_BLANKS = "RANDOM_BLANKS"
+
 # Writes a document to standard output: OPEN, then FILL repeated to SIZE bytes (for ever when
-# SIZE is 0), then CLOSE.
+# SIZE is 0), then CLOSE. A FILL of RANDOM_BLANKS is spaces, tabs, CRs and LFs in random order,
+# so that no pattern repeats.
 GENERATOR = r"""
+import os
 import sys
 opening, fill, closing, size = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
 out = sys.stdout.buffer
 out.write(opening.encode())
+random_blanks = fill == "RANDOM_BLANKS"
+blanks = bytes(b" \t\r\n"[i % 4] for i in range(256))
 block = (fill * (MIB // len(fill))).encode()
 written = 0
 try:
     while size == 0 or written < size:
+        if random_blanks:
+            block = os.urandom(MIB).translate(blanks)
         out.write(block)
         written += len(block)
     out.write(closing.encode())
@@ -84,6 +93,8 @@ def add_rows(bench, records, nested):
         ("1 GB CDATA section", ["<r><![CDATA[", "x", "]]></r>", str(GIB)], None),
         ("1 GB comment", ["<r><!--", "x", "--></r>", str(GIB)], None),
         ("%d s of blanks" % BLANK_SECONDS, ["<r>", " \n", "", "0"], BLANK_SECONDS),
+        ("100 MiB of random blanks", ["<r>", RANDOM_BLANKS, "x</r>", str(100 * MIB)], None),
+        ("100 MiB comment of CRs", ["<r><!--", "\r", "--></r>", str(100 * MIB)], None),
     ]
     for name, document, seconds in cases:
         growth = (peak_on_stdin(cli, document, seconds) - tiny) / 1024

@@ -3,7 +3,7 @@
 // click to "Done."; exits with 1 when the run did not convert every file.
 #include "core/dialogs.h"
 #include "core/settingsstore.h"
-#include "filelist/filelistview.h"
+#include "shell/filelistview.h"
 #include "shell/form1.h"
 
 #include <QApplication>

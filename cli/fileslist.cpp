@@ -1,18 +1,19 @@
 #include "cli/fileslist.h"
 
-#include "core/nativename.h"
-
 #include <QIODevice>
 
-QStringList readFilesList(QIODevice &list, bool nulSeparated)
+std::optional<QList<FileName>> readFilesList(QIODevice &list, bool nulSeparated)
 {
     const char separator = nulSeparated ? '\0' : '\n';
-    QStringList paths;
-    for (QByteArray entry : list.readAll().split(separator)) {
+    const QByteArray text = list.readAll();
+    if (!nulSeparated && text.contains('\0'))
+        return std::nullopt;
+    QList<FileName> paths;
+    for (QByteArray entry : text.split(separator)) {
         if (!nulSeparated && entry.endsWith('\r'))
             entry.chop(1);
         if (!entry.isEmpty())
-            paths.append(decodeNativeName(entry));
+            paths.append(FileName::fromBytes(entry));
     }
     return paths;
 }

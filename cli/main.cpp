@@ -1,4 +1,5 @@
 #include "cli/runcli.h"
+#include "cli/standardstreams.h"
 #include "conversion/pendingnames.h"
 #include "core/nativename.h"
 
@@ -13,15 +14,19 @@
 
 namespace {
 
-// Ctrl+C, SIGTERM and SIGHUP end the program at once, also while a conversion waits in open()
-// or read() on a pipe: a thread of its own takes them, removes the unfinished outputs and ends
-// the process with 128 + the signal's number. Unfinished outputs are mostly unnamed files,
-// which vanish with the process anyway.
+// A signal that would end the program (Ctrl+C, SIGTERM, SIGHUP, SIGQUIT, a timer's or a
+// limit's) ends it at once, also while a conversion waits in open() or read() on a pipe: a
+// thread of its own takes it, removes the unfinished outputs and ends the process with 128 +
+// the signal's number. Unfinished outputs are mostly unnamed files, which vanish with the
+// process anyway.
 void endOnSignals()
 {
     sigset_t ending;
     sigemptyset(&ending);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
+                             SIGPROF, SIGXCPU, SIGIO, SIGPWR})
+        sigaddset(&ending, signal);
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
         sigaddset(&ending, signal);
     // Blocked before any other thread exists, so that every thread leaves them to this one.
     pthread_sigmask(SIG_BLOCK, &ending, nullptr);
@@ -34,8 +39,11 @@ void endOnSignals()
     } catch (const std::system_error &) {
         pthread_sigmask(SIG_UNBLOCK, &ending, nullptr);
     }
-    // A reader that closed the pipe ends the program quietly, as it ends any filter.
-    std::signal(SIGPIPE, SIG_DFL);
+    // An output over the file size limit fails that file with EFBIG; the run goes on.
+    std::signal(SIGXFSZ, SIG_IGN);
+    // A reader that closed standard error costs its messages, never a conversion; one that
+    // closed standard output ends the program (see StandardOutput).
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 } // namespace
@@ -47,12 +55,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("quillmere-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMERE_VERSION));
 
-    QFile in;
-    QFile out;
+    StandardInput in;
+    StandardOutput out;
     QFile err;
-    in.open(STDIN_FILENO, QIODevice::ReadOnly);
-    // Unbuffered, so that a failed write to standard output shows in the run's own result.
-    out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
 
     CliEnvironment environment;

@@ -1,72 +1,42 @@
 #include "cli/runcli.h"
 
+#include "batch/plan.h"
+#include "batch/run.h"
 #include "cli/commandline.h"
 #include "cli/fileslist.h"
-#include "cli/folderfiles.h"
-#include "cli/orderedrun.h"
-#include "cli/outputidentity.h"
-#include "conversion/convertfile.h"
-#include "conversion/flatten.h"
-#include "conversion/inputfile.h"
-#include "conversion/outputnaming.h"
-#include "conversion/pathhelpers.h"
+#include "core/absolutename.h"
 #include "core/nativename.h"
+#include "core/pathhelpers.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
-#include <QHash>
+#include <QFile>
 #include <QIODevice>
 #include <QThread>
 
-#include <sys/stat.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
 const QString standardInput = QStringLiteral("-");
-
-struct Job {
-    QString input; // absolute path, or "-" for standard input
-    QString output; // absolute path, or empty for standard output
-    ConversionResult result;
-};
 
 void write(QIODevice &device, const QString &text)
 {
     device.write(text.toUtf8());
 }
 
-QString absolutePath(const QString &path, const QDir &current = QDir::current())
+QString describeSource(const BatchJob &job)
 {
-    return QDir::cleanPath(current.absoluteFilePath(path));
+    return job.readsStandardInput ? QStringLiteral("standard input") : job.input.display();
 }
 
-QString describeSource(const Job &job)
+QString describeTarget(const BatchJob &job)
 {
-    return job.input == standardInput ? QStringLiteral("standard input") : readableName(job.input);
-}
-
-QString describeTarget(const Job &job)
-{
-    return job.output.isEmpty() ? QStringLiteral("standard output") : readableName(job.output);
-}
-
-// The result goes to the stream as it is made, as any filter's does: a document that turns out
-// not to be well-formed ends the output where it stands, and the report on standard error says
-// why.
-ConversionResult convertToStream(const Job &job, QIODevice &in, QIODevice &out,
-                                 const CsvFormat &format, const std::atomic_bool *cancel)
-{
-    if (job.input == standardInput)
-        return ConvertToCSV(in, &out, format, cancel);
-    InputFile input(job.input);
-    if (!input.open()) {
-        ConversionResult result;
-        result.status = ConversionResult::Status::LoadFailed;
-        result.reason = input.errorString();
-        return result;
-    }
-    return ConvertToCSV(input, &out, format, cancel);
+    return job.writesStandardOutput() ? QStringLiteral("standard output") : job.output.display();
 }
 
 CsvFormat csvFormat(const CliOptions &options)
@@ -77,122 +47,125 @@ CsvFormat csvFormat(const CliOptions &options)
     format.byteOrderMark = options.byteOrderMark;
     format.crlf = options.crlf;
     format.attributes = options.attributes;
+    format.formulasAsText = options.formulasAsText;
     return format;
 }
 
-// One line in the form compilers use, which editors and tools jump to.
-QString describeFailureGnu(const Job &job)
+// A reason as one line a terminal shows as it is: names inside it come from the conversion as
+// they are, so control characters and stray bytes are written as \xHH, line breaks included.
+QString readableReason(const JobStatus &status)
 {
-    const ConversionResult &result = job.result;
-    QString where = job.input;
-    if (result.status == ConversionResult::Status::LoadFailed && result.line > 0)
-        where += u':' + QString::number(result.line) + u':' + QString::number(result.column);
-    QString reason = result.reason.trimmed().replace(u'\n', u' ');
-    if (result.status == ConversionResult::Status::WriteFailed)
+    return readableName(status.reason.trimmed());
+}
+
+// One line in the form compilers use, which editors and tools jump to.
+QString describeFailureGnu(const BatchJob &job, const JobStatus &status)
+{
+    QString where = job.readsStandardInput ? standardInput : job.input.display();
+    if (status.kind == JobStatus::Kind::NotRead && status.line > 0)
+        where += u':' + QString::number(status.line) + u':' + QString::number(status.column);
+    QString reason = readableReason(status);
+    if (status.kind == JobStatus::Kind::NotWritten)
         reason = QStringLiteral("cannot write ") + describeTarget(job) + QStringLiteral(": ")
                 + reason;
     return where + QStringLiteral(": error: ") + reason + u'\n';
 }
 
-QString describeFailure(const Job &job, bool gnuErrors)
+QString describeFailure(const BatchJob &job, const JobStatus &status, bool gnuErrors)
 {
-    const ConversionResult &result = job.result;
-    if (gnuErrors && !result.converted() && result.status != ConversionResult::Status::Cancelled)
-        return describeFailureGnu(job);
-    switch (result.status) {
-    case ConversionResult::Status::Converted:
-    case ConversionResult::Status::Cancelled:
+    if (gnuErrors && status.failed())
+        return describeFailureGnu(job, status);
+    switch (status.kind) {
+    case JobStatus::Kind::Converted:
+    case JobStatus::Kind::Superseded: // named in the warning before the run
+    case JobStatus::Kind::Cancelled:
         return {};
-    case ConversionResult::Status::LoadFailed:
+    case JobStatus::Kind::NotRead:
         return QStringLiteral("Error reading ") + describeSource(job) + QStringLiteral("\nerror:")
-                + result.reason.trimmed() + QStringLiteral("\nLine:") + QString::number(result.line)
-                + QStringLiteral("\nposition:") + QString::number(result.column) + u'\n';
-    case ConversionResult::Status::WriteFailed:
+                + readableReason(status) + QStringLiteral("\nLine:") + QString::number(status.line)
+                + QStringLiteral("\nposition:") + QString::number(status.column) + u'\n';
+    case JobStatus::Kind::NotWritten:
         return QStringLiteral("Error writing ") + describeTarget(job) + QStringLiteral(" (from ")
-                + describeSource(job) + QStringLiteral("): ") + result.reason.trimmed() + u'\n';
-    case ConversionResult::Status::WalkFailed:
+                + describeSource(job) + QStringLiteral("): ") + readableReason(status) + u'\n';
+    case JobStatus::Kind::Failed:
         return QStringLiteral("Error converting ") + describeSource(job) + QStringLiteral(": ")
-                + result.reason.trimmed() + u'\n';
+                + readableReason(status) + u'\n';
+    case JobStatus::Kind::Skipped:
+        // The plan's reasons name the files they are about.
+        return QStringLiteral("Not converted: ") + readableReason(status) + u'\n';
     }
     return {};
 }
 
-// By the name's bytes, which QFileInfo would not keep.
-bool isFolder(const QString &path)
+// A failure about a path rather than a job, as "quillmere-cli: WHAT PATH: REASON", or in the
+// form compilers use as "PATH: error: WHAT: REASON".
+QString describePathProblem(const FileName &path, const QString &what, const QString &reason,
+                            bool gnuErrors)
 {
-    struct stat status { };
-    return ::stat(encodeNativeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
+    const QString because = reason.isEmpty() ? QString() : QStringLiteral(": ") + reason;
+    if (gnuErrors)
+        return path.display() + QStringLiteral(": error: ") + what + because + u'\n';
+    return QStringLiteral("quillmere-cli: ") + what + u' ' + path.display() + because + u'\n';
 }
 
-// The conversions the paths ask for, in conversion order: folders give the files they hold.
-// A folder that gives none is named on err, so that a mistyped extension is noticed.
-QList<Job> collectJobs(const CliOptions &options, const QStringList &paths,
-                       const QString &outputDir, QIODevice &err)
+// Names every named path that gives nothing and everything the folder scans could not search.
+void reportPlanProblems(const BatchPlan &plan, const CliOptions &options, QIODevice &err)
 {
-    QList<Job> jobs;
-    const auto addJob = [&](const QString &input) {
-        const QString output = options.toStdout
-                ? QString()
-                : outputPathFor(input, !outputDir.isEmpty(), outputDir);
-        jobs.append(Job{input, output, {}});
-    };
-    const QDir current = QDir::current(); // asked once: thousands of paths may follow
-    for (const QString &path : paths) {
-        if (path == standardInput) {
-            jobs.append(Job{standardInput, QString(), {}});
-            continue;
-        }
-        const QString input = absolutePath(path, current);
-        if (isFolder(input)) {
-            const QStringList files = filesInFolder(input, options.extension);
-            if (files.isEmpty() && !options.quiet)
-                write(err,
-                      QStringLiteral("quillmere-cli: no file matches *.%1 in %2\n")
-                              .arg(options.extension, readableName(input)));
-            for (const QString &file : files)
-                addJob(file);
-        } else {
-            addJob(input);
-        }
-    }
-    return jobs;
-}
-
-// The real identity of every job's output, so that two spellings of one file are one output.
-QStringList outputIdentities(const QList<Job> &jobs)
-{
-    QHash<QString, QString> resolvedFolders; // thousands of outputs share a few folders
-    QStringList identities;
-    identities.reserve(jobs.size());
-    for (const Job &job : jobs) {
-        if (job.output.isEmpty()) {
-            identities << QString();
-            continue;
-        }
-        const QString folder = QFileInfo(job.output).path();
-        auto resolved = resolvedFolders.find(folder);
-        if (resolved == resolvedFolders.end())
-            resolved = resolvedFolders.insert(folder,
-                                              QFileInfo(outputIdentity(folder + u"/x")).path());
-        identities << *resolved + u'/' + QFileInfo(job.output).fileName();
-    }
-    return identities;
-}
-
-// Two inputs writing one output is allowed (the later one's result remains) but seldom meant.
-void warnAboutClashes(const QList<Job> &jobs, const QStringList &outputs, QIODevice &err)
-{
-    QHash<QString, qsizetype> earlier;
-    for (qsizetype i = 0; i < jobs.size(); ++i) {
-        if (outputs[i].isEmpty())
-            continue;
-        const auto found = earlier.constFind(outputs[i]);
-        if (found != earlier.constEnd())
+    for (const UnusableInput &input : plan.unusableInputs) {
+        switch (input.problem) {
+        case UnusableInput::Problem::CannotRead:
             write(err,
-                  QStringLiteral("Warning: %1 and %2 both write %3; the result of %2 remains.\n")
-                          .arg(jobs[*found].input, jobs[i].input, jobs[i].output));
-        earlier.insert(outputs[i], i);
+                  describePathProblem(input.path, QStringLiteral("cannot read"), input.reason,
+                                      options.gnuErrors));
+            break;
+        case UnusableInput::Problem::NoMatchingFile:
+            // An empty folder is also what a node sees where the share is not mounted.
+            write(err,
+                  options.gnuErrors
+                          ? QStringLiteral("%2: error: no file matches *.%1\n")
+                                    .arg(readableName(options.extension), input.path.display())
+                          : QStringLiteral("quillmere-cli: no file matches *.%1 in %2\n")
+                                    .arg(readableName(options.extension), input.path.display()));
+            break;
+        }
     }
+    for (const ScanRecord::Entry &entry : plan.leftOut.entries) {
+        const bool tooLong = entry.reason == ScanRecord::Reason::TooLong;
+        write(err,
+              describePathProblem(entry.path,
+                                  tooLong ? QStringLiteral("too long a path to search")
+                                          : QStringLiteral("cannot search"),
+                                  entry.detail, options.gnuErrors));
+    }
+}
+
+// What the command line asks to convert, and how.
+BatchRequest batchRequest(const CliOptions &options, const QList<BatchInput> &inputs,
+                          const FileName &outputDir)
+{
+    BatchRequest request;
+    request.inputs = inputs;
+    request.folderExtension = options.extension;
+    request.place = options.toStdout ? OutputPlace::standardOutput()
+            : outputDir.isEmpty()    ? OutputPlace::besideInput()
+                                     : OutputPlace::inFolder(outputDir, options.tree);
+    request.format = csvFormat(options);
+    request.part = options.shard;
+    return request;
+}
+
+// Two inputs writing one output is allowed (the last one's result remains) but seldom meant.
+QString clashWarnings(const BatchPlan &plan, const QList<OutputClash> &clashes)
+{
+    QString warnings;
+    for (const OutputClash &clash : clashes) {
+        const BatchJob &earlier = plan.jobs[clash.earlier];
+        const BatchJob &later = plan.jobs[clash.last];
+        warnings += QStringLiteral("Warning: %1 and %2 both write %3; the result of %2 remains.\n")
+                            .arg(earlier.input.display(), later.input.display(),
+                                 later.output.display());
+    }
+    return warnings;
 }
 
 // One line on a terminal, rewritten in place; messages clear it before they are printed.
@@ -200,18 +173,18 @@ class ProgressLine {
 public:
     ProgressLine(QIODevice &err, bool enabled) : m_err(err), m_enabled(enabled) { }
 
-    void show(qsizetype done, qsizetype total, const QString &nextInput)
+    void show(qsizetype done, qsizetype total, const BatchJob &next)
     {
         // A few updates a second are enough to read; thousands of small files would otherwise
         // cost as many terminal writes.
         if (!m_enabled || (m_shown.isValid() && m_shown.elapsed() < 100))
             return;
         m_shown.start();
+        const QString name = next.readsStandardInput
+                ? standardInput
+                : FileName::fromPath(Main::GetFileNameFromPath(next.input.path())).display();
         write(m_err,
-              QStringLiteral("\r\x1b[K[%1/%2] Processing: %3")
-                      .arg(done)
-                      .arg(total)
-                      .arg(readableName(Main::GetFileNameFromPath(nextInput))));
+              QStringLiteral("\r\x1b[K[%1/%2] Processing: %3").arg(done).arg(total).arg(name));
     }
 
     void clear()
@@ -226,95 +199,99 @@ private:
     QElapsedTimer m_shown;
 };
 
-// Converts every job, as many at a time as asked, and reports the failures in job order.
-// Returns the exit status.
-int convertAll(QList<Job> &jobs, const CliOptions &options, QIODevice &in, QIODevice &out,
+// Converts every job of the plan, as many at a time as asked, and reports the failures in job
+// order. Returns the exit status.
+int convertAll(const BatchPlan &plan, const CliOptions &options, QIODevice &in, QIODevice &out,
                QIODevice &err, const CliEnvironment &environment)
 {
-    const QStringList outputs = outputIdentities(jobs);
-    if (!options.quiet)
-        warnAboutClashes(jobs, outputs, err);
-
-    const CsvFormat format = csvFormat(options);
-    const auto work = [&](qsizetype i) {
-        Job &job = jobs[i];
-        try {
-            job.result = job.output.isEmpty()
-                    ? convertToStream(job, in, out, format, environment.cancel)
-                    : convertFile(job.input, job.output, format, environment.cancel);
-        } catch (const std::exception &failure) {
-            job.result.status = ConversionResult::Status::WalkFailed;
-            job.result.reason = QString::fromLocal8Bit(failure.what());
-        } catch (...) {
-            job.result.status = ConversionResult::Status::WalkFailed;
-            job.result.reason = QStringLiteral("unknown failure");
-        }
-    };
+    RunOptions run;
+    run.threads = options.jobs;
+    run.cancel = environment.cancel;
+    run.standardInput = &in;
+    run.standardOutput = &out;
 
     ProgressLine progress(err, environment.showProgress && !options.quiet);
-    qsizetype failed = 0;
-    bool cancelled = false;
-    const auto report = [&](qsizetype i, bool ran) {
-        const Job &job = jobs[i];
-        if (!ran || job.result.status == ConversionResult::Status::Cancelled) {
-            cancelled = true;
+    RunHooks hooks;
+    hooks.finished = [&](qsizetype i, const JobStatus &status) {
+        if (status.kind == JobStatus::Kind::Cancelled)
             return;
-        }
-        if (!job.result.converted()) {
-            ++failed;
+        if (status.failed()) {
             progress.clear();
-            write(err, describeFailure(job, options.gnuErrors));
+            write(err, describeFailure(plan.jobs[i], status, options.gnuErrors));
         }
-        if (i + 1 < jobs.size())
-            progress.show(i + 1, jobs.size(), jobs[i + 1].input);
+        if (i + 1 < plan.size())
+            progress.show(i + 1, plan.size(), plan.jobs[i + 1]);
     };
 
-    progress.show(0, jobs.size(), jobs.first().input);
-    runOrdered(outputs, options.jobs, work, report, environment.cancel);
+    progress.show(0, plan.size(), plan.jobs.first());
+    const BatchReport report = runBatch(plan, run, hooks);
     progress.clear();
 
-    if (cancelled) {
+    if (report.cancelled()) {
         if (!options.quiet)
             write(err, QStringLiteral("Stopped.\n"));
         return 130;
     }
+    const qsizetype failed = report.failures();
     if (failed > 0 && !options.quiet)
         write(err,
               QStringLiteral("%1 of %2 files could not be converted.\n")
                       .arg(failed)
-                      .arg(jobs.size()));
+                      .arg(plan.size()));
     return failed > 0 ? 1 : 0;
 }
 
-// The paths named on the command line, then those of the --files-from list. A listed "-" is a
-// file of that name, never standard input. Returns nothing when the list cannot be read.
-std::optional<QStringList> allPaths(const CliOptions &options, QIODevice &in, QIODevice &err)
+int usageError(QIODevice &err, const QString &message)
 {
-    QStringList paths = options.paths;
+    // The message may quote what was typed, control characters included.
+    write(err,
+          QStringLiteral("quillmere-cli: ") + readableName(message)
+                  + QStringLiteral("\nTry 'quillmere-cli --help' for more information.\n"));
+    return ExitStatus::UsageError;
+}
+
+// The inputs named on the command line, then those of the --files-from list. A listed "-" is a
+// file of that name, never standard input. Returns nothing, with the exit status in status,
+// when the list cannot be read or is not what the options say.
+std::optional<QList<BatchInput>> allInputs(const CliOptions &options, QIODevice &in, QIODevice &err,
+                                           int &status)
+{
+    QList<BatchInput> inputs;
+    const FileName current = currentFolder(); // asked once: thousands of paths may follow
+    for (const QString &path : options.paths) {
+        inputs.append(path == standardInput
+                              ? BatchInput::fromStandardInput()
+                              : BatchInput::file(absoluteName(FileName::fromPath(path), current)));
+    }
     if (options.filesFrom.isEmpty())
-        return paths;
-    QFile listFile(options.filesFrom);
+        return inputs;
+    QFile listFile;
     QIODevice *list = &in;
     if (options.filesFrom != standardInput) {
-        if (!listFile.open(QIODevice::ReadOnly)) {
+        // Opened by its bytes: the name need not be UTF-8, nor the current folder nameable.
+        const QByteArray name = FileName::fromPath(options.filesFrom).bytes();
+        const int handle = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+        if (handle < 0 || !listFile.open(handle, QIODevice::ReadOnly, QFile::AutoCloseHandle)) {
             write(err,
-                  QStringLiteral("quillmere-cli: cannot read the file list ") + options.filesFrom
-                          + QStringLiteral(": ") + listFile.errorString() + u'\n');
+                  QStringLiteral("quillmere-cli: cannot read the file list ")
+                          + FileName::fromPath(options.filesFrom).display() + QStringLiteral(": ")
+                          + QString::fromLocal8Bit(std::strerror(errno)) + u'\n');
+            status = ExitStatus::CannotWork;
             return std::nullopt;
         }
         list = &listFile;
     }
-    for (const QString &path : readFilesList(*list, options.nulSeparated))
-        paths.append(absolutePath(path));
-    return paths;
-}
-
-// Keeps the jobs whose output belongs to the chosen part, in their order.
-void keepShard(QList<Job> &jobs, const Shard &shard)
-{
-    jobs.removeIf([&shard](const Job &job) {
-        return shardOf(outputIdentity(job.output), shard.count) != shard.index;
-    });
+    const std::optional<QList<FileName>> listed = readFilesList(*list, options.nulSeparated);
+    if (!listed) {
+        status = usageError(err,
+                            QStringLiteral("the file list %1 holds a NUL byte: give -0 for a "
+                                           "NUL-separated list")
+                                    .arg(FileName::fromPath(options.filesFrom).display()));
+        return std::nullopt;
+    }
+    for (const FileName &path : *listed)
+        inputs.append(BatchInput::file(absoluteName(path, current)));
+    return inputs;
 }
 
 } // namespace
@@ -333,54 +310,69 @@ int runCli(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevic
         write(out, parsed.text + u'\n');
         return 0;
     case ParsedCommandLine::Action::UsageError:
-        write(err,
-              QStringLiteral("quillmere-cli: ") + parsed.text
-                      + QStringLiteral("\nTry 'quillmere-cli --help' for more information.\n"));
-        return 2;
+        return usageError(err, parsed.text);
     case ParsedCommandLine::Action::Run:
         break;
     }
     const CliOptions &options = parsed.options;
 
-    QString outputDir;
+    FileName outputDir;
     if (!options.outputDir.isEmpty()) {
-        outputDir = absolutePath(options.outputDir);
-        if (!isFolder(outputDir)) {
+        outputDir = absoluteName(FileName::fromPath(options.outputDir), currentFolder());
+        if (!isExistingFolder(outputDir)) {
             write(err,
                   QStringLiteral("quillmere-cli: the output folder does not exist: ")
-                          + readableName(outputDir) + u'\n');
-            return 1;
+                          + outputDir.display() + u'\n');
+            return ExitStatus::CannotWork;
         }
     }
 
-    const std::optional<QStringList> paths = allPaths(options, in, err);
-    if (!paths)
-        return 1;
-    QList<Job> jobs = collectJobs(options, *paths, outputDir, err);
-    if (options.shard)
-        keepShard(jobs, *options.shard);
-    if (options.toStdout && jobs.size() != 1) {
+    int listStatus = 0;
+    const std::optional<QList<BatchInput>> inputs = allInputs(options, in, err, listStatus);
+    if (!inputs)
+        return listStatus;
+    BatchPlan plan = makePlan(batchRequest(options, *inputs, outputDir));
+    reportPlanProblems(plan, options, err);
+    // Every part of a job checks every named path, so a node without them fails every part.
+    if (plan.missesInputs())
+        return ExitStatus::CannotWork;
+    // The files below a folder that could not be searched were not converted.
+    const int searchStatus
+            = plan.leftOut.isEmpty() ? ExitStatus::Converted : ExitStatus::NotConverted;
+    if (options.toStdout && plan.size() != 1) {
         write(err,
               QStringLiteral("quillmere-cli: --stdout needs exactly one input file; the paths "
                              "give %1\n")
-                      .arg(jobs.size()));
-        return 2;
+                      .arg(plan.size()));
+        return ExitStatus::UsageError;
     }
-    if (jobs.isEmpty()) {
+    if (plan.isEmpty()) {
         if (!options.quiet)
             write(err, QStringLiteral("No files added.\n"));
-        return 0;
+        return searchStatus;
+    }
+    // Inputs writing one output share a part, so the part alone knows which of them wins.
+    const QString warnings = clashWarnings(plan, convertOnlyTheLast(plan));
+    // After the clashes: an earlier input must not run because the last one is up to date.
+    if (options.update && leaveOutUpToDate(plan) > 0 && plan.isEmpty()) {
+        if (!options.quiet)
+            write(err, QStringLiteral("Every result is up to date.\n"));
+        return searchStatus;
     }
     if (options.dryRun) {
         // A NUL-separated list is for programs: the names' own bytes. Lines are for people.
-        for (const Job &job : std::as_const(jobs)) {
+        for (const BatchJob &job : std::as_const(plan.jobs)) {
+            const FileName input
+                    = job.readsStandardInput ? FileName::fromPath(standardInput) : job.input;
             if (options.nulSeparated)
-                out.write(encodeNativeName(job.input) + '\0');
+                out.write(input.bytes() + '\0');
             else
-                write(out, readableName(job.input) + u'\n');
+                write(out, input.display() + u'\n');
         }
-        return 0;
+        return searchStatus;
     }
 
-    return convertAll(jobs, options, in, out, err, environment);
+    if (!options.quiet)
+        write(err, warnings);
+    return std::max(convertAll(plan, options, in, out, err, environment), searchStatus);
 }

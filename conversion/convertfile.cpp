@@ -1,8 +1,8 @@
 #include "conversion/convertfile.h"
 
+#include "conversion/files/inputfile.h"
+#include "conversion/files/outputfile.h"
 #include "conversion/flatten.h"
-#include "conversion/inputfile.h"
-#include "conversion/outputfile.h"
 
 ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
                              const QString &delimiter, const std::atomic_bool *cancel,
@@ -49,4 +49,17 @@ ConversionResult convertFile(const QString &inputPath, const QString &outputPath
         result.reason = output.errorString();
     }
     return result;
+}
+
+ConversionResult convertFileToStream(const QString &inputPath, QIODevice &out,
+                                     const CsvFormat &format, const std::atomic_bool *cancel)
+{
+    InputFile input(inputPath);
+    if (!input.open()) {
+        ConversionResult result;
+        result.status = ConversionResult::Status::LoadFailed;
+        result.reason = input.errorString();
+        return result;
+    }
+    return ConvertToCSV(input, &out, format, cancel);
 }

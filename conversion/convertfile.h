@@ -2,9 +2,11 @@
 
 #include "conversion/conversionresult.h"
 #include "conversion/csvformat.h"
-#include "conversion/inputfile.h"
+#include "conversion/inputkinds.h"
 
 #include <QString>
+
+class QIODevice;
 
 #include <atomic>
 
@@ -19,3 +21,9 @@ ConversionResult convertFile(const QString &inputPath, const QString &outputPath
 ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
                              const CsvFormat &format, const std::atomic_bool *cancel = nullptr,
                              InputKinds inputKinds = InputKinds::Any);
+
+// Converts one XML file and writes the lines to out as they are made, as any filter does: a
+// document that turns out not to be well-formed ends the output where it stands.
+ConversionResult convertFileToStream(const QString &inputPath, QIODevice &out,
+                                     const CsvFormat &format,
+                                     const std::atomic_bool *cancel = nullptr);

@@ -1,10 +1,10 @@
 #include "conversion/flatten.h"
 
-#include "conversion/documentinput.h"
-#include "conversion/flattenwalk.h"
-#include "conversion/legacyencodings.h"
-#include "conversion/longcomment.h"
-#include "conversion/outputbuffer.h"
+#include "conversion/encoding/documentinput.h"
+#include "conversion/encoding/legacyencodings.h"
+#include "conversion/walk/flattenwalk.h"
+#include "conversion/walk/longcomment.h"
+#include "conversion/walk/outputbuffer.h"
 #include "core/failure.h"
 
 #include <QIODevice>
@@ -36,6 +36,8 @@ struct Parse {
     FlattenWalk *walk = nullptr;
     const DocumentInput *document = nullptr;
     bool attributes = false;
+    // Set when an external subset or parameter entity was declined.
+    bool outsideDeclarationsSkipped = false;
     LegacyEncodings encodings;
     LongComment comments;
 
@@ -208,10 +210,29 @@ void XMLCALL onSkippedEntity(void *userData, const XML_Char *name, int isParamet
         return;
     Parse &parse = parseOf(userData);
     try {
-        parse.stopWithError(
-                QStringLiteral("undefined entity \"%1\" (declarations outside the document are "
-                               "not read)")
-                        .arg(QString::fromUtf8(name)));
+        QString reason = QStringLiteral("undefined entity \"%1\"").arg(QString::fromUtf8(name));
+        if (parse.outsideDeclarationsSkipped)
+            reason += QStringLiteral(" (declarations outside the document are not read)");
+        parse.stopWithError(std::move(reason));
+    } catch (...) {
+        parse.stopWithFailure();
+    }
+}
+
+// The byte-order mark has decided the encoding; a declaration of another one is an error, placed
+// at the mark.
+void XMLCALL onXmlDeclaration(void *userData, const XML_Char *, const XML_Char *encoding, int)
+{
+    if (!encoding)
+        return;
+    Parse &parse = parseOf(userData);
+    try {
+        QString conflict = parse.document->declarationConflict(QByteArray(encoding));
+        if (conflict.isEmpty())
+            return;
+        parse.stopWithError(std::move(conflict));
+        parse.line = 1;
+        parse.column = 0;
     } catch (...) {
         parse.stopWithFailure();
     }
@@ -224,9 +245,11 @@ void XMLCALL onSkippedEntity(void *userData, const XML_Char *name, int isParamet
 int XMLCALL onExternalEntity(XML_Parser parser, const XML_Char *context, const XML_Char *,
                              const XML_Char *systemId, const XML_Char *)
 {
-    if (!context)
-        return XML_STATUS_OK;
     Parse &parse = parseOf(XML_GetUserData(parser));
+    if (!context) {
+        parse.outsideDeclarationsSkipped = true;
+        return XML_STATUS_OK;
+    }
     try {
         parse.stopped = true;
         parse.reason = QStringLiteral("external entity \"%1\" is not read")
@@ -271,8 +294,10 @@ void setWalkHandlers(XML_Parser parser, bool on)
 }
 
 // Fills data unless the input ends first, so that a pipe handing out small pieces still makes
-// full chunks (a huge token then costs a linear number of scans). -1 when nothing could be read.
-qint64 readChunk(QIODevice &input, char *data, qint64 size)
+// full chunks (a huge token then costs a linear number of scans). With whatArrived, a pipe's
+// chunk ends with its first read, which gives what has arrived so far: the lines made of it
+// can then be shown before the next read waits. -1 when nothing could be read.
+qint64 readChunk(QIODevice &input, char *data, qint64 size, bool whatArrived)
 {
     qint64 filled = 0;
     while (filled < size) {
@@ -285,6 +310,8 @@ qint64 readChunk(QIODevice &input, char *data, qint64 size)
             break;
         }
         filled += got;
+        if (whatArrived)
+            break;
     }
     return filled;
 }
@@ -379,7 +406,7 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
         OutputBuffer buffer(output);
         FlattenWalk walk(std::string_view(delimiterBytes.constData(),
                                           static_cast<std::size_t>(delimiterBytes.size())),
-                         format.quoting, format.crlf, buffer);
+                         format.quoting, format.crlf, buffer, format.formulasAsText);
         if (format.byteOrderMark)
             buffer.append("\xEF\xBB\xBF", 3);
 
@@ -395,14 +422,13 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
         XML_Parser parser = handle.get();
         XML_SetUserData(parser, &parse);
         XML_SetReturnNSTriplet(parser, 1);
-        if (document.isTranscoded())
-            XML_SetEncoding(parser, "UTF-8");
+        if (const char *encoding = document.parserEncoding())
+            XML_SetEncoding(parser, encoding);
+        XML_SetXmlDeclHandler(parser, onXmlDeclaration);
         XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_UNLESS_STANDALONE);
-#if XML_MAJOR_VERSION > 2 || (XML_MAJOR_VERSION == 2 && XML_MINOR_VERSION >= 6)
         // Long comments are cut by what the parser holds after each read, which a deferred
         // parse would leave unchanged; growing reads keep huge tokens linear without it.
         XML_SetReparseDeferralEnabled(parser, XML_FALSE);
-#endif
         XML_SetSkippedEntityHandler(parser, onSkippedEntity);
         XML_SetExternalEntityRefHandler(parser, onExternalEntity);
         parse.encodings.install(parser);
@@ -422,6 +448,10 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
                 baseRead = std::max(static_cast<int>(remaining) + 1, 4096);
         }
         int readSize = baseRead;
+        // A pipe's output is shown as it is made (a live feed), except within a token that
+        // takes several chunks, whose chunks are filled to keep its scans linear.
+        const bool showAsMade = walking && source.isSequential();
+        bool lastChunkMadeEvents = true;
         for (;;) {
             if (cancel && cancel->load(std::memory_order_relaxed)) {
                 ConversionResult result;
@@ -431,7 +461,9 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
             void *chunk = XML_GetBuffer(parser, readSize + LongComment::cutRoom);
             if (!chunk)
                 return walkFailure(QStringLiteral("Out of memory"), FlattenWalk::TakeChild);
-            const qint64 size = readChunk(source, static_cast<char *>(chunk), readSize);
+            const bool whatArrived = showAsMade && lastChunkMadeEvents;
+            const qint64 size
+                    = readChunk(source, static_cast<char *>(chunk), readSize, whatArrived);
             if (size < 0)
                 return loadFailure(source.errorString(), 0, 0);
             const quint64 eventsBefore = walk.events();
@@ -454,6 +486,10 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
                 walking = false;
                 setWalkHandlers(parser, false);
             }
+            lastChunkMadeEvents = walk.events() != eventsBefore;
+            // Less than asked: the next read may wait for more.
+            if (walking && whatArrived && size < readSize)
+                buffer.flush();
             if (walk.events() == eventsBefore && size == readSize)
                 readSize = std::min(readSize * 2, walking ? maxReadSize : maxCheckReadSize);
             else

@@ -72,15 +72,26 @@ bool hasStrayBytes(const QString &name)
 
 QString readableName(const QString &name)
 {
-    if (!hasStrayBytes(name))
-        return name;
+    const auto needsEscape = [&name](qsizetype i) {
+        const char16_t c = name.at(i).unicode();
+        return c < 0x20 || (c >= 0x7F && c <= 0x9F) || isStray(name, i);
+    };
+    const auto hex = [](uint byte) -> QString {
+        return QStringLiteral("\\x") + QString::number(byte, 16).toUpper().rightJustified(2, u'0');
+    };
     QString readable;
     for (qsizetype i = 0; i < name.size(); ++i) {
-        if (isStray(name, i))
-            readable += QStringLiteral("\\x")
-                    + QString::number(name.at(i).unicode() - FirstStray + 0x80, 16).toUpper();
-        else
+        if (!needsEscape(i)) {
             readable += name.at(i);
+            continue;
+        }
+        const char16_t c = name.at(i).unicode();
+        if (isStray(name, i)) {
+            readable += hex(c - FirstStray + 0x80);
+            continue;
+        }
+        for (const char byte : QString(QChar(c)).toUtf8())
+            readable += hex(static_cast<unsigned char>(byte));
     }
     return readable;
 }

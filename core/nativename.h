@@ -17,5 +17,6 @@ QByteArray encodeNativeName(const QString &name);
 // True when the text holds a stray byte: its bytes are not valid UTF-8.
 bool hasStrayBytes(const QString &name);
 
-// The text for a message: each stray byte written as \xHH.
+// The text for a person: each stray byte, and each control character (which would move the
+// cursor, end the line or colour a terminal), written as \xHH of its bytes.
 QString readableName(const QString &name);

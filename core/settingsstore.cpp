@@ -26,6 +26,10 @@ const QString Section = QStringLiteral("Quillmere");
 constexpr qint64 WritePauseMs = 250;
 constexpr qint64 WritePausePerWriteTime = 4;
 
+// The number a failed conversion of a stored text to a Boolean carries, as the window's design
+// numbers a value of the wrong type.
+constexpr int TypeMismatch = 13;
+
 QString keyInSection(const QString &key)
 {
     return Section + QLatin1Char('/') + key;
@@ -233,7 +237,7 @@ bool settingToBool(const QString &value)
     const double number = trimmed.toDouble(&isNumber);
     // toDouble() also takes "inf" and "nan", which are no numbers a user would store.
     if (!isNumber || !std::isfinite(number))
-        throw Failure(QStringLiteral("Type mismatch"), 13);
+        throw Failure(QStringLiteral("Type mismatch"), TypeMismatch);
     return number != 0;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/settingkeys.h"
+
 #include <QElapsedTimer>
 #include <QHash>
 #include <QSet>
@@ -34,10 +36,14 @@ public:
     // at all, throws Failure the first time that is met (check() included), then gives defaults.
     QString ReadSetting(const QString &key, const QString &defaultValue) const;
 
+    // The stored text of one of the program's keys, or what a missing key reads as.
+    QString read(const SettingKey &key) const { return ReadSetting(key.name, key.missing); }
+
     // Keeps the text under the key and has the file written soon. Throws Failure when the file
     // cannot be written, once for each cause: while the same cause lasts, later changes are kept
     // in memory silently. A file that could not be read is never written over.
     void WriteSetting(const QString &key, const QString &value);
+    void write(const SettingKey &key, const QString &value) { WriteSetting(key.name, value); }
 
     // Writes the changes the file does not hold yet, now. Throws Failure as WriteSetting().
     void flush();

@@ -1,8 +1,8 @@
 #include "extras/samplelist.h"
 
-#include "conversion/pathhelpers.h"
 #include "core/applicationfolder.h"
 #include "core/fileexists.h"
+#include "core/pathhelpers.h"
 #include "core/settingsstore.h"
 #include "filelist/addfolder.h"
 
@@ -12,7 +12,6 @@ namespace Main {
 
 namespace {
 
-const QString SnapshotKey = QStringLiteral("Snapshot");
 const QChar PathJoiner = QLatin1Char('|');
 
 // The stored paths are absolute, so only a joiner followed by "/" starts the next one; a "|"
@@ -46,12 +45,12 @@ void CaptureSampleList(SettingsStore &settings)
     QStringList paths;
     for (const QString &name : AddFolder::ListFiles(folder, QStringLiteral("*.*")))
         paths.append(folder + pathSeparator() + name);
-    settings.WriteSetting(SnapshotKey, paths.join(PathJoiner));
+    settings.write(Setting::Snapshot, paths.join(PathJoiner));
 }
 
 QStringList storedSampleFiles(SettingsStore &settings)
 {
-    const QString snapshot = settings.ReadSetting(SnapshotKey, QString());
+    const QString snapshot = settings.read(Setting::Snapshot);
     QStringList existing;
     if (snapshot.isEmpty())
         return existing;

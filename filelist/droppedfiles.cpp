@@ -1,52 +1,33 @@
 #include "filelist/droppedfiles.h"
 
-#include <QDir>
 #include <QMimeData>
 #include <QSysInfo>
 #include <QUrl>
-#include <QUtf8StringView>
-
-#include <optional>
 
 namespace {
 
-// A file address may name this machine ("file://localhost/home/a.xml"); Qt would turn any host
-// into a network share's path ("//localhost/home/a.xml"), which on this system names no file.
-// The address of another machine's file names none here.
-std::optional<QUrl> onThisMachine(const QUrl &url)
+// A file address may name this machine as its host ("file://localhost/home/a.xml"). The
+// address of another machine's file names no file here, whatever its path.
+bool namesThisMachine(const QUrl &url)
 {
     const QString host = url.host();
-    if (host.isEmpty())
-        return url;
-    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0
-        && host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) != 0)
-        return std::nullopt;
-    QUrl local = url;
-    local.setHost(QString());
-    return local;
-}
-
-// A name whose bytes are not UTF-8 has no text form: it would come out with a replacement
-// character, the name of another file or of none.
-bool hasTextForm(const QUrl &url)
-{
-    const QByteArray bytes
-            = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-    return QUtf8StringView(bytes).isValidUtf8();
+    return host.isEmpty() || host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0
+            || host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
 
-QStringList droppedLocalPaths(const QMimeData *data)
+QList<FileName> droppedLocalPaths(const QMimeData *data)
 {
-    QStringList paths;
+    QList<FileName> paths;
     if (!data || !data->hasUrls())
         return paths;
     for (const QUrl &url : data->urls()) {
-        if (!url.isLocalFile() || !hasTextForm(url))
-            continue;
-        if (const std::optional<QUrl> local = onThisMachine(url))
-            paths.append(QDir::toNativeSeparators(local->toLocalFile()));
+        // The address spells the name's bytes, escaped: decoded as text, a name that is not
+        // UTF-8 would name another file.
+        if (url.isLocalFile() && namesThisMachine(url))
+            paths.append(FileName::fromBytes(
+                    QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())));
     }
     return paths;
 }

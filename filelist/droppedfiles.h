@@ -1,11 +1,12 @@
 #pragma once
 
-#include <QStringList>
+#include "core/filename.h"
+
+#include <QList>
 
 class QMimeData;
 
-// The local paths a drag carries, in the order of the drag source, in native form; empty when
-// the drag carries no local file. An address naming this machine as its host ("localhost") is a
-// local path; one naming another machine is left out. Paths that are not valid UTF-8 are left
-// out, as the folder scan leaves such names out.
-QStringList droppedLocalPaths(const QMimeData *data);
+// The local files a drag carries, in the order of the drag source, each name with the bytes its
+// address spells; empty when the drag carries no local file. An address naming this machine as
+// its host ("localhost") is a local file; one naming another machine is left out.
+QList<FileName> droppedLocalPaths(const QMimeData *data);

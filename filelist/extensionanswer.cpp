@@ -1,6 +1,6 @@
 #include "filelist/extensionanswer.h"
 
-#include "conversion/pathhelpers.h"
+#include "core/pathhelpers.h"
 
 namespace AddFolder {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "conversion/pathhelpers.h"
+#include "core/pathhelpers.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #include "shell/cursorfile.h"
 
-#include "conversion/pathhelpers.h"
 #include "core/applicationfolder.h"
 #include "core/failure.h"
+#include "core/pathhelpers.h"
 
 #include <QFile>
 #include <QImageReader>

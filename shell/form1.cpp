@@ -1,11 +1,11 @@
 #include "shell/form1.h"
 
-#include "conversion/conversionworker.h"
+#include "batch/conversionworker.h"
 #include "core/handlerguard.h"
 #include "core/settingsstore.h"
-#include "filelist/filelistview.h"
 #include "shell/captionprogressbar.h"
 #include "shell/enterpressesbutton.h"
+#include "shell/filelistview.h"
 #include "shell/optionselection.h"
 #include "shell/twips.h"
 
@@ -226,7 +226,7 @@ void Form1::buildLayout()
     // A drop is accepted at once; the paths are handled after the drag source's loop has ended.
     connect(
             ListView1, &FileListView::filesDropped, this,
-            [this](const QStringList &paths) { ListView1_OLEDragDrop(paths); },
+            [this](const QList<FileName> &paths) { ListView1_OLEDragDrop(paths); },
             Qt::QueuedConnection);
 
     // Move events arrive only with mouse tracking on.

@@ -1,6 +1,9 @@
 #pragma once
 
-#include "conversion/conversionresult.h"
+#include "batch/batchjob.h"
+#include "batch/jobstatus.h"
+#include "conversion/csvformat.h"
+#include "filelist/addfolder.h"
 #include "shell/qtdialogs.h"
 
 #include <QCursor>
@@ -76,10 +79,11 @@ public:
     void ListView1_MouseUp();
     void ListView1_DblClick();
     void ListView1_KeyDown(int key);
-    void ListView1_OLEDragDrop(const QStringList &paths);
+    void ListView1_OLEDragDrop(const QList<FileName> &paths);
     // Appends the files given on the command line and scans the folders given there for
     // "*.xml" files, as "Add All XML File(s) In Folder" does.
-    void openPaths(const QStringList &paths);
+    void openPaths(const QList<FileName> &paths);
+    void openPaths(const QStringList &paths) { openPaths(fileNamesFromPaths(paths)); }
     void PushButton_MouseMove();
     void Form_MouseMove();
     void Frame1_MouseMove();
@@ -104,16 +108,20 @@ private:
     void saveDelimiterOptions();
     void saveSaveOptions();
     void restoreOption(QRadioButton *option, bool selected);
-    QString delimiter() const;
     void removeSelectedRow();
     // Scans the folder and its subfolders (asking through the dialogs about trouble) and
     // appends their files matching the wildcard; a failing step is logged under the handler's
     // name and the next one follows.
-    void addFolderTree(const char *handlerName, const QString &folder, const QString &wildcard);
+    void addFolderTree(const char *handlerName, const FileName &folder, const QString &wildcard);
+    // After a scan from the window: one message saying how many entries it left out and why,
+    // when it left any out.
+    void reportLeftOut(const ScanRecord &leftOut);
+    // What a scan started from the window needs: it yields to the event loop, stops once the
+    // window is closing, and shows failures in the error report.
+    AddFolder::ScanHooks scanHooks();
     // Converts one file on the worker thread while this thread keeps handling events; a
     // cancelled result when the window closed in the meantime.
-    ConversionResult convertOnWorker(const QString &inputPath, const QString &outputPath,
-                                     const QString &delimiter);
+    JobStatus convertOnWorker(const BatchJob &job, const CsvFormat &format);
     void stopWorker();
 
     SettingsStore &m_settings;

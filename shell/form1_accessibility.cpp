@@ -1,8 +1,8 @@
 // Names and descriptions of the controls for screen readers and voice control.
 #include "shell/form1.h"
 
-#include "filelist/filelistview.h"
 #include "shell/captionprogressbar.h"
+#include "shell/filelistview.h"
 
 #include <QGroupBox>
 #include <QLineEdit>

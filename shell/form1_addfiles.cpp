@@ -1,9 +1,9 @@
 // "Add XML File(s)" (PushButton1): the Open dialog and appending its files to the list.
 #include "shell/form1.h"
 
-#include "conversion/pathhelpers.h"
+#include "core/pathhelpers.h"
 #include "core/reportingprocedure.h"
-#include "filelist/filelistview.h"
+#include "shell/filelistview.h"
 
 void Form1::PushButton1_Click()
 {
@@ -14,8 +14,8 @@ void Form1::PushButton1_Click()
     QStringList parts;
 
     procedure.run(104, [&] { fileName.clear(); });
-    // Step 106 chose the dialog's flags; the dialogs interface always offers an Explorer-style
-    // dialog with several files selectable and long names, so there is nothing to set.
+    // The dialog needs no flags: the dialogs interface always lets several files be picked,
+    // with their long names.
     procedure.run(108, [&] {
         title = QStringLiteral("Add File(s) - Hold Ctrl to select multiple files");
     });

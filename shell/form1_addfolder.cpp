@@ -1,14 +1,14 @@
 // "Add All XML File(s) In Folder" (PushButton4): a folder and an extension, then the scan.
 #include "shell/form1.h"
 
-#include "conversion/pathhelpers.h"
+#include "core/pathhelpers.h"
 #include "core/reportingprocedure.h"
 #include "core/settingsstore.h"
 #include "filelist/addfolder.h"
 #include "filelist/addfolderfiles.h"
 #include "filelist/extensionanswer.h"
-#include "filelist/filelistview.h"
 #include "filelist/folderpicker.h"
+#include "shell/filelistview.h"
 
 #include <QCoreApplication>
 
@@ -17,16 +17,13 @@
 void Form1::PushButton4_Click()
 {
     ReportingProcedure procedure(dialogs(), ProcedureTag::PushButton4Click);
-    const QString extensionKey = QStringLiteral("Extension");
-    const QString folderKey = QStringLiteral("LastFolder");
 
     QString answer;
     procedure.run(100, [&] {
         answer = dialogs().inputBox(
                 QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all txt "
                                "files, doc for all doc files, etc.)"),
-                QCoreApplication::applicationName(),
-                m_settings.ReadSetting(extensionKey, QStringLiteral("xml")));
+                QCoreApplication::applicationName(), m_settings.read(Setting::Extension));
     });
     // The extension is stored as it is used, without a dot or star typed before it, so that the
     // key means the same to every reader of the settings file, older ones included, and the next
@@ -34,7 +31,7 @@ void Form1::PushButton4_Click()
     const QString extension = AddFolder::extensionFromAnswer(answer);
     procedure.run(100, [&] {
         if (!extension.isEmpty())
-            m_settings.WriteSetting(extensionKey, extension);
+            m_settings.write(Setting::Extension, extension);
     });
     if (procedure.test(102, [&] { return extension.isEmpty(); })) {
         // Cancel changes nothing; an answer that no file name can match is told at once.
@@ -49,7 +46,7 @@ void Form1::PushButton4_Click()
     }
 
     QString folder;
-    procedure.run(104, [&] { m_rememberedScanFolder = m_settings.ReadSetting(folderKey, {}); });
+    procedure.run(104, [&] { m_rememberedScanFolder = m_settings.read(Setting::LastFolder); });
     procedure.run(104, [&] {
         folder = AddFolder::BrowseForFolder(dialogs(), QStringLiteral("Please select folder:"),
                                             m_rememberedScanFolder);
@@ -57,17 +54,21 @@ void Form1::PushButton4_Click()
     if (procedure.test(106, [&] { return folder.isEmpty(); }))
         return;
     procedure.run(333, [&] { m_rememberedScanFolder = folder; });
-    procedure.run(334, [&] { m_settings.WriteSetting(folderKey, m_rememberedScanFolder); });
+    procedure.run(334, [&] { m_settings.write(Setting::LastFolder, m_rememberedScanFolder); });
 
     procedure.run(112, [&] { setPointer(PointerKind::Busy); });
     QStringList folders;
     procedure.run(114, [&] { folders = QStringList{folder + Main::pathSeparator()}; });
-    AddFolder::FolderScan scan(
-            AddFolder::windowScanHooks(dialogs(), [this] { return isClosing(); }));
+    ScanRecord leftOut;
+    AddFolder::FolderScan scan(scanHooks(), ScanNames::TextOnly, &leftOut);
     procedure.run(116, [&] { scan.GetSubDirectories2016(folders, true); });
     if (!scan.stopped()) {
-        AddFolder::appendFilesOfFolders(procedure, folders, QStringLiteral("*.") + extension,
-                                        [&](const QString &row) { ListView1->appendRow(row); });
+        AddFolder::appendFilesOfFolders(
+                procedure, folders, QStringLiteral("*.") + extension,
+                [&](const QString &row) { ListView1->appendRow(row); }, ScanNames::TextOnly,
+                &leftOut);
     }
     procedure.run(136, [&] { setPointer(PointerKind::Default); });
+    if (!scan.stopped())
+        procedure.run(138, [&] { reportLeftOut(leftOut); });
 }

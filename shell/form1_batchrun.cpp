@@ -1,52 +1,62 @@
 // "Start Converting" (PushButton2): the batch run over the list, file by file on a worker.
 #include "shell/form1.h"
 
-#include "conversion/conversionworker.h"
-#include "conversion/convertfile.h"
-#include "conversion/outputnaming.h"
-#include "conversion/pathhelpers.h"
-#include "core/eventloop.h"
+#include "batch/conversionworker.h"
+#include "batch/plan.h"
+#include "batch/run.h"
+#include "core/failure.h"
+#include "core/filename.h"
+#include "core/pathhelpers.h"
 #include "core/reportingprocedure.h"
-#include "filelist/filelistview.h"
+#include "shell/eventloop.h"
+#include "shell/filelistview.h"
 
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
 
 namespace {
 
-QString loadFailureText(const QString &inputPath, const ConversionResult &result)
+// How long a conversion is waited for without the event loop: about a frame. Most files are
+// converted by then, and the worker's result is taken without a trip through the event loop.
+constexpr std::chrono::milliseconds AboutAFrame{16};
+
+const QString CannotWriteToFolder
+        = QStringLiteral("Cannot write to this folder. Please select another folder.");
+
+QString loadFailureText(const FileName &input, const JobStatus &status)
 {
-    return QStringLiteral("Error reading ") + inputPath + QStringLiteral("\r\nerror:")
-            + result.reason + QStringLiteral("\r\nLine:") + QString::number(result.line)
-            + QStringLiteral("\r\nposition:") + QString::number(result.column);
+    return QStringLiteral("Error reading ") + input.display() + QStringLiteral("\r\nerror:")
+            + status.reason + QStringLiteral("\r\nLine:") + QString::number(status.line)
+            + QStringLiteral("\r\nposition:") + QString::number(status.column);
 }
 
-// Files this small convert in a fraction of a frame. Converted on the window's own thread they
-// cost no hand-over to the worker and back, which on a busy machine takes longer than the
-// conversion itself. Anything else (large, or not a regular file, such as a pipe that may never
-// end) goes to the worker, so that the window keeps answering.
-constexpr qint64 SmallFileBytes = 64 * 1024;
-
-bool convertsInAFrame(const QString &inputPath)
+// What the run is asked to do: the rows of the list as they are now, each result in the chosen
+// folder or beside its input.
+BatchRequest runRequest(const QList<FileName> &rows, bool saveBeside, const QString &outputFolder,
+                        const QString &delimiter)
 {
-    const QFileInfo info(inputPath);
-    return info.isFile() && info.size() <= SmallFileBytes;
+    BatchRequest request;
+    for (const FileName &row : rows)
+        request.inputs.append(BatchInput::file(row));
+    request.place = saveBeside ? OutputPlace::besideInput()
+                               : OutputPlace::inFolder(FileName::fromPath(outputFolder));
+    request.format.delimiter = delimiter;
+    return request;
 }
 
-// The worker's conversion without the worker: failures become results as they do there.
-ConversionResult convertHere(const QString &inputPath, const QString &outputPath,
-                             const QString &delimiter)
+// One line per pair of files of the run that wrote the same result.
+QString clashText(const BatchPlan &plan, const QList<OutputClash> &clashes)
 {
-    try {
-        return convertFile(inputPath, outputPath, delimiter, nullptr, InputKinds::RegularFilesOnly);
-    } catch (const std::exception &failure) {
-        ConversionResult result;
-        result.status = ConversionResult::Status::WriteFailed;
-        result.reason = QString::fromLocal8Bit(failure.what());
-        return result;
+    QString text = QStringLiteral(
+            "Some files of this run have the same result file; the result of the later one "
+            "remains:");
+    for (const OutputClash &clash : clashes) {
+        text += u'\r' + plan.jobs[clash.earlier].input.display() + QStringLiteral(" and ")
+                + plan.jobs[clash.last].input.display() + QStringLiteral(" both write ")
+                + plan.jobs[clash.last].output.display();
     }
+    return text;
 }
 
 } // namespace
@@ -58,10 +68,18 @@ void Form1::PushButton2_Click()
         return;
     procedure.run(102, [this] { m_runInProgress = true; });
 
-    // Steps 3 to 8; every early return goes on with step 9.
+    // From the checks to "Done."; every early return goes on to clear the run's flag.
     const auto run = [&] {
         if (procedure.test(104, [this] { return ListView1->rowCount() == 0; })) {
             procedure.run(174, [this] { dialogs().message(QStringLiteral("No files added.")); });
+            return;
+        }
+        // Results go nowhere without a save option: refused before anything is written.
+        if (procedure.test(186,
+                           [this] { return !Option6->isChecked() && !Option7->isChecked(); })) {
+            procedure.run(188, [this] {
+                dialogs().message(QStringLiteral("Please choose where to save the results."));
+            });
             return;
         }
         // The place is taken once, where it is checked: both controls stay editable during the
@@ -77,6 +95,13 @@ void Form1::PushButton2_Click()
                 dialogs().message(
                         QStringLiteral("Folder does not exist. Please select another folder."));
             });
+            return;
+        }
+        // A folder that takes no new file would fail every file of the run, one report each.
+        if (procedure.test(190, [&] {
+                return !saveBeside && !folderAcceptsNewFile(FileName::fromPath(outputFolder));
+            })) {
+            procedure.run(192, [this] { dialogs().message(CannotWriteToFolder); });
             return;
         }
 
@@ -117,65 +142,85 @@ void Form1::PushButton2_Click()
         else if (procedure.test(126, [this] { return Option5->isChecked(); }))
             procedure.run(128, [&] { delimiter = Text2->text(); });
 
-        int count = 0;
-        procedure.run(130, [&] { count = ListView1->rowCount(); });
-        QString inputPath;
-        QString outputPath;
-        for (int i = 1; i <= count; ++i) {
-            procedure.run(132, [&] {
-                if (i > ListView1->rowCount())
-                    throw Failure(QStringLiteral("Index out of bounds"));
-                inputPath = ListView1->rowText(i - 1);
-            });
+        // The rows are planned once, as they stand when the run begins: rows added later are
+        // not converted in this run, and rows cannot be moved or removed until it ends.
+        BatchPlan plan;
+        procedure.run(130, [&] {
+            plan = makePlan(runRequest(ListView1->rowNames(), saveBeside, outputFolder, delimiter));
+        });
+
+        FileName input;
+        // The chosen folder stopped taking new files mid-run (removed, replaced, unmounted): the
+        // run ends, so the cause is reported once instead of once per file.
+        bool folderLost = false;
+        RunHooks hooks;
+        hooks.starting = [&](qsizetype job) {
+            if (isClosing() || folderLost)
+                return false;
+            const int i = static_cast<int>(job) + 1;
+            procedure.run(132, [&] { input = plan.jobs[job].input; });
             procedure.run(134, [&] {
                 setProgressValue(static_cast<double>(i) / ListView1->rowCount() * 100.0);
             });
             procedure.run(136, [&] {
-                setProgressCaption(QStringLiteral("Processing: ")
-                                   + Main::GetFileNameFromPath(inputPath));
+                setProgressCaption(
+                        QStringLiteral("Processing: ")
+                        + FileName::fromPath(Main::GetFileNameFromPath(input.path())).display());
             });
             procedure.run(138, [] { yieldToEventLoop(); });
             if (isClosing())
-                return;
+                return false;
             procedure.run(140, [this] { setPointer(PointerKind::Busy); });
-            if (procedure.test(142, [&] { return !saveBeside; }))
-                procedure.run(144,
-                              [&] { outputPath = outputPathFor(inputPath, true, outputFolder); });
-            else
-                procedure.run(148, [&] { outputPath = outputPathFor(inputPath, false, {}); });
-
-            ConversionResult result;
+            // The plan named the output when the run began, in the chosen folder or beside the
+            // input.
+            return true;
+        };
+        // A conversion that failed to start was reported at its step; its job is over.
+        bool failureShown = false;
+        hooks.convert = [&](qsizetype job) {
+            JobStatus status;
             procedure.run(150, [this] { m_worker = std::make_unique<ConversionWorker>(); });
-            procedure.run(152, [&] {
-                if (convertsInAFrame(inputPath)) {
-                    result = convertHere(inputPath, outputPath, delimiter);
-                    return;
-                }
-                // A file that may take a while has its name on the bar while it converts.
-                showProgress();
-                result = convertOnWorker(inputPath, outputPath, delimiter);
-            });
-            if (isClosing() || result.status == ConversionResult::Status::Cancelled)
+            failureShown = !procedure.run(
+                    152, [&] { status = convertOnWorker(plan.jobs[job], plan.format); });
+            if (failureShown)
+                status.kind = JobStatus::Kind::Failed;
+            return status;
+        };
+        hooks.finished = [&](qsizetype, const JobStatus &status) {
+            if (isClosing() || status.kind == JobStatus::Kind::Cancelled
+                || std::exchange(failureShown, false))
                 return;
-
+            if (!status.converted() && status.kind != JobStatus::Kind::NotRead && !saveBeside
+                && !folderAcceptsNewFile(FileName::fromPath(outputFolder))) {
+                folderLost = true;
+                return;
+            }
             // A message names a file: the bar shows the same one.
-            if (result.status != ConversionResult::Status::Converted)
+            if (!status.converted())
                 showProgress();
-            switch (result.status) {
-            case ConversionResult::Status::LoadFailed:
-                procedure.run(154, [&] { dialogs().message(loadFailureText(inputPath, result)); });
+            switch (status.kind) {
+            case JobStatus::Kind::NotRead:
+                procedure.run(154, [&] { dialogs().message(loadFailureText(input, status)); });
                 break;
-            case ConversionResult::Status::WalkFailed:
-                ReportError(dialogs(), result.reason, ProcedureTag::ConvertToCSV, result.step);
+            case JobStatus::Kind::Failed:
+                if (status.step > 0) {
+                    ReportError(dialogs(), status.reason, ProcedureTag::ConvertToCSV, status.step);
+                    break;
+                }
+                [[fallthrough]];
+            case JobStatus::Kind::NotWritten:
+            case JobStatus::Kind::Skipped:
+                procedure.run(160, [&] { throw Failure(status.reason); });
                 break;
-            case ConversionResult::Status::WriteFailed:
-                procedure.run(160, [&] { throw Failure(result.reason); });
-                break;
-            case ConversionResult::Status::Converted:
-            case ConversionResult::Status::Cancelled:
+            case JobStatus::Kind::Converted:
+            case JobStatus::Kind::Superseded:
+            case JobStatus::Kind::Cancelled:
                 break;
             }
-        }
+        };
+        const BatchReport report = runBatch(plan, RunOptions(), hooks);
+        if (isClosing() || (report.cancelled() && !folderLost))
+            return;
 
         procedure.run(164, [this] { setPointer(PointerKind::Default); });
         procedure.run(166, [this] { setProgressValue(0); });
@@ -183,6 +228,22 @@ void Form1::PushButton2_Click()
             setProgressCaption(QStringLiteral("Progress Bar"));
             showProgress();
         });
+        if (folderLost) {
+            procedure.run(192, [&] {
+                const qsizetype notConverted = std::count_if(
+                        report.statuses.cbegin(), report.statuses.cend(),
+                        [](const JobStatus &status) { return !status.converted(); });
+                dialogs().message(CannotWriteToFolder
+                                  + QStringLiteral("\r\r%1 of %2 files were not converted.")
+                                            .arg(notConverted)
+                                            .arg(plan.size()));
+            });
+            return;
+        }
+        // Two rows writing one result: the later one's remains, and the user is told once.
+        const QList<OutputClash> clashes = findClashes(plan);
+        if (!clashes.isEmpty())
+            procedure.run(194, [&] { dialogs().message(clashText(plan, clashes)); });
         procedure.run(170, [this] { dialogs().message(QStringLiteral("Done.")); });
     };
     run();
@@ -190,27 +251,31 @@ void Form1::PushButton2_Click()
     procedure.run(176, [this] { m_runInProgress = false; });
 }
 
-ConversionResult Form1::convertOnWorker(const QString &inputPath, const QString &outputPath,
-                                        const QString &delimiter)
+JobStatus Form1::convertOnWorker(const BatchJob &job, const CsvFormat &format)
 {
     if (!m_worker)
         throw Failure(QStringLiteral("No conversion worker"));
-    // The wait is one long yield: the window repaints and its handlers run until the worker ends
-    // or the window closes.
+    // Nothing is read on this thread, where a file on a share that stalls would freeze the
+    // window. A conversion that is not over within about a frame is waited for in one long
+    // yield: the window repaints and its handlers run until the worker ends or the window closes.
     QEventLoop loop;
     connect(m_worker.get(), &ConversionWorker::finished, &loop, &QEventLoop::quit,
             Qt::QueuedConnection);
-    m_worker->start(inputPath, outputPath, delimiter);
-    m_workerLoop = &loop;
-    if (!m_closing)
-        loop.exec();
-    m_workerLoop = nullptr;
+    m_worker->start(job, format);
+    if (!m_worker->waitFor(AboutAFrame)) {
+        // A file that takes a while has its name on the bar while it converts.
+        showProgress();
+        m_workerLoop = &loop;
+        if (!m_closing && m_worker->isRunning())
+            loop.exec();
+        m_workerLoop = nullptr;
+    }
 
     // The loop also ends when the application quits; the file is then abandoned.
     if (m_closing || m_worker->isRunning())
         m_worker->cancel();
     m_worker->wait();
-    ConversionResult result = m_worker->result();
+    JobStatus result = m_worker->result();
     m_worker.reset();
     return result;
 }

@@ -3,16 +3,16 @@
 
 #include "core/handlerguard.h"
 #include "filelist/addfolder.h"
-#include "filelist/filelistview.h"
+#include "shell/filelistview.h"
 
 namespace {
 
 // A dropped item is a folder when it exists and carries the directory attribute; anything
 // else, a vanished path included, is taken as a file.
-bool isDroppedFolder(const QString &item)
+bool isDroppedFolder(const FileName &item)
 {
     try {
-        return (AddFolder::attributesOf(item) & AddFolder::Attribute::Directory) != 0;
+        return (AddFolder::attributesOf(item.path()) & AddFolder::Attribute::Directory) != 0;
     } catch (const Failure &) {
         return false;
     }
@@ -22,9 +22,9 @@ bool isDroppedFolder(const QString &item)
 
 // Runs from a queued call after the drop was accepted, so a long scan does not hold the drag
 // source. Each item is handled on its own: a failing item is logged and the next one follows.
-void Form1::ListView1_OLEDragDrop(const QStringList &paths)
+void Form1::ListView1_OLEDragDrop(const QList<FileName> &paths)
 {
-    for (const QString &item : paths) {
+    for (const FileName &item : paths) {
         if (isClosing())
             return;
         guardHandler("ListView1_OLEDragDrop", [&] {

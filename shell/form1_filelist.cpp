@@ -4,7 +4,7 @@
 #include "core/applicationfolder.h"
 #include "core/handlerguard.h"
 #include "core/reportingprocedure.h"
-#include "filelist/filelistview.h"
+#include "shell/filelistview.h"
 
 #include <QPixmap>
 #include <QScrollBar>
@@ -58,15 +58,15 @@ void Form1::ListView1_MouseMove(const QPoint &position)
         QTreeWidgetItem *underPointer = ListView1->itemAt(position);
         if (!underPointer || !m_draggedRow.isValid())
             return;
-        QTreeWidgetItem *dragged = ListView1->topLevelItem(m_draggedRow.row());
-        if (!dragged || dragged->text(0) == underPointer->text(0))
+        const int dragged = m_draggedRow.row();
+        const int row = ListView1->indexOfTopLevelItem(underPointer);
+        if (dragged >= ListView1->rowCount() || ListView1->row(dragged) == ListView1->row(row))
             return;
 
-        const QString kept = dragged->text(0);
-        dragged->setText(0, underPointer->text(0));
-        underPointer->setText(0, kept);
+        const FileName kept = ListView1->row(dragged);
+        ListView1->setRow(dragged, ListView1->row(row));
+        ListView1->setRow(row, kept);
         ListView1->setCurrentItem(underPointer);
-        const int row = ListView1->indexOfTopLevelItem(underPointer);
         m_draggedRow = QPersistentModelIndex(ListView1->indexOfRow(row));
 
         // One row on when the pointer is in the band of the first or last visible row,

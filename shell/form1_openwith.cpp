@@ -1,22 +1,21 @@
 // Paths given on the window's command line, as a file manager's "Open with" passes them.
 #include "shell/form1.h"
 
+#include "core/absolutename.h"
 #include "core/handlerguard.h"
-#include "filelist/filelistview.h"
-
-#include <QDir>
-#include <QFileInfo>
+#include "shell/filelistview.h"
 
 // A file is appended as it is, even when it is gone by now: the run then reports it. A folder
 // is scanned as "Add All XML File(s) In Folder" scans it with the extension "xml".
-void Form1::openPaths(const QStringList &paths)
+void Form1::openPaths(const QList<FileName> &paths)
 {
-    for (const QString &path : paths) {
+    const FileName current = currentFolder();
+    for (const FileName &path : paths) {
         if (isClosing())
             return;
         guardHandler("openPaths", [&] {
-            const QString item = QDir::cleanPath(QDir::current().absoluteFilePath(path));
-            if (!QFileInfo(item).isDir()) {
+            const FileName item = absoluteName(path, current);
+            if (!isExistingFolder(item)) {
                 ListView1->appendRow(item);
                 return;
             }

@@ -1,8 +1,8 @@
 // The delimiter and save options (Option1-7, Text1, Text2) and the "..." button (PushButton9).
 #include "shell/form1.h"
 
-#include "conversion/pathhelpers.h"
 #include "core/handlerguard.h"
+#include "core/pathhelpers.h"
 #include "core/reportingprocedure.h"
 #include "core/settingsstore.h"
 #include "filelist/folderpicker.h"
@@ -16,17 +16,17 @@
 void Form1::saveDelimiterOptions()
 {
     // Selecting one option clears the other four, so all five keys change together.
-    m_settings.WriteSetting(QStringLiteral("Option1"), boolToSetting(Option1->isChecked()));
-    m_settings.WriteSetting(QStringLiteral("Option2"), boolToSetting(Option2->isChecked()));
-    m_settings.WriteSetting(QStringLiteral("Option3"), boolToSetting(Option3->isChecked()));
-    m_settings.WriteSetting(QStringLiteral("Option4"), boolToSetting(Option4->isChecked()));
-    m_settings.WriteSetting(QStringLiteral("Option5"), boolToSetting(Option5->isChecked()));
+    m_settings.write(Setting::Option1, boolToSetting(Option1->isChecked()));
+    m_settings.write(Setting::Option2, boolToSetting(Option2->isChecked()));
+    m_settings.write(Setting::Option3, boolToSetting(Option3->isChecked()));
+    m_settings.write(Setting::Option4, boolToSetting(Option4->isChecked()));
+    m_settings.write(Setting::Option5, boolToSetting(Option5->isChecked()));
 }
 
 void Form1::saveSaveOptions()
 {
-    m_settings.WriteSetting(QStringLiteral("Option6"), boolToSetting(Option6->isChecked()));
-    m_settings.WriteSetting(QStringLiteral("Option7"), boolToSetting(Option7->isChecked()));
+    m_settings.write(Setting::Option6, boolToSetting(Option6->isChecked()));
+    m_settings.write(Setting::Option7, boolToSetting(Option7->isChecked()));
 }
 
 void Form1::Option1_Click()
@@ -69,14 +69,12 @@ void Form1::Option7_Click()
 
 void Form1::Text1_Change()
 {
-    guardHandler("Text1_Change",
-                 [this] { m_settings.WriteSetting(QStringLiteral("Text1"), Text1->text()); });
+    guardHandler("Text1_Change", [this] { m_settings.write(Setting::Text1, Text1->text()); });
 }
 
 void Form1::Text2_Change()
 {
-    guardHandler("Text2_Change",
-                 [this] { m_settings.WriteSetting(QStringLiteral("Other"), Text2->text()); });
+    guardHandler("Text2_Change", [this] { m_settings.write(Setting::Other, Text2->text()); });
 }
 
 void Form1::Text2_LostFocus()
@@ -115,10 +113,7 @@ void Form1::PushButton9_Click()
 {
     ReportingProcedure procedure(dialogs(), ProcedureTag::PushButton9Click);
     QString chosen;
-    procedure.run(100, [&] {
-        m_rememberedOutputFolder
-                = m_settings.ReadSetting(QStringLiteral("LastFolderDot"), QString());
-    });
+    procedure.run(100, [&] { m_rememberedOutputFolder = m_settings.read(Setting::LastFolderDot); });
     procedure.run(100, [&] {
         chosen = AddFolder::BrowseForFolder(dialogs(), QStringLiteral("Please select folder:"),
                                             m_rememberedOutputFolder);
@@ -126,7 +121,7 @@ void Form1::PushButton9_Click()
     if (procedure.test(102, [&] { return chosen.isEmpty(); }))
         return;
     procedure.run(104, [&] { m_rememberedOutputFolder = chosen; });
-    procedure.run(104, [&] { m_settings.WriteSetting(QStringLiteral("LastFolderDot"), chosen); });
+    procedure.run(104, [&] { m_settings.write(Setting::LastFolderDot, chosen); });
     // Text1 always ends with a separator, so output names can be appended to it directly.
     const QChar separator = Main::pathSeparator();
     if (procedure.test(104, [&] { return !chosen.endsWith(separator); }))

@@ -2,8 +2,8 @@
 #include "shell/form1.h"
 
 #include "core/reportingprocedure.h"
-#include "extras/loadsamples.h"
-#include "filelist/filelistview.h"
+#include "shell/filelistview.h"
+#include "shell/loadsamples.h"
 
 void Form1::PushButton7_Click()
 {

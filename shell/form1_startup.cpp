@@ -5,8 +5,8 @@
 #include "core/reportingprocedure.h"
 #include "core/settingsstore.h"
 #include "extras/samplelist.h"
-#include "filelist/filelistview.h"
 #include "shell/cursorfile.h"
+#include "shell/filelistview.h"
 #include "shell/producticon.h"
 #include "shell/skin.h"
 #include "shell/startup.h"
@@ -24,9 +24,7 @@ void Form1::Form_Load()
         procedure.run(104, [&] { m_customPointer = Main::loadCursorFile(Main::handCursorPath()); });
     // A damaged or unreadable store is named once, before the reads that would suffer from it.
     procedure.run(106, [&] { m_settings.check(); });
-    if (procedure.test(108, [&] {
-            return m_settings.ReadSetting(QStringLiteral("Snapshot"), QString()).isEmpty();
-        }))
+    if (procedure.test(108, [&] { return m_settings.read(Setting::Snapshot).isEmpty(); }))
         procedure.run(108, [&] { Main::CaptureSampleList(m_settings); });
 
     procedure.run(130, [&] { setWindowTitle(Main::ProductName); });
@@ -38,31 +36,22 @@ void Form1::Form_Load()
     // The default is worked out first, as for any argument: without a desktop folder the step
     // fails and Text1 keeps its text.
     procedure.run(136, [&] {
-        Text1->setText(m_settings.ReadSetting(QStringLiteral("Text1"), Main::PresetOutputFolder()));
+        Text1->setText(m_settings.ReadSetting(Setting::Text1.name, Main::PresetOutputFolder()));
     });
-    procedure.run(138, [&] {
-        Text2->setText(m_settings.ReadSetting(QStringLiteral("Other"), QStringLiteral("|")));
-    });
+    procedure.run(138, [&] { Text2->setText(m_settings.read(Setting::Other)); });
 
     const struct {
         int step;
         QRadioButton *option;
-        QString key;
-        QString missing;
+        const SettingKey &key;
     } stored[] = {
-            {140, Option1, QStringLiteral("Option1"), QStringLiteral("1")},
-            {142, Option2, QStringLiteral("Option2"), QStringLiteral("0")},
-            {144, Option3, QStringLiteral("Option3"), QStringLiteral("0")},
-            {146, Option4, QStringLiteral("Option4"), QStringLiteral("0")},
-            {148, Option5, QStringLiteral("Option5"), QStringLiteral("0")},
-            {150, Option6, QStringLiteral("Option6"), QStringLiteral("1")},
-            {152, Option7, QStringLiteral("Option7"), QStringLiteral("0")},
+            {140, Option1, Setting::Option1}, {142, Option2, Setting::Option2},
+            {144, Option3, Setting::Option3}, {146, Option4, Setting::Option4},
+            {148, Option5, Setting::Option5}, {150, Option6, Setting::Option6},
+            {152, Option7, Setting::Option7},
     };
-    for (const auto &[step, option, key, missing] : stored) {
-        procedure.run(step, [&] {
-            restoreOption(option, settingToBool(m_settings.ReadSetting(key, missing)));
-        });
-    }
+    for (const auto &[step, option, key] : stored)
+        procedure.run(step, [&] { restoreOption(option, settingToBool(m_settings.read(key))); });
 
     if (procedure.test(154, [&] { return Option6->isChecked(); }))
         procedure.run(156, [&] { Frame4->setEnabled(true); });

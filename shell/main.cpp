@@ -1,3 +1,4 @@
+#include "core/nativename.h"
 #include "core/settingsstore.h"
 #include "shell/form1.h"
 #include "shell/informationoptions.h"
@@ -26,7 +27,12 @@ int main(int argc, char *argv[])
             QStringLiteral("PATH"),
             QStringLiteral("XML file to add to the list, or folder whose XML files to add."),
             QStringLiteral("[PATH...]"));
-    parser.process(application);
+    // Taken from argv as bytes, once Qt has removed its own options: arguments() would turn a
+    // name that is not UTF-8 into the name of another file.
+    QStringList remaining;
+    for (int i = 0; i < argc; ++i)
+        remaining.append(decodeNativeName(argv[i]));
+    parser.process(remaining);
 
     SettingsStore settings;
     Form1 window(settings);

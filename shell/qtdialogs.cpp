@@ -10,8 +10,8 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QSettings>
 #include <QUrl>
+#include <QWindow>
 
 namespace {
 
@@ -45,15 +45,29 @@ bool isInput(QEvent::Type type)
     }
 }
 
-// Qt's file dialogs keep their history, last folder and view in "QtProject.conf" beside the
-// user's settings. The program keeps no state of its own but its settings store, so that file is
-// placed below /dev/null, where nobody can create it: the failed write leaves the values in
-// QSettings' memory, and the dialogs remember them for the session only. The settings store
-// names its file itself and is not affected.
-void keepFileDialogStateInMemory()
+// Qt's file dialogs write their history and last folder to "QtProject.conf" when they are
+// destroyed. The program keeps no file of its own but its settings, so each kind of file dialog
+// is made once and never destroyed: kept alive, it remembers its folder for the session only.
+QFileDialog &sessionDialog(QFileDialog::FileMode mode)
 {
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                       QStringLiteral("/dev/null/session-only"));
+    static QFileDialog *const filesDialog = new QFileDialog;
+    static QFileDialog *const folderDialog = new QFileDialog;
+    QFileDialog &dialog = mode == QFileDialog::Directory ? *folderDialog : *filesDialog;
+    dialog.setFileMode(mode);
+    return dialog;
+}
+
+// Runs the dialog over the owner's window. The owner is not its parent, which would destroy it
+// with the window.
+bool execOver(QWidget *owner, QFileDialog &dialog)
+{
+    dialog.setWindowModality(Qt::ApplicationModal);
+    if (owner) {
+        dialog.winId();
+        owner->window()->winId();
+        dialog.windowHandle()->setTransientParent(owner->window()->windowHandle());
+    }
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace
@@ -143,16 +157,17 @@ QString QtDialogs::inputBox(const QString &prompt, const QString &title, const Q
 
 QString QtDialogs::openFiles(const QString &title, const QString &filter)
 {
-    keepFileDialogStateInMemory();
+    QFileDialog &dialog = sessionDialog(QFileDialog::ExistingFiles);
+    dialog.setWindowTitle(title);
+    dialog.setNameFilter(filter);
     // No name buffer to overflow: any number of files comes back.
-    return openFilesResult(QFileDialog::getOpenFileNames(m_owner, title, QString(), filter));
+    return execOver(m_owner, dialog) ? openFilesResult(dialog.selectedFiles()) : QString();
 }
 
 QString QtDialogs::browseForFolder(const QString &prompt, const QString &startFolder)
 {
-    keepFileDialogStateInMemory();
-    QFileDialog dialog(m_owner, prompt);
-    dialog.setFileMode(QFileDialog::Directory);
+    QFileDialog &dialog = sessionDialog(QFileDialog::Directory);
+    dialog.setWindowTitle(prompt);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setLabelText(QFileDialog::LookIn, prompt);
     // The start folder is shown selected inside its parent; a missing one leaves the dialog at
@@ -164,7 +179,7 @@ QString QtDialogs::browseForFolder(const QString &prompt, const QString &startFo
         if (!info.isRoot())
             dialog.selectFile(info.absoluteFilePath());
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (!execOver(m_owner, dialog) || dialog.selectedFiles().isEmpty())
         return {};
     return QDir::toNativeSeparators(dialog.selectedFiles().front());
 }

@@ -1,8 +1,8 @@
 #include "shell/skin.h"
 
-#include "conversion/pathhelpers.h"
 #include "core/applicationfolder.h"
 #include "core/failure.h"
+#include "core/pathhelpers.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "shell/startup.h"
 
-#include "conversion/pathhelpers.h"
 #include "core/failure.h"
+#include "core/pathhelpers.h"
 #include "core/userdirectories.h"
 
 #include <QDir>

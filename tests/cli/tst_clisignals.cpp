@@ -1,16 +1,22 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
 // The command-line program as a process: an ending signal stops it at once, wherever it waits,
-// and leaves no file behind; neither does a kill.
+// and leaves no file behind; neither does a kill. A file over the size limit and a closed
+// standard error cost no other file. What a feed has sent is shown before it ends.
 class TestCliSignals : public QObject {
     Q_OBJECT
 
@@ -19,6 +25,11 @@ private slots:
     void signalEndsAWaitingRun_data();
     void signalEndsAWaitingRun();
     void killLeavesNoFile();
+    void fileSizeLimitFailsOnlyThatFile();
+    void closedPipe_data();
+    void closedPipe();
+    void liveFeedShowsLinesAsTheyArrive_data();
+    void liveFeedShowsLinesAsTheyArrive();
 
 private:
     QString path(const QString &relative) const { return m_dir->filePath(relative); }
@@ -87,6 +98,17 @@ void TestCliSignals::signalEndsAWaitingRun_data()
     QTest::newRow("termOpeningPipe") << u"pipe.xml"_s << SIGTERM;
     QTest::newRow("hangupOpeningPipe") << u"pipe.xml"_s << SIGHUP;
     QTest::newRow("interruptReadingStdin") << u"-"_s << SIGINT;
+    QTest::newRow("quitOpeningPipe") << u"pipe.xml"_s << SIGQUIT;
+    QTest::newRow("user1ReadingStdin") << u"-"_s << SIGUSR1;
+    QTest::newRow("user2OpeningPipe") << u"pipe.xml"_s << SIGUSR2;
+    QTest::newRow("alarmOpeningPipe") << u"pipe.xml"_s << SIGALRM;
+    QTest::newRow("virtualAlarmReadingStdin") << u"-"_s << SIGVTALRM;
+    QTest::newRow("profilingOpeningPipe") << u"pipe.xml"_s << SIGPROF;
+    QTest::newRow("cpuLimitOpeningPipe") << u"pipe.xml"_s << SIGXCPU;
+    QTest::newRow("pollReadingStdin") << u"-"_s << SIGIO;
+    QTest::newRow("powerOpeningPipe") << u"pipe.xml"_s << SIGPWR;
+    QTest::newRow("realTimeOpeningPipe") << u"pipe.xml"_s << SIGRTMIN;
+    QTest::newRow("lastRealTimeReadingStdin") << u"-"_s << SIGRTMAX;
 }
 
 void TestCliSignals::signalEndsAWaitingRun()
@@ -126,6 +148,134 @@ void TestCliSignals::killLeavesNoFile()
     run.kill();
     QVERIFY(run.waitForFinished(10000));
     QCOMPARE(leftovers(u"out"_s), QStringList());
+}
+
+void TestCliSignals::fileSizeLimitFailsOnlyThatFile()
+{
+    QByteArray large = "<r>";
+    for (int i = 0; i < 20000; ++i)
+        large += "<a>" + QByteArray::number(i) + "</a>";
+    writeFile(u"large.xml"_s, large + "</r>");
+    writeFile(u"small.xml"_s, "<r><a>x</a></r>");
+
+    QProcess run;
+    run.setWorkingDirectory(m_dir->path());
+    run.setChildProcessModifier([] {
+        rlimit limit = {64 * 1024, 64 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    run.start(program, {u"-j"_s, u"1"_s, u"-o"_s, u"out"_s, u"large.xml"_s, u"small.xml"_s});
+    QVERIFY(run.waitForFinished(10000));
+    QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.exitCode(), 1);
+    QVERIFY2(run.readAllStandardError().contains("File too large"), "no reason given");
+    QCOMPARE(leftovers(u"out"_s), QStringList({u"small.csv"_s}));
+}
+
+void TestCliSignals::closedPipe_data()
+{
+    QTest::addColumn<int>("stream"); // whose reader is gone before the run starts
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("outputs");
+    const QStringList good{u"g1.csv"_s, u"g2.csv"_s, u"g3.csv"_s};
+    // As `quillmere-cli in 2>&1 | head -c 10` once head has ended: each failure is reported
+    // into the closed pipe, and the other files are still converted.
+    QTest::newRow("errorsLost") << STDERR_FILENO << QStringList{u"-j"_s, u"1"_s, u"in"_s} << 1
+                                << good;
+    // A warning lost is no failure: every file was converted.
+    QTest::newRow("warningLost") << STDERR_FILENO
+                                 << QStringList{u"-j"_s,        u"1"_s,         u"in/g1.xml"_s,
+                                                u"in/g1.xml"_s, u"in/g2.xml"_s, u"in/g3.xml"_s}
+                                 << 0 << good;
+    // As `quillmere-cli --stdout in.xml | head -1`: the program ends quietly, as a filter does.
+    QTest::newRow("stdoutReaderGone") << STDOUT_FILENO << QStringList{u"--stdout"_s, u"in/g1.xml"_s}
+                                      << 128 + SIGPIPE << QStringList();
+}
+
+void TestCliSignals::closedPipe()
+{
+    QFETCH(int, stream);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, outputs);
+    QVERIFY(QDir(m_dir->path()).mkdir(u"in"_s));
+    writeFile(u"in/b0.xml"_s, "<r><a></r>");
+    writeFile(u"in/g1.xml"_s, "<r><a>1</a></r>");
+    writeFile(u"in/g1b.xml"_s, "<r><a></b></r>");
+    writeFile(u"in/g2.xml"_s, "<r><a>2</a></r>");
+    writeFile(u"in/g3.xml"_s, "<r><a>3</a></r>");
+    int ends[2];
+    QCOMPARE(::pipe2(ends, O_CLOEXEC), 0);
+    ::close(ends[0]);
+    const int writeEnd = ends[1];
+    const auto closeWriteEnd = qScopeGuard([writeEnd] { ::close(writeEnd); });
+
+    QProcess run;
+    run.setWorkingDirectory(m_dir->path());
+    run.setChildProcessModifier([writeEnd, stream] { ::dup2(writeEnd, stream); });
+    if (stream == STDERR_FILENO)
+        arguments << u"-o"_s << u"out"_s;
+    run.start(program, arguments);
+    QVERIFY(run.waitForFinished(10000));
+    QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.exitCode(), exitCode);
+    if (stream == STDOUT_FILENO)
+        QCOMPARE(run.readAllStandardError(), QByteArray());
+    QCOMPARE(leftovers(stream == STDERR_FILENO ? u"out"_s : u"in"_s).filter(u".csv"_s), outputs);
+}
+
+void TestCliSignals::liveFeedShowsLinesAsTheyArrive_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<bool>("utf16");
+    QTest::newRow("standardInput") << u"-"_s << false;
+    QTest::newRow("namedPipe") << u"feed.xml"_s << false;
+    QTest::newRow("utf16StandardInput") << u"-"_s << true;
+}
+
+// As `tail -f log.xml | quillmere-cli --stdout -`: each line shows while the feed still runs.
+void TestCliSignals::liveFeedShowsLinesAsTheyArrive()
+{
+    QFETCH(QString, input);
+    QFETCH(bool, utf16);
+    const QByteArray fifo = QFile::encodeName(path(u"feed.xml"_s));
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    QProcess run;
+    run.setWorkingDirectory(m_dir->path());
+    run.start(program, {u"--stdout"_s, u"--eol"_s, u"lf"_s, input});
+    QVERIFY(run.waitForStarted());
+    int feed = -1;
+    const auto stop = qScopeGuard([&] {
+        if (feed >= 0)
+            ::close(feed);
+        run.kill();
+        run.waitForFinished();
+    });
+    const auto send = [&](QByteArray bytes) {
+        if (utf16)
+            bytes = QStringEncoder(QStringConverter::Utf16LE).encode(QString::fromUtf8(bytes));
+        if (input == u"-")
+            return run.write(bytes) == bytes.size();
+        return ::write(feed, bytes.constData(), std::size_t(bytes.size())) == bytes.size();
+    };
+    // Evaluated again after success: opened once only.
+    if (input != u"-")
+        QTRY_VERIFY(feed >= 0
+                    || (feed = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) >= 0);
+    QByteArray shown;
+    QVERIFY(send("<log>\n<e>first</e>\n"));
+    QTRY_COMPARE(shown += run.readAllStandardOutput(), QByteArray("log,e,first\n"));
+    QVERIFY(send("<e>second</e>\n"));
+    QTRY_COMPARE(shown += run.readAllStandardOutput(), QByteArray("log,e,first\nlog,e,second\n"));
+    QVERIFY(send("</log>\n"));
+    if (input == u"-")
+        run.closeWriteChannel();
+    else
+        ::close(std::exchange(feed, -1));
+    QVERIFY(run.waitForFinished(10000));
+    QCOMPARE(run.exitCode(), 0);
+    QCOMPARE(shown + run.readAllStandardOutput(), QByteArray("log,e,first\nlog,e,second\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCliSignals)

@@ -197,6 +197,7 @@ void TestCsvReader::generatedReadBack_data()
     QTest::newRow("pipe") << u"|"_s << u"--quote"_s;
     QTest::newRow("commaAll") << u","_s << u"--quote=all"_s;
     QTest::newRow("commaSpace") << u", "_s << u"--quote=all"_s;
+    QTest::newRow("commaSpaceNeeded") << u", "_s << u"--quote"_s;
 }
 
 void TestCsvReader::generatedReadBack()

@@ -1,4 +1,4 @@
-#include "conversion/blankrun.h"
+#include "conversion/walk/blankrun.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -31,6 +31,11 @@ void TestBlankRun::writesBackWhatCameIn_data()
     QTest::newRow("partialRepeatAtEnd") << pattern + QByteArray("\n   \t").repeated(40000) + "\n  ";
     QTest::newRow("aperiodic") << aperiodic;
     QTest::newRow("aperiodicThenPattern") << aperiodic + pattern + aperiodic;
+    // Long enough that blanks following no pattern go to the spill file.
+    const QByteArray spilled = aperiodic.repeated(7);
+    QTest::newRow("spilled") << spilled;
+    QTest::newRow("spilledAroundPatterns")
+            << spilled + pattern + spilled + QByteArray(300000, '\t') + spilled + "\n  ";
 }
 
 void TestBlankRun::writesBackWhatCameIn()
@@ -38,19 +43,23 @@ void TestBlankRun::writesBackWhatCameIn()
     QFETCH(QByteArray, blanks);
     QRandomGenerator random(11);
     BlankRun run;
-    for (qsizetype at = 0; at < blanks.size();) {
-        const qsizetype piece = std::min<qsizetype>(blanks.size() - at, random.bounded(1, 9000));
-        run.append(blanks.constData() + at, static_cast<std::size_t>(piece));
-        at += piece;
+    // A cleared run is used again, as a walk uses it for every text.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (qsizetype at = 0; at < blanks.size();) {
+            const qsizetype piece
+                    = std::min<qsizetype>(blanks.size() - at, random.bounded(1, 9000));
+            run.append(blanks.constData() + at, static_cast<std::size_t>(piece));
+            at += piece;
+        }
+        QByteArray written;
+        run.writeTo([&](const char *data, std::size_t size) {
+            written.append(data, static_cast<qsizetype>(size));
+        });
+        QCOMPARE(written.size(), blanks.size());
+        QVERIFY(written == blanks);
+        run.clear();
+        QVERIFY(run.empty());
     }
-    QByteArray written;
-    run.writeTo([&](const char *data, std::size_t size) {
-        written.append(data, static_cast<qsizetype>(size));
-    });
-    QCOMPARE(written.size(), blanks.size());
-    QVERIFY(written == blanks);
-    run.clear();
-    QVERIFY(run.empty());
 }
 
 QTEST_GUILESS_MAIN(TestBlankRun)

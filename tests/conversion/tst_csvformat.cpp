@@ -55,9 +55,22 @@ void TestCsvFormat::options_data()
     QTest::newRow("nameDelimiter")
             << QByteArray("<r><a-b><c>1</c></a-b><e>2</e></r>") << format(u"-"_qs, Q::Needed, false)
             << QByteArray("r-\"a-b\"-c-1\nr-e-2\n");
-    QTest::newRow("multiCharDelimiter")
-            << QByteArray("<r><a>x::y</a><b>x:y</b></r>") << format(u"::"_qs, Q::Needed, false)
-            << QByteArray("r::a::\"x::y\"\nr::b::x:y\n");
+    // A reader that splits at either character of a longer delimiter reads the same fields.
+    QTest::newRow("multiCharDelimiter") << QByteArray("<r><a>x::y</a><b>x:y</b><c>x;y</c></r>")
+                                        << format(u"::"_qs, Q::Needed, false)
+                                        << QByteArray("r::a::\"x::y\"\nr::b::\"x:y\"\nr::c::x;y\n");
+    QTest::newRow("commaSpaceDelimiter") << QByteArray("<r><a>a,b</a><b>a b</b><c>ab</c></r>")
+                                         << format(u", "_qs, Q::Needed, false)
+                                         << QByteArray("r, a, \"a,b\"\nr, b, \"a b\"\nr, c, ab\n");
+    QTest::newRow("nameHoldsDelimiterCharacter")
+            << QByteArray("<r><a-b>1</a-b></r>") << format(u"-|"_qs, Q::Needed, false)
+            << QByteArray("r-|\"a-b\"-|1\n");
+    // Only a whole character of the delimiter counts, not a byte it shares with another.
+    QTest::newRow("multiByteDelimiterCharacter")
+            << QByteArray("<r><a>x\xe2\x86\x92y</a><b>x\xe2\x86\x93y</b></r>")
+            << format(u"\u2192;"_qs, Q::Needed, false)
+            << QByteArray("r\xe2\x86\x92;a\xe2\x86\x92;\"x\xe2\x86\x92y\"\n"
+                          "r\xe2\x86\x92;b\xe2\x86\x92;x\xe2\x86\x93y\n");
     QTest::newRow("removedReferenceMakesDelimiter")
             << QByteArray("<r>a&amp;#13;b</r>") << format(u"ab"_qs, Q::Needed, false)
             << QByteArray("rab\"ab\"\n");
@@ -72,6 +85,9 @@ void TestCsvFormat::options_data()
             << QByteArray("<r v='1'><b id='7' p:x='a' xmlns:p='urn:p'>t</b><e k=''/></r>")
             << format(u","_qs, Q::None, true)
             << QByteArray("r,@v,1\nr,b,@id,7\nr,b,@p:x,a\nr,b,t\nr,e,@k,\nr,e,\n");
+    QTest::newRow("attributeNameHoldsDelimiter")
+            << QByteArray("<r><e p:x='1' xmlns:p='urn:p'/></r>") << format(u":"_qs, Q::Needed, true)
+            << QByteArray("r:e:\"@p:x\":1\nr:e:\n");
     QTest::newRow("attributesQuoted")
             << QByteArray("<r a='x,y' b='&quot;'/>") << format(u","_qs, Q::Needed, true)
             << QByteArray("r,@a,\"x,y\"\nr,@b,\"\"\"\"\n");

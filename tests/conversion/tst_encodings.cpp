@@ -3,6 +3,8 @@
 #include <QStringEncoder>
 #include <QTest>
 
+#include <tuple>
+
 // Documents in the encodings their declaration or byte-order mark names; the output is UTF-8.
 class TestEncodings : public QObject {
     Q_OBJECT
@@ -48,10 +50,19 @@ void TestEncodings::decoded_data()
     QTest::newRow("utf8Bom") << "\xef\xbb\xbf" + text.toUtf8() << line;
     QTest::newRow("utf16le") << utf16(text, QStringConverter::Utf16LE) << line;
     QTest::newRow("utf16be") << utf16(text, QStringConverter::Utf16BE) << line;
-    QTest::newRow("utf16Declared")
-            << utf16(QString(text).replace(u"?>"_qs, u" encoding=\"UTF-16\"?>"_qs),
-                     QStringConverter::Utf16LE)
-            << line;
+    const auto declaring = [&](const char *encoding) {
+        return QString(text).replace(u"?>"_qs,
+                                     u" encoding=\"%1\"?>"_qs.arg(QLatin1StringView(encoding)));
+    };
+    QTest::newRow("utf16Declared") << utf16(declaring("UTF-16"), QStringConverter::Utf16LE) << line;
+    // A declaration that names the encoding of the byte-order mark.
+    QTest::newRow("utf8BomDeclared") << "\xef\xbb\xbf" + declaring("utf-8").toUtf8() << line;
+    QTest::newRow("utf16leBomDeclaredUtf16le")
+            << utf16(declaring("UTF-16LE"), QStringConverter::Utf16LE) << line;
+    QTest::newRow("utf16beBomDeclaredUcs2")
+            << utf16(declaring("ISO-10646-UCS-2"), QStringConverter::Utf16BE) << line;
+    QTest::newRow("utf32leBomDeclaredUtf32")
+            << utf32(declaring("UTF-32"), QStringConverter::Utf32LE, true) << line;
 
     QTest::newRow("utf32beBom") << utf32(text, QStringConverter::Utf32BE, true) << line;
     QTest::newRow("utf32leBom") << utf32(text, QStringConverter::Utf32LE, true) << line;
@@ -84,6 +95,57 @@ void TestEncodings::decoded_data()
     QTest::newRow("eucTw") << declared("EUC-TW", "<r>\x8e\xa2\xa1\xa1\xc4\xa1</r>")
                            << u"r,\u4e42\u4e00"_qs;
     QTest::newRow("eucKr") << declared("EUC-KR", "<r>\xb0\xa1</r>") << u"r,\uac00"_qs;
+
+    // Names in every script, beyond U+FFFF too, with combining marks after the first character;
+    // each one names the document type, an entity, an instruction, the root and an attribute.
+    // The prefixed ones split into a namespace prefix and a local name.
+    const auto document = [](const QString &name) {
+        return u"<!DOCTYPE %1 [<!ENTITY %1 'v'>]><?%1 d?><%1 %1='a'>&%1;</%1>"_qs.arg(name);
+    };
+    const auto prefixed = [](const QString &prefix, const QString &local) {
+        return u"<%1:%2 xmlns:%1='urn:x' %1:%2='a'><%1:%2/></%1:%2>"_qs.arg(prefix, local);
+    };
+    const QString ethiopic = u"\u1230\u120b\u121d"_qs;
+    const QString beyondBmp = u"\U00020bb7\u91ce\u5bb6\U0001d538"_qs;
+    // The first and last character of every range of name characters.
+    const QString rangeEnds = u"\u00c0\u00d6\u00d8\u00f6\u00f8\u02ff\u0370\u037d\u037f\u1fff"
+                              "\u200c\u200d\u2070\u218f\u2c00\u2fef\u3001\ud7ff\uf900\ufdcf"
+                              "\ufdf0\ufffd\U00010000\U000effff\u00b7\u0300\u036f\u203f\u2040"_qs;
+    const std::tuple<const char *, QString, QString> names[] = {
+            {"ethiopic", document(ethiopic), ethiopic + u",v"_qs},
+            {"mongolian", document(u"\u182e\u1823\u1829\u182d\u1823\u182f"_qs),
+             u"\u182e\u1823\u1829\u182d\u1823\u182f,v"_qs},
+            {"khmer", document(u"\u1781\u17d2\u1798\u17c2\u179a"_qs),
+             u"\u1781\u17d2\u1798\u17c2\u179a,v"_qs},
+            {"cyrillic", document(u"\u041f\u0440\u0438\u0432\u0435\u0442"_qs),
+             u"\u041f\u0440\u0438\u0432\u0435\u0442,v"_qs},
+            {"sinhala", document(u"\u0dc3\u0dd2\u0d82\u0dc4\u0dbd"_qs),
+             u"\u0dc3\u0dd2\u0d82\u0dc4\u0dbd,v"_qs},
+            {"cjkExtensionA", document(u"\u3400\u5b57"_qs), u"\u3400\u5b57,v"_qs},
+            {"beyondBmp", document(beyondBmp), beyondBmp + u",v"_qs},
+            {"combiningMarks", document(u"ne\u0301e\u0363"_qs), u"ne\u0301e\u0363,v"_qs},
+            {"rangeEnds", document(rangeEnds), rangeEnds + u",v"_qs},
+            {"prefixedEthiopic", prefixed(ethiopic, beyondBmp),
+             ethiopic + u":"_qs + beyondBmp + u","_qs + ethiopic + u":"_qs + beyondBmp + u","_qs},
+            {"prefixedBeyondBmp", prefixed(beyondBmp, ethiopic),
+             beyondBmp + u":"_qs + ethiopic + u","_qs + beyondBmp + u":"_qs + ethiopic + u","_qs}};
+    for (const auto &[script, xml, line] : names) {
+        QTest::addRow("%sUtf8", script) << xml.toUtf8() << line;
+        QTest::addRow("%sUtf16le", script) << utf16(xml, QStringConverter::Utf16LE) << line;
+        QTest::addRow("%sUtf16be", script) << utf16(xml, QStringConverter::Utf16BE) << line;
+    }
+    // U+0E2F ends a name and U+3006 starts one: a byte in TIS-620, two bytes in Shift_JIS.
+    QTest::newRow("thaiName") << declared("TIS-620",
+                                          "<r><\xa1\xc3\xd8\xa7\xe0\xb7\xbe\xcf>v"
+                                          "</\xa1\xc3\xd8\xa7\xe0\xb7\xbe\xcf></r>")
+                              << u"r,\u0e01\u0e23\u0e38\u0e07\u0e40\u0e17\u0e1e\u0e2f,v"_qs;
+    QTest::newRow("windows1252MiddleDot")
+            << declared("windows-1252", "<r><a\xb7>v</a\xb7></r>") << u"r,a\u00b7,v"_qs;
+    QTest::newRow("eucKrMiddleDot")
+            << declared("EUC-KR", "<r><a\xa1\xa4>v</a\xa1\xa4></r>") << u"r,a\u00b7,v"_qs;
+    QTest::newRow("shiftJisName") << declared("Shift_JIS",
+                                              "<r><\x81\x59\x90\xd8>v</\x81\x59\x90\xd8></r>")
+                                  << u"r,\u3006\u5207,v"_qs;
 }
 
 void TestEncodings::decoded()
@@ -131,6 +193,29 @@ void TestEncodings::refused_data()
             << QByteArray("\xFF\xFE\0\0<\0\0\0r\0\0\0>\0\0\0\0\xD8\0\0", 20)
             << u"the bytes 0x00 0xD8 0x00 0x00 cannot be mapped in the encoding \"UTF-32LE\""_qs
             << 1LL << 4LL;
+    // An unpaired surrogate is no character; the parser would join it with the next unit.
+    QTest::newRow("utf16HighThenLetter")
+            << QByteArray("\xFF\xFE<\0r\0>\0\0\xD8"
+                          "a\0<\0/\0r\0>\0",
+                          20)
+            << u"the bytes 0x00 0xD8 cannot be mapped in the encoding \"UTF-16LE\""_qs << 1LL
+            << 5LL; // the parser counts a byte-order mark as a column
+    QTest::newRow("utf16HighThenTag")
+            << QByteArray("\0<\0r\0>\xD8\x3D\0<\0/\0r\0>", 16)
+            << u"the bytes 0xD8 0x3D cannot be mapped in the encoding \"UTF-16BE\""_qs << 1LL
+            << 4LL;
+    QTest::newRow("utf16LoneLowInName")
+            << QByteArray("\xFE\xFF\0<\0r\xDC\0\0/\0>", 12)
+            << u"the bytes 0xDC 0x00 cannot be mapped in the encoding \"UTF-16BE\""_qs << 1LL
+            << 4LL;
+    QTest::newRow("utf16HighAtEnd") << QByteArray("<\0r\0>\0\0\xDB", 8)
+                                    << u"the bytes 0x00 0xDB cannot be mapped in the encoding "
+                                       "\"UTF-16LE\""_qs
+                                    << 1LL << 4LL;
+    QTest::newRow("utf16TwoHighsOnLineTwo")
+            << QByteArray("<\0r\0>\0\n\0a\0\0\xD8\0\xD8\0\xDC<\0/\0r\0>\0", 24)
+            << u"the bytes 0x00 0xD8 cannot be mapped in the encoding \"UTF-16LE\""_qs << 2LL
+            << 2LL;
     QTest::newRow("ucs4Order3412")
             << QByteArray("\0<\0\0\0r\0\0\0/\0\0\0>\0\0", 16)
             << u"the encoding \"UCS-4\" in byte order 3412 is not supported"_qs << 1LL << 1LL;
@@ -166,6 +251,59 @@ void TestEncodings::refused_data()
     QTest::newRow("declaredUtf16ButSingleByte")
             << declared("UTF-16", "<r/>")
             << u"encoding specified in XML declaration is incorrect"_qs << 1LL << 31LL;
+
+    // A byte-order mark that says another encoding than the declaration.
+    const QString bomDeclares
+            = u"the document starts with the byte-order mark of %1 but declares the encoding "
+              "\"%2\""_qs;
+    QTest::newRow("utf8BomDeclaresLatin1")
+            << "\xef\xbb\xbf" + declared("iso-8859-1", "<r/>")
+            << bomDeclares.arg(u"UTF-8"_qs, u"iso-8859-1"_qs) << 1LL << 1LL;
+    QTest::newRow("utf8BomDeclaresWindows1252")
+            << "\xef\xbb\xbf" + declared("windows-1252", "<r/>")
+            << bomDeclares.arg(u"UTF-8"_qs, u"windows-1252"_qs) << 1LL << 1LL;
+    QTest::newRow("utf16BomDeclaresUtf8")
+            << utf16(QString::fromLatin1(declared("UTF-8", "<r/>")), QStringConverter::Utf16BE)
+            << bomDeclares.arg(u"UTF-16BE"_qs, u"UTF-8"_qs) << 1LL << 1LL;
+    QTest::newRow("utf16leBomDeclaresUtf16be")
+            << utf16(QString::fromLatin1(declared("UTF-16BE", "<r/>")), QStringConverter::Utf16LE)
+            << bomDeclares.arg(u"UTF-16LE"_qs, u"UTF-16BE"_qs) << 1LL << 1LL;
+    QTest::newRow("utf32BomDeclaresLatin1")
+            << utf32(QString::fromLatin1(declared("ISO-8859-1", "<r/>")), QStringConverter::Utf32BE,
+                     true)
+            << bomDeclares.arg(u"UTF-32BE"_qs, u"ISO-8859-1"_qs) << 1LL << 1LL;
+
+    // Each character next to a range of name characters, inside a name; then the characters
+    // that may follow the first one of a name, at its start.
+    for (const char32_t c :
+         {0xbf, 0xd7, 0xf7, 0x37e, 0x2000, 0x200b, 0x200e, 0x203e, 0x2041, 0x206f, 0x2190, 0x2bff,
+          0x2ff0, 0x3000, 0xf8ff, 0xfdd0, 0xfdef, 0xf0000, 0x1000c0}) {
+        QTest::addRow("notInName%04X", unsigned(c))
+                << (u"<a"_qs + QString::fromUcs4(&c, 1) + u"/>"_qs).toUtf8() << invalid << 1LL
+                << 3LL;
+    }
+    for (const char32_t c : {0x2d, 0x2e, 0x30, 0x39, 0xb7, 0x300, 0x36f, 0x203f, 0x2040}) {
+        QTest::addRow("notFirstInName%04X", unsigned(c))
+                << (u"<"_qs + QString::fromUcs4(&c, 1) + u"a/>"_qs).toUtf8() << invalid << 1LL
+                << 2LL;
+    }
+    QTest::newRow("localNameStartsWithCombiningMark")
+            << QByteArray("<p:\xcc\x81x xmlns:p='urn:x'/>") << invalid << 1LL << 4LL;
+    QTest::newRow("privateUsePlaneUtf16le")
+            << QByteArray("<\0\x80\xdb\0\xdc/\0>\0", 10) << invalid << 1LL << 2LL;
+    QTest::newRow("privateUsePlaneUtf16be")
+            << QByteArray("\0<\xdb\x80\xdc\0\0/\0>", 10) << invalid << 1LL << 2LL;
+    // Letters of Latin-1 that XML never took into names.
+    QTest::newRow("latin1FeminineOrdinal")
+            << declared("ISO-8859-1", "<\xaa/>") << invalid << 2LL << 2LL;
+    QTest::newRow("latin1MicroSignUtf16")
+            << QByteArray("<\0a\0\xb5\0/\0>\0", 10) << invalid << 1LL << 3LL;
+    QTest::newRow("latin1MasculineOrdinal")
+            << declared("ISO-8859-1", "<a\xba/>") << invalid << 2LL << 3LL;
+    QTest::newRow("windows1252MiddleDotFirst")
+            << declared("windows-1252", "<\xb7/>") << invalid << 2LL << 2LL;
+    QTest::newRow("eucKrMiddleDotFirst")
+            << declared("EUC-KR", "<\xa1\xa4/>") << invalid << 2LL << 2LL;
 }
 
 void TestEncodings::refused()

@@ -241,6 +241,10 @@ void TestFlatten::notWellFormed_data()
             << QByteArray("<!DOCTYPE a SYSTEM 'a.dtd'>\n<a>x&e;</a>")
             << u"undefined entity \"e\" (declarations outside the document are not read)"_qs << 2LL
             << 5LL;
+    // Declared nowhere: the parameter entity before it might have declared it, but did not.
+    QTest::newRow("entityAfterParameterEntity")
+            << QByteArray("<!DOCTYPE a [<!ENTITY % p ''> %p;]>\n<a>x&e;</a>")
+            << u"undefined entity \"e\""_qs << 2LL << 5LL;
 }
 
 void TestFlatten::notWellFormed()

@@ -110,6 +110,11 @@ void TestFlattenLongComment::convertsAsAShortOne_data()
     QTest::newRow("lineEndsAcrossCuts")
             << "<r><!--" + QByteArray("a\r\n").repeated(200000) + "--></r>"
             << "r,#comment," + QByteArray("a\n").repeated(200000) + "\r\n";
+    QTest::newRow("carriageReturnsOnly") << "<r><!--" + QByteArray(300000, '\r') + "--></r>"
+                                         << "r,#comment," + QByteArray(300000, '\n') + "\r\n";
+    QTest::newRow("carriageReturnsBeforeLineFeeds")
+            << "<r><!--" + QByteArray("\r\r\n").repeated(150000) + "--></r>"
+            << "r,#comment," + QByteArray("\n\n").repeated(150000) + "\r\n";
     QTest::newRow("twoInARow") << "<r><!--" + body + "--><!--" + flatBody() + "--></r>"
                                << line + "r,#comment," + flatBody() + "\r\n";
     QTest::newRow("outsideTheRoot")

@@ -1,4 +1,4 @@
-#include "conversion/outputbuffer.h"
+#include "conversion/walk/outputbuffer.h"
 
 #include <QBuffer>
 #include <QFile>

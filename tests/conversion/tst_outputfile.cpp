@@ -1,11 +1,16 @@
 #include "conversion/convertfile.h"
-#include "conversion/outputfile.h"
-#include "conversion/writetextfile.h"
+#include "conversion/files/inputfile.h"
+#include "conversion/files/outputfile.h"
+#include "conversion/flatten.h"
 #include "core/failure.h"
+#include "support/testfiles.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,37 +20,71 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#include <utility>
 
 // Converting files and writing text files: the output replaces an earlier one only when
 // complete, and a failure leaves neither a partial file nor a temporary one.
+namespace {
+
+// Writes the whole text through an output file, as a program that has its result in memory
+// would; throws Failure with the reason when it cannot.
+void writeWhole(const QString &text, const QString &path)
+{
+    OutputFile file(path);
+    if (!file.open())
+        throw Failure(file.errorString());
+    const QByteArray bytes = text.toUtf8();
+    if (file.device()->write(bytes) != bytes.size()) {
+        const QString reason
+                = QStringLiteral("Cannot write \"%1\": %2").arg(path, file.device()->errorString());
+        file.discard();
+        throw Failure(reason);
+    }
+    if (!file.commit())
+        throw Failure(file.errorString());
+}
+
+} // namespace
+
 class TestOutputFile : public QObject {
     Q_OBJECT
 
 private slots:
     void init();
     void convertsIntoANewFile();
+    void replacesAnEarlierOutput_data();
     void replacesAnEarlierOutput();
     void unreadableInput_data();
     void unreadableInput();
+    void grownInputReadAsOpened_data();
+    void grownInputReadAsOpened();
     void unwritableOutput_data();
     void unwritableOutput();
     void parseErrorKeepsEarlierOutput();
     void parseErrorIsReportedBeforeOutputError();
     void failedWriteKeepsEarlierOutput();
     void cancelLeavesNoFile();
-    void writeTextFileWritesOnlyTheText_data();
-    void writeTextFileWritesOnlyTheText();
-    void writeTextFileFailureThrows();
+    void wholeTextIsAllTheFileHolds_data();
+    void wholeTextIsAllTheFileHolds();
+    void failedWholeWriteNamesTheTarget();
     void permissionsOfNewAndReplacedFiles();
     void symbolicLinkIsNeverFollowed_data();
     void symbolicLinkIsNeverFollowed();
     void inputIsNeverItsOwnOutput_data();
     void inputIsNeverItsOwnOutput();
-    void replacedFileKeepsOwnerAndGroup();
+    void replacedFileKeepsOwnership_data();
+    void replacedFileKeepsOwnership();
     void readOnlyOutputIsKept();
     void lockedFolderIsWrittenInPlace();
-    void inPlaceRewriteWithoutRoomKeepsEarlierOutput();
+    void inPlaceRewrite_data();
+    void inPlaceRewrite();
+    void namedTemporaryOnFat_data();
+    void namedTemporaryOnFat();
+    void namedTemporaryWithoutProc_data();
+    void namedTemporaryWithoutProc();
+    void noDescriptorLeftOpen();
     void discardLeavesTargetUntouched();
     void failedRenameLeavesNoTemporary();
     void pipeTargetIsNeverOpened();
@@ -89,6 +128,72 @@ public:
 private:
     rlimit m_saved{};
     void (*m_savedHandler)(int);
+};
+
+// Runs a tool the tests need (scripts/install-deps installs it); a failure fails the test.
+void runTool(const QString &program, const QStringList &arguments)
+{
+    QProcess tool;
+    tool.setProcessChannelMode(QProcess::MergedChannels);
+    tool.start(program, arguments);
+    QVERIFY2(tool.waitForFinished(60000) && tool.exitStatus() == QProcess::NormalExit
+                     && tool.exitCode() == 0,
+             qPrintable(program + u": "_qs + tool.errorString() + u' '
+                        + QString::fromLocal8Bit(tool.readAll())));
+}
+
+mode_t currentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+QStringList openDescriptors()
+{
+    QStringList descriptors
+            = QDir(u"/proc/self/fd"_qs)
+                      .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    descriptors.sort();
+    return descriptors;
+}
+
+// An ACL in the form the system keeps it, which makes the mode 0676: the owner and user 65532
+// may read and write, the group may do anything, everyone else may read and write.
+const char aclName[] = "system.posix_acl_access";
+const QByteArray earlierAcl = QByteArray::fromHex("02000000"
+                                                  "01000600ffffffff" // owner rw
+                                                  "02000600fcff0000" // user 65532 rw
+                                                  "04000700ffffffff" // group rwx
+                                                  "10000700ffffffff" // mask rwx
+                                                  "20000600ffffffff"); // others rw
+
+QByteArray attribute(const QByteArray &path, const char *name)
+{
+    QByteArray value(256, '\0');
+    const ssize_t size
+            = ::getxattr(path.constData(), name, value.data(), std::size_t(value.size()));
+    return size < 0 ? QByteArray() : value.left(size);
+}
+
+// Runs the process as another user and group until destroyed.
+class EffectiveUser {
+public:
+    explicit EffectiveUser(uint id)
+    {
+        if (id == 0)
+            return;
+        m_changed = ::setegid(gid_t(id)) == 0 && ::seteuid(uid_t(id)) == 0;
+        QVERIFY(m_changed);
+    }
+    ~EffectiveUser()
+    {
+        if (m_changed && (::seteuid(0) != 0 || ::setegid(0) != 0))
+            qFatal("cannot become root again");
+    }
+
+private:
+    bool m_changed = false;
 };
 
 QByteArray largeDocument()
@@ -139,14 +244,24 @@ void TestOutputFile::convertsIntoANewFile()
     QCOMPARE(entries(), QStringList({u"in.csv"_qs, u"in.xml"_qs}));
 }
 
+void TestOutputFile::replacesAnEarlierOutput_data()
+{
+    QTest::addColumn<QString>("name"); // without extension
+    QTest::newRow("plain") << u"in"_qs;
+    // A temporary name holds the target's, cut short between two characters.
+    QTest::newRow("longAstral") << QString(60, u'x').replace(u"x"_qs, u"\U0001F4A9"_qs);
+}
+
 void TestOutputFile::replacesAnEarlierOutput()
 {
-    write(u"in.xml"_qs, document);
-    write(u"in.csv"_qs, QByteArray(100000, 'o'));
-    const ConversionResult result = convertFile(path(u"in.xml"_qs), path(u"in.csv"_qs), u","_qs);
+    QFETCH(QString, name);
+    write(name + u".xml"_qs, document);
+    write(name + u".csv"_qs, QByteArray(100000, 'o'));
+    const ConversionResult result
+            = convertFile(path(name + u".xml"_qs), path(name + u".csv"_qs), u","_qs);
     QVERIFY2(result.converted(), qPrintable(result.reason));
-    QCOMPARE(read(u"in.csv"_qs), documentLines);
-    QCOMPARE(entries(), QStringList({u"in.csv"_qs, u"in.xml"_qs}));
+    QCOMPARE(read(name + u".csv"_qs), documentLines);
+    QCOMPARE(entries(), QStringList({name + u".csv"_qs, name + u".xml"_qs}));
 }
 
 void TestOutputFile::unreadableInput_data()
@@ -175,6 +290,34 @@ void TestOutputFile::unreadableInput()
     QCOMPARE(result.line, 0);
     QCOMPARE(result.column, 0);
     QVERIFY(!QFileInfo::exists(path(u"out.csv"_qs)));
+}
+
+void TestOutputFile::grownInputReadAsOpened_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<qint64>("lines");
+    QTest::newRow("small") << document << 2LL;
+    QTest::newRow("large") << largeDocument() << 40000LL;
+}
+
+// A file that grows while it is converted (a log being written) is read as it was when opened.
+void TestOutputFile::grownInputReadAsOpened()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(qint64, lines);
+    write(u"in.xml"_qs, xml);
+    InputFile input(path(u"in.xml"_qs));
+    QVERIFY(input.open());
+    QFile grown(path(u"in.xml"_qs));
+    QVERIFY(grown.open(QIODevice::Append));
+    QCOMPARE(grown.write("<more/>"), 7);
+    grown.close();
+    QByteArray lineBytes;
+    QBuffer output(&lineBytes);
+    output.open(QIODevice::WriteOnly);
+    const ConversionResult result = ConvertToCSV(input, &output, u","_qs);
+    QVERIFY2(result.converted(), qPrintable(result.reason));
+    QCOMPARE(result.linesWritten, lines);
 }
 
 void TestOutputFile::unwritableOutput_data()
@@ -239,7 +382,7 @@ void TestOutputFile::failedWriteKeepsEarlierOutput()
 
     {
         const FileSizeLimit limit(64 * 1024);
-        QVERIFY_THROWS_EXCEPTION(Failure, WriteTextFile(QString(100000, u'x'), path(u"in.csv"_qs)));
+        QVERIFY_THROWS_EXCEPTION(Failure, writeWhole(QString(100000, u'x'), path(u"in.csv"_qs)));
     }
     QCOMPARE(read(u"in.csv"_qs), QByteArray("earlier"));
     QCOMPARE(entries(), QStringList({u"in.csv"_qs, u"in.xml"_qs}));
@@ -259,7 +402,7 @@ void TestOutputFile::cancelLeavesNoFile()
     QCOMPARE(entries(), QStringList({u"in.xml"_qs, u"old.csv"_qs}));
 }
 
-void TestOutputFile::writeTextFileWritesOnlyTheText_data()
+void TestOutputFile::wholeTextIsAllTheFileHolds_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
@@ -269,22 +412,22 @@ void TestOutputFile::writeTextFileWritesOnlyTheText_data()
     QTest::newRow("noFinalLineBreak") << u"a"_qs << QByteArray("a");
 }
 
-void TestOutputFile::writeTextFileWritesOnlyTheText()
+void TestOutputFile::wholeTextIsAllTheFileHolds()
 {
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
     write(u"out.csv"_qs, "an earlier, longer content");
-    WriteTextFile(text, path(u"out.csv"_qs));
+    writeWhole(text, path(u"out.csv"_qs));
     QCOMPARE(read(u"out.csv"_qs), bytes);
     QCOMPARE(entries(), QStringList({u"out.csv"_qs}));
 }
 
-void TestOutputFile::writeTextFileFailureThrows()
+void TestOutputFile::failedWholeWriteNamesTheTarget()
 {
     write(u"plain.txt"_qs, "text");
     const QString target = path(u"plain.txt/out.csv"_qs);
     try {
-        WriteTextFile(u"x"_qs, target);
+        writeWhole(u"x"_qs, target);
         QFAIL("no failure");
     } catch (const Failure &failure) {
         QCOMPARE(failure.description(), u"Cannot write \"%1\": Not a directory"_qs.arg(target));
@@ -295,14 +438,14 @@ void TestOutputFile::writeTextFileFailureThrows()
 void TestOutputFile::permissionsOfNewAndReplacedFiles()
 {
     write(u"reference.txt"_qs, "x");
-    WriteTextFile(u"x"_qs, path(u"new.csv"_qs));
+    writeWhole(u"x"_qs, path(u"new.csv"_qs));
     QCOMPARE(QFileInfo(path(u"new.csv"_qs)).permissions(),
              QFileInfo(path(u"reference.txt"_qs)).permissions());
 
     write(u"kept.csv"_qs, "x");
     const QFile::Permissions chosen = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
     QVERIFY(QFile::setPermissions(path(u"kept.csv"_qs), chosen));
-    WriteTextFile(u"y"_qs, path(u"kept.csv"_qs));
+    writeWhole(u"y"_qs, path(u"kept.csv"_qs));
     QCOMPARE(read(u"kept.csv"_qs), QByteArray("y"));
     QCOMPARE(QFileInfo(path(u"kept.csv"_qs)).permissions() & 0x7077, chosen);
 }
@@ -356,19 +499,51 @@ void TestOutputFile::inputIsNeverItsOwnOutput()
     QCOMPARE(entries(), QStringList({u"data.csv"_qs, u"other.csv"_qs}));
 }
 
-void TestOutputFile::replacedFileKeepsOwnerAndGroup()
+void TestOutputFile::replacedFileKeepsOwnership_data()
 {
+    QTest::addColumn<uint>("writer"); // the conversion's effective user and group
+    QTest::addColumn<uint>("owner");
+    QTest::addColumn<uint>("mode");
+    QTest::addColumn<bool>("aclKept");
+    // The earlier file belongs to 65533:65533, mode 0676, and carries an attribute and an ACL.
+    QTest::newRow("keptByRoot") << 0u << 65533u << 0676u << true;
+    // Another user may write the file but not give it away: the group, now the writer's, gets
+    // no more than everyone else, and the ACL, written for the earlier group, is left out.
+    QTest::newRow("groupNotKept") << 65534u << 65534u << 0666u << false;
+}
+
+void TestOutputFile::replacedFileKeepsOwnership()
+{
+    QFETCH(uint, writer);
+    QFETCH(uint, owner);
+    QFETCH(uint, mode);
+    QFETCH(bool, aclKept);
     if (!runningAsRoot())
-        QSKIP("only root may give a file to another user");
+        QSKIP("giving a file to another user needs root");
     write(u"in.xml"_qs, document);
     write(u"in.csv"_qs, "earlier");
+    QVERIFY(QFile::setPermissions(m_folder->path(), QFileDevice::Permissions(0x7777)));
     const QByteArray target = QFile::encodeName(path(u"in.csv"_qs));
-    QCOMPARE(::chown(target.constData(), 65534, 65534), 0);
-    QVERIFY(convertFile(path(u"in.xml"_qs), path(u"in.csv"_qs), u","_qs).converted());
+    QCOMPARE(::chown(target.constData(), 65533, 65533), 0);
+    QCOMPARE(::setxattr(target.constData(), "user.origin", "earlier", 7, 0), 0);
+    QCOMPARE(::setxattr(target.constData(), aclName, earlierAcl.constData(),
+                        std::size_t(earlierAcl.size()), 0),
+             0);
+
+    ConversionResult result;
+    {
+        const EffectiveUser as(writer);
+        result = convertFile(path(u"in.xml"_qs), path(u"in.csv"_qs), u","_qs);
+    }
+    QVERIFY2(result.converted(), qPrintable(result.reason));
+    QCOMPARE(read(u"in.csv"_qs), documentLines);
     struct stat status = {};
     QCOMPARE(::stat(target.constData(), &status), 0);
-    QCOMPARE(status.st_uid, uid_t(65534));
-    QCOMPARE(status.st_gid, gid_t(65534));
+    QCOMPARE(uint(status.st_uid), owner);
+    QCOMPARE(uint(status.st_gid), owner);
+    QCOMPARE(uint(status.st_mode & 07777), mode);
+    QCOMPARE(attribute(target, "user.origin"), QByteArray("earlier"));
+    QCOMPARE(attribute(target, aclName), aclKept ? earlierAcl : QByteArray());
 }
 
 void TestOutputFile::readOnlyOutputIsKept()
@@ -411,10 +586,35 @@ void TestOutputFile::lockedFolderIsWrittenInPlace()
     QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList({u"out.csv"_qs}));
 }
 
-void TestOutputFile::inPlaceRewriteWithoutRoomKeepsEarlierOutput()
+void TestOutputFile::inPlaceRewrite_data()
 {
-    // A file system out of inodes refuses the new file, so the target is rewritten in place;
-    // it has no room for the longer content either.
+    QTest::addColumn<QByteArray>("earlier");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("swapForLink"); // the target becomes a link after open()
+    QTest::addColumn<QString>("reason"); // empty when committed
+    QTest::addColumn<QByteArray>("after");
+
+    const QByteArray longer(5000, 'e');
+    QTest::newRow("longerEarlierIsCut")
+            << longer << documentLines << false << QString() << documentLines;
+    QTest::newRow("swappedForLink")
+            << longer << documentLines << true
+            << u"a symbolic link has this name; it is never followed"_qs << QByteArray("yours");
+    // The file system has no room for the longer content either.
+    QTest::newRow("noRoom") << QByteArray(1000, 'e') << QByteArray(100000, 'n') << false
+                            << u"no room for the new content, the earlier file is kept (No "
+                               "space left on device)"_qs
+                            << QByteArray(1000, 'e');
+}
+
+void TestOutputFile::inPlaceRewrite()
+{
+    QFETCH(QByteArray, earlier);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, swapForLink);
+    QFETCH(QString, reason);
+    QFETCH(QByteArray, after);
+    // A file system out of inodes refuses the new file, so the target is rewritten in place.
     if (!runningAsRoot())
         QSKIP("mounting a small file system needs root");
     const QByteArray small = QFile::encodeName(path(u"small"_qs));
@@ -422,18 +622,207 @@ void TestOutputFile::inPlaceRewriteWithoutRoomKeepsEarlierOutput()
     if (::mount("tmpfs", small.constData(), "tmpfs", 0, "size=64k,nr_inodes=3") != 0)
         QSKIP("no tmpfs can be mounted here");
     const auto unmount = qScopeGuard([&] { ::umount2(small.constData(), MNT_DETACH); });
-    write(u"in.xml"_qs, largeDocument());
-    const QByteArray earlier(1000, 'e');
-    write(u"small/in.csv"_qs, earlier);
+    write(u"small/out.csv"_qs, earlier);
     write(u"small/filler"_qs, {});
+    write(u"yours.txt"_qs, "yours");
 
-    const ConversionResult result
-            = convertFile(path(u"in.xml"_qs), path(u"small/in.csv"_qs), u","_qs);
-    QCOMPARE(result.status, ConversionResult::Status::WriteFailed);
-    QVERIFY2(result.reason.contains(u"No space left on device"_qs), qPrintable(result.reason));
-    QCOMPARE(read(u"small/in.csv"_qs), earlier);
-    QCOMPARE(QDir(path(u"small"_qs)).entryList(QDir::Files | QDir::Hidden),
-             QStringList({u"filler"_qs, u"in.csv"_qs}));
+    OutputFile file(path(u"small/out.csv"_qs));
+    QVERIFY2(file.open(), qPrintable(file.errorString()));
+    QCOMPARE(file.device()->write(content), content.size());
+    if (swapForLink) {
+        QVERIFY(QFile::remove(path(u"small/out.csv"_qs)));
+        QVERIFY(QFile::link(path(u"yours.txt"_qs), path(u"small/out.csv"_qs)));
+    }
+    QCOMPARE(file.commit(), reason.isEmpty());
+    if (!reason.isEmpty())
+        QCOMPARE(file.errorString(),
+                 u"Cannot write \"%1\": %2"_qs.arg(path(u"small/out.csv"_qs), reason));
+    QCOMPARE(read(u"small/out.csv"_qs), after);
+    QCOMPARE(read(u"yours.txt"_qs), QByteArray("yours"));
+    QCOMPARE(QDir(path(u"small"_qs))
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                | QDir::NoDotAndDotDot),
+             QStringList({u"filler"_qs, u"out.csv"_qs}));
+}
+
+void TestOutputFile::namedTemporaryOnFat_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("reason"); // after "Cannot write ..." for a write failure
+    QTest::addColumn<QByteArray>("after"); // the output's content afterwards
+    const int converted = int(ConversionResult::Status::Converted);
+    const int writeFailed = int(ConversionResult::Status::WriteFailed);
+
+    QTest::newRow("newFile") << u"in.xml"_qs << u"fat/new.csv"_qs << converted << QString()
+                             << documentLines;
+    QTest::newRow("replacesEarlier")
+            << u"in.xml"_qs << u"fat/earlier.csv"_qs << converted << QString() << documentLines;
+    QTest::newRow("malformedKeepsEarlier")
+            << u"bad.xml"_qs << u"fat/earlier.csv"_qs << int(ConversionResult::Status::LoadFailed)
+            << u"mismatched tag"_qs << QByteArray("an earlier, longer content");
+    QTest::newRow("folderInTheWay") << u"in.xml"_qs << u"fat/folder.csv"_qs << writeFailed
+                                    << u"a folder has this name"_qs << QByteArray("(cannot read)");
+    QTest::newRow("inputItself") << u"fat/data.csv"_qs << u"fat/data.csv"_qs << writeFailed
+                                 << u"it is the input file itself"_qs << document;
+}
+
+// A FAT file system has no unnamed files: the content gets a hidden name beside the target.
+void TestOutputFile::namedTemporaryOnFat()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, output);
+    QFETCH(int, status);
+    QFETCH(QString, reason);
+    QFETCH(QByteArray, after);
+    if (!runningAsRoot())
+        QSKIP("mounting a FAT file system through FUSE needs root");
+    if (!QFileInfo::exists(u"/dev/fuse"_qs))
+        QSKIP("no /dev/fuse here");
+    const QString fat = path(u"fat"_qs);
+    QVERIFY(QDir(m_folder->path()).mkdir(u"fat"_qs));
+    runTool(u"mkfs.vfat"_qs, {u"-C"_qs, path(u"fat.img"_qs), u"4096"_qs});
+    runTool(u"fusefat"_qs, {u"-o"_qs, u"rw+"_qs, path(u"fat.img"_qs), fat});
+    const auto unmount = qScopeGuard([&] { QProcess::execute(u"fusermount"_qs, {u"-u"_qs, fat}); });
+    write(u"in.xml"_qs, document);
+    write(u"bad.xml"_qs, "<r><a>x</r>");
+    write(u"fat/data.csv"_qs, document);
+    write(u"fat/earlier.csv"_qs, "an earlier, longer content");
+    QVERIFY(QDir(fat).mkdir(u"folder.csv"_qs));
+    const QStringList before = QDir(fat).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                                   | QDir::NoDotAndDotDot);
+
+    const ConversionResult result = convertFile(path(input), path(output), u","_qs);
+    QCOMPARE(int(result.status), status);
+    if (status == int(ConversionResult::Status::WriteFailed))
+        QCOMPARE(result.reason, u"Cannot write \"%1\": %2"_qs.arg(path(output), reason));
+    else if (!reason.isEmpty())
+        QCOMPARE(result.reason, reason);
+    QCOMPARE(read(output), after);
+    QStringList expected = before;
+    if (!before.contains(QFileInfo(output).fileName())) {
+        expected << QFileInfo(output).fileName();
+        expected.sort();
+    }
+    QCOMPARE(QDir(fat).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                 | QDir::NoDotAndDotDot),
+             expected);
+}
+
+void TestOutputFile::namedTemporaryWithoutProc_data()
+{
+    QTest::addColumn<QString>("target"); // what stands at the output's name
+    QTest::addColumn<int>("mode"); // the temporary file's mode while the run waits; -1: none
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("reason");
+    const int usual = 0666 & ~int(currentUmask());
+
+    QTest::newRow("newFile") << u"none"_qs << usual << 0 << QByteArray();
+    QTest::newRow("keepsMode") << u"file0600"_qs << 0600 << 0 << QByteArray();
+    QTest::newRow("link") << u"link"_qs << -1 << 1
+                          << QByteArray("a symbolic link has this name; it is never followed");
+    QTest::newRow("pipe") << u"pipe"_qs << -1 << 1
+                          << QByteArray("it is not a regular file (a pipe, socket or device is "
+                                        "never opened)");
+    QTest::newRow("readOnly") << u"readOnly"_qs << -1 << 1 << QByteArray("Operation not permitted");
+}
+
+// Without /proc an unnamed file cannot be linked in, so the content gets a hidden name from the
+// start; the command line runs in a mount namespace of its own without /proc.
+void TestOutputFile::namedTemporaryWithoutProc()
+{
+    QFETCH(QString, target);
+    QFETCH(int, mode);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, reason);
+    if (!runningAsRoot())
+        QSKIP("a mount namespace without /proc needs root");
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("the address sanitizer reads its options and threads under /proc");
+#endif
+    const QByteArray input = QFile::encodeName(path(u"in.xml"_qs));
+    const QByteArray output = QFile::encodeName(path(u"in.csv"_qs));
+    QCOMPARE(::mkfifo(input.constData(), 0644), 0);
+    write(u"yours.txt"_qs, "yours");
+    if (target == u"file0600" || target == u"readOnly") {
+        write(u"in.csv"_qs, "earlier");
+        QCOMPARE(::chmod(output.constData(), 0600), 0);
+    } else if (target == u"link") {
+        QVERIFY(QFile::link(path(u"yours.txt"_qs), path(u"in.csv"_qs)));
+    } else if (target == u"pipe") {
+        QCOMPARE(::mkfifo(output.constData(), 0644), 0);
+    }
+    if (target == u"readOnly")
+        QVERIFY(setUnwritable(path(u"in.csv"_qs)));
+    const auto writable = qScopeGuard([&] {
+        if (target == u"readOnly")
+            setWritable(path(u"in.csv"_qs));
+    });
+
+    QProcess run;
+    run.setWorkingDirectory(m_folder->path());
+    run.start(u"unshare"_qs,
+              {u"--mount"_qs, u"sh"_qs, u"-c"_qs, u"umount -l /proc && exec \"$0\" \"$@\""_qs,
+               QStringLiteral(QUILLMERE_BIN_DIR "/quillmere-cli"), u"in.xml"_qs});
+    QVERIFY(run.waitForStarted());
+    int feed = -1;
+    const auto stop = qScopeGuard([&] {
+        if (feed >= 0)
+            ::close(feed);
+        run.kill();
+        run.waitForFinished();
+    });
+    // Evaluated again after success: opened once only.
+    QTRY_VERIFY(feed >= 0
+                || (feed = ::open(input.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) >= 0);
+    if (mode >= 0) {
+        QTRY_COMPARE(entries().filter(u".part"_qs).size(), 1);
+        struct stat status = {};
+        QCOMPARE(::stat(QFile::encodeName(path(entries().filter(u".part"_qs).first())).constData(),
+                        &status),
+                 0);
+        QCOMPARE(int(status.st_mode & 0777), mode);
+    }
+    QCOMPARE(::write(feed, document.constData(), std::size_t(document.size())),
+             ssize_t(document.size()));
+    ::close(std::exchange(feed, -1));
+    QVERIFY(run.waitForFinished(10000));
+    QCOMPARE(run.exitCode(), exitCode);
+    const QByteArray messages = run.readAllStandardError();
+    QVERIFY2(reason.isEmpty() ? messages.isEmpty() : messages.contains(reason), messages);
+    if (exitCode == 0)
+        QCOMPARE(read(u"in.csv"_qs), documentLines);
+    if (target == u"file0600") {
+        struct stat status = {};
+        QCOMPARE(::stat(output.constData(), &status), 0);
+        QCOMPARE(int(status.st_mode & 0777), 0600);
+    }
+    QCOMPARE(read(u"yours.txt"_qs), QByteArray("yours"));
+    QCOMPARE(entries().filter(u".part"_qs), QStringList());
+}
+
+// Every descriptor a conversion opens is closed again, whatever the outcome.
+void TestOutputFile::noDescriptorLeftOpen()
+{
+    write(u"in.xml"_qs, document);
+    write(u"bad.xml"_qs, "<r><a>x</r>");
+    write(u"data.csv"_qs, document);
+    write(u"earlier.csv"_qs, "earlier");
+    QVERIFY(QDir(m_folder->path()).mkdir(u"folder.csv"_qs));
+    QVERIFY(QFile::link(path(u"in.xml"_qs), path(u"link.csv"_qs)));
+    QCOMPARE(::mkfifo(QFile::encodeName(path(u"pipe.csv"_qs)).constData(), 0644), 0);
+    const QStringList before = openDescriptors();
+    const QList<std::pair<QString, QString>> conversions = {
+            {u"in.xml"_qs, u"new.csv"_qs},     {u"in.xml"_qs, u"earlier.csv"_qs},
+            {u"bad.xml"_qs, u"bad.csv"_qs},    {u"missing.xml"_qs, u"missing.csv"_qs},
+            {u"in.xml"_qs, u"folder.csv"_qs},  {u"in.xml"_qs, u"link.csv"_qs},
+            {u"in.xml"_qs, u"pipe.csv"_qs},    {u"data.csv"_qs, u"data.csv"_qs},
+            {u"in.xml"_qs, u"none/in.csv"_qs},
+    };
+    for (const auto &[input, output] : conversions)
+        convertFile(path(input), path(output), u","_qs);
+    QCOMPARE(openDescriptors(), before);
 }
 
 void TestOutputFile::discardLeavesTargetUntouched()

@@ -1,5 +1,5 @@
+#include "conversion/encoding/utf32device.h"
 #include "conversion/flatten.h"
-#include "conversion/utf32device.h"
 
 #include <QBuffer>
 #include <QTest>

@@ -1,9 +1,9 @@
 #include "conversion/convertfile.h"
 #include "core/applicationfolder.h"
 #include "core/errorreport.h"
-#include "extras/loadsamples.h"
 #include "extras/samplelist.h"
-#include "filelist/filelistview.h"
+#include "shell/filelistview.h"
+#include "shell/loadsamples.h"
 #include "support/testfiles.h"
 #include "support/windowfixture.h"
 

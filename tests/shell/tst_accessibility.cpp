@@ -1,4 +1,4 @@
-#include "filelist/filelistview.h"
+#include "shell/filelistview.h"
 #include "support/testfiles.h"
 #include "support/windowfixture.h"
 
@@ -19,14 +19,6 @@ QString accessibleName(QWidget *widget)
 {
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
     return accessible ? accessible->text(QAccessible::Name) : u"<none>"_s;
-}
-
-// Leaves the option's group with nothing selected, as a stored "False" for every key can.
-void clearGroupOf(QRadioButton *option)
-{
-    option->setAutoExclusive(false);
-    option->setChecked(false);
-    option->setAutoExclusive(true);
 }
 
 } // namespace
@@ -98,9 +90,9 @@ void TestAccessibility::progressCaptionIsTheBarsName()
 {
     WindowFixture fixture;
     QTemporaryDir folder;
-    // Large enough to convert on the worker, while the window goes on answering.
+    // Large enough to take many frames, while the window goes on answering.
     makeTree(folder.path(), {u"orders.xml"_s},
-             "<r>" + QByteArray("<a>1</a>").repeated(20000) + "</r>");
+             "<r>" + QByteArray("<a>1</a>").repeated(2000000) + "</r>");
     fixture.control<FileListView>("ListView1")->appendRow(folder.filePath(u"orders.xml"_s));
     fixture.control<QRadioButton>("Option7")->setChecked(true);
     auto *bar = fixture.control<QWidget>("ProgressBar1");

@@ -1,6 +1,8 @@
-#include "conversion/conversionworker.h"
+#include "batch/conversionworker.h"
 #include "core/errorreport.h"
-#include "filelist/filelistview.h"
+#include "core/filename.h"
+#include "shell/filelistview.h"
+#include "support/testfiles.h"
 #include "support/windowfixture.h"
 
 #include <QDir>
@@ -12,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -136,10 +139,16 @@ private slots:
     void noDelimiterSelectedIsRefused();
     void secondClickWhileYieldingDoesNothing();
     void failedWriteIsReportedAndRunGoesOn();
+    void listedInputIsNeverReplaced();
     void outputPlaceIsTakenOnceAtTheCheck_data();
     void outputPlaceIsTakenOnceAtTheCheck();
     void closingMidRunLeavesNoPartialFile();
     void doneComesAfterTheBarIsAtRest();
+    void rowsConvertTheNamesBytes_data();
+    void rowsConvertTheNamesBytes();
+    void folderLostMidRunIsReportedOnce();
+    void rowsWritingOneResultAreReportedOnce();
+    void everyFileIsReadOnTheWorker();
 };
 
 void TestBatchRun::emptyListConvertsNothing()
@@ -154,36 +163,48 @@ void TestBatchRun::emptyListConvertsNothing()
 
 void TestBatchRun::folderCheck_data()
 {
-    QTest::addColumn<bool>("saveToFolder");
+    QTest::addColumn<QString>("saveTo"); // "folder", "beside" or "nowhere"
     QTest::addColumn<QString>("text1"); // "<out>" is a folder that exists
-    QTest::addColumn<bool>("converts");
+    QTest::addColumn<QString>("refusal"); // empty: the file converts
 
-    QTest::newRow("chosenFolder") << true << u"<out>"_s << true;
-    QTest::newRow("chosenFolderTrailing") << true << u"<out>/"_s << true;
-    QTest::newRow("chosenEmpty") << true << QString() << false;
-    QTest::newRow("chosenMissing") << true << u"<out>/missing"_s << false;
-    QTest::newRow("chosenThroughFile") << true << u"<out>/file.txt/sub"_s << false;
-    QTest::newRow("besideEmpty") << false << QString() << true;
-    QTest::newRow("besideMissing") << false << u"<out>/missing"_s << true;
+    const QString missing = u"Folder does not exist. Please select another folder."_s;
+    QTest::newRow("chosenFolder") << u"folder"_s << u"<out>"_s << QString();
+    QTest::newRow("chosenFolderTrailing") << u"folder"_s << u"<out>/"_s << QString();
+    QTest::newRow("chosenEmpty") << u"folder"_s << QString() << missing;
+    QTest::newRow("chosenMissing") << u"folder"_s << u"<out>/missing"_s << missing;
+    QTest::newRow("chosenThroughFile") << u"folder"_s << u"<out>/file.txt/sub"_s << missing;
+    QTest::newRow("chosenUnwritable")
+            << u"folder"_s << u"<out>/locked"_s
+            << u"Cannot write to this folder. Please select another folder."_s;
+    QTest::newRow("besideEmpty") << u"beside"_s << QString() << QString();
+    QTest::newRow("besideMissing") << u"beside"_s << u"<out>/missing"_s << QString();
+    QTest::newRow("noSaveOption") << u"nowhere"_s << u"<out>"_s
+                                  << u"Please choose where to save the results."_s;
 }
 
 void TestBatchRun::folderCheck()
 {
-    QFETCH(bool, saveToFolder);
+    QFETCH(QString, saveTo);
     QFETCH(QString, text1);
-    QFETCH(bool, converts);
+    QFETCH(QString, refusal);
+    const bool saveToFolder = saveTo == u"folder"_s;
     RunFixture fixture;
     QTemporaryDir out;
     writeFile(out.filePath(u"file.txt"_s), "x");
+    QVERIFY(QDir(out.path()).mkdir(u"locked"_s));
+    QVERIFY(setUnwritable(out.filePath(u"locked"_s)));
+    const auto unlock = qScopeGuard([&] { setWritable(out.filePath(u"locked"_s)); });
     fixture.input(u"a.xml"_s);
     (saveToFolder ? fixture.saveHere : fixture.saveBeside)->setChecked(true);
+    if (saveTo == u"nowhere"_s)
+        clearGroupOf(fixture.saveBeside);
     fixture.text1->setText(text1.replace(u"<out>"_s, out.path()));
 
     fixture.start->click();
-    if (!converts) {
-        QCOMPARE(fixture.dialogs.messages(),
-                 texts("Folder does not exist. Please select another folder."));
+    if (!refusal.isEmpty()) {
+        QCOMPARE(fixture.dialogs.messages(), QStringList{refusal});
         QCOMPARE(fixture.filesInFolder(), texts("a.xml"));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files), texts("file.txt"));
         QVERIFY(fixture.atRest());
         return;
     }
@@ -449,6 +470,29 @@ void TestBatchRun::failedWriteIsReportedAndRunGoesOn()
     QVERIFY(fixture.atRest());
 }
 
+// Beside the original a.xml writes a.csv: listed too, a.csv is read, never replaced, and each
+// refused result is reported at the step of a result that cannot be written.
+void TestBatchRun::listedInputIsNeverReplaced()
+{
+    RunFixture fixture;
+    const QString xml = fixture.input(u"a.xml"_s);
+    const QString csv = fixture.input(u"a.csv"_s);
+
+    fixture.start->click();
+    QCOMPARE(readFile(csv), sample);
+    const QStringList reports = fixture.dialogs.errorReports();
+    QCOMPARE(reports.size(), 2);
+    for (const QString &input : {xml, csv}) {
+        const QString report = reports[input == xml ? 0 : 1];
+        QVERIFY2(report.startsWith(
+                         u"The result of %1 would replace %2, an input of this run\r\n"_s.arg(input,
+                                                                                              csv))
+                         && report.contains(u"at line 160\r\r"_s),
+                 qPrintable(report));
+    }
+    QVERIFY(fixture.atRest());
+}
+
 void TestBatchRun::outputPlaceIsTakenOnceAtTheCheck_data()
 {
     QTest::addColumn<bool>("switchToBeside");
@@ -533,6 +577,98 @@ void TestBatchRun::doneComesAfterTheBarIsAtRest()
     fixture.start->click();
     QCOMPARE(fixture.dialogs.messages(), texts("Done."));
     QVERIFY(barAtRestWhenDone);
+}
+
+void TestBatchRun::rowsConvertTheNamesBytes_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("strayByte") << QByteArray("r\xff.xml") << u"r\\xFF.xml"_s;
+    QTest::newRow("escape") << QByteArray("e\x1b[1m.xml") << u"e\\x1B[1m.xml"_s;
+}
+
+// A row shows what a person can read, and the run reads and writes the name's own bytes.
+void TestBatchRun::rowsConvertTheNamesBytes()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, shown);
+    RunFixture fixture;
+    const QByteArray folder = QFile::encodeName(fixture.folder.path()) + '/';
+    const int fd = ::open(QByteArray(folder + name).constData(), O_WRONLY | O_CREAT, 0644);
+    QVERIFY(fd >= 0 && ::write(fd, sample.constData(), sample.size()) == sample.size());
+    ::close(fd);
+    fixture.list->appendRow(FileName::fromBytes(QByteArray(folder + name)));
+    QCOMPARE(fixture.list->rowText(0), fixture.folder.path() + u'/' + shown);
+
+    fixture.start->click();
+    QCOMPARE(fixture.dialogs.messages(), QStringList{u"Done."_s});
+    const QByteArray output = folder + name.chopped(4) + ".csv";
+    const bool written = ::access(output.constData(), F_OK) == 0;
+    // The temporary folder cannot remove names that are not UTF-8 by itself.
+    ::unlink(output.constData());
+    ::unlink(QByteArray(folder + name).constData());
+    QVERIFY2(written, output.constData());
+}
+
+// The folder vanishes while the first file's report is open: the rest cannot be written, and
+// one message says so instead of one report per file.
+void TestBatchRun::folderLostMidRunIsReportedOnce()
+{
+    RunFixture fixture;
+    QTemporaryDir out;
+    fixture.saveHere->setChecked(true);
+    fixture.text1->setText(out.path());
+    fixture.input(u"a.xml"_s, "<broken>");
+    for (const QString &name : {u"b.xml"_s, u"c.xml"_s, u"d.xml"_s})
+        fixture.input(name);
+    fixture.dialogs.whileOpen = [&](const ScriptedDialogs::Call &) {
+        out.remove();
+    };
+
+    fixture.start->click();
+    const QStringList messages = fixture.dialogs.messages();
+    QCOMPARE(messages.size(), 2);
+    QVERIFY(messages.at(0).startsWith(u"Error reading "_s));
+    QCOMPARE(messages.at(1),
+             u"Cannot write to this folder. Please select another folder.\r\r"
+             "4 of 4 files were not converted."_s);
+    QVERIFY(fixture.dialogs.errorReports().isEmpty());
+    QVERIFY(fixture.atRest());
+}
+
+// Two rows whose results share a name: the later one's remains, and the run says so once.
+void TestBatchRun::rowsWritingOneResultAreReportedOnce()
+{
+    RunFixture fixture;
+    QTemporaryDir out;
+    fixture.saveHere->setChecked(true);
+    fixture.text1->setText(out.path());
+    QVERIFY(QDir(fixture.folder.path()).mkdir(u"b"_s));
+    const QString first = fixture.input(u"x.xml"_s, "<first>1</first>");
+    const QString again = fixture.input(u"x.xml"_s, "<first>1</first>");
+    const QString second = fixture.input(u"b/x.xml"_s, "<second>2</second>");
+    Q_UNUSED(again);
+
+    fixture.start->click();
+    QCOMPARE(fixture.dialogs.messages(),
+             QStringList({u"Some files of this run have the same result file; the result of the "
+                          "later one remains:\r"_s
+                                  + first + u" and "_s + second + u" both write "_s
+                                  + out.filePath(u"x.csv"_s),
+                          u"Done."_s}));
+    QCOMPARE(readFile(out.filePath(u"x.csv"_s)), QByteArray("second,2\r\n"));
+}
+
+// Small files too: a file on a share that stalls must never hold the window's thread.
+void TestBatchRun::everyFileIsReadOnTheWorker()
+{
+    RunFixture fixture;
+    for (const QString &name : {u"a.xml"_s, u"b.xml"_s, u"c.xml"_s})
+        fixture.input(name);
+    const int before = ConversionWorker::conversionsStarted();
+    fixture.start->click();
+    QCOMPARE(fixture.dialogs.messages(), texts("Done."));
+    QCOMPARE(ConversionWorker::conversionsStarted() - before, 3);
 }
 
 QTEST_MAIN(TestBatchRun)

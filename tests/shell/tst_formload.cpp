@@ -1,7 +1,7 @@
 #include "core/applicationfolder.h"
 #include "core/errorreport.h"
 #include "core/settingsstore.h"
-#include "filelist/filelistview.h"
+#include "shell/filelistview.h"
 #include "shell/qtdialogs.h"
 #include "shell/startup.h"
 #include "support/testfiles.h"

@@ -1,5 +1,5 @@
 #include "core/errorreport.h"
-#include "filelist/filelistview.h"
+#include "shell/filelistview.h"
 #include "support/testfiles.h"
 #include "support/windowfixture.h"
 

@@ -1,6 +1,6 @@
 #include "core/applicationfolder.h"
-#include "filelist/filelistview.h"
 #include "shell/captionprogressbar.h"
+#include "shell/filelistview.h"
 #include "shell/skin.h"
 #include "support/windowfixture.h"
 

@@ -3,6 +3,7 @@
 #include "core/failure.h"
 #include "support/storedsettings.h"
 
+#include <QRadioButton>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -39,4 +40,11 @@ void WindowFixture::failMissing(const char *name)
 {
     QTest::qFail(qPrintable(QStringLiteral("No control named %1").arg(QLatin1String(name))),
                  __FILE__, __LINE__);
+}
+
+void clearGroupOf(QRadioButton *option)
+{
+    option->setAutoExclusive(false);
+    option->setChecked(false);
+    option->setAutoExclusive(true);
 }

@@ -6,6 +6,8 @@
 
 #include <QTemporaryDir>
 
+class QRadioButton;
+
 // A main window whose settings live in a file in a temporary folder and whose dialogs are
 // scripted. Create one per test function, on the stack.
 class WindowFixture {
@@ -38,3 +40,6 @@ private:
     void flushSettings();
     static void failMissing(const char *name);
 };
+
+// Leaves the option's group with nothing selected, as a stored "False" for every key can.
+void clearGroupOf(QRadioButton *option);

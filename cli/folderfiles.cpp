@@ -1,9 +1,0 @@
-#include "cli/folderfiles.h"
-
-#include "filelist/addfolderfiles.h"
-
-QStringList filesInFolder(const QString &folder, const QString &extension)
-{
-    // The window's own folder scan, so that a dry run lists what adding the folder there adds.
-    return AddFolder::filesOfFolderTree(folder, QStringLiteral("*.") + extension);
-}

@@ -1,8 +1,0 @@
-#include "core/eventloop.h"
-
-#include <QCoreApplication>
-
-void yieldToEventLoop()
-{
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}

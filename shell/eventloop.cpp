@@ -1,0 +1,8 @@
+#include "shell/eventloop.h"
+
+#include <QCoreApplication>
+
+void yieldToEventLoop()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
