@@ -6,6 +6,7 @@
 #include "core/pathhelpers.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
@@ -213,7 +214,10 @@ qsizetype leaveOutUpToDate(BatchPlan &plan)
     return before - plan.size();
 }
 
-QList<OutputClash> findClashes(const BatchPlan &plan)
+namespace {
+
+// For each job, the last job writing its output; a job the plan has decided already is its own.
+QList<qsizetype> lastWriters(const BatchPlan &plan)
 {
     const auto decided = [&](qsizetype i) {
         return plan.outputKeys[i].isEmpty() || plan.jobs[i].planned != nullptr;
@@ -223,12 +227,29 @@ QList<OutputClash> findClashes(const BatchPlan &plan)
         if (!decided(i))
             last.insert(plan.outputKeys[i], i);
     }
+    QList<qsizetype> writers(plan.size());
+    for (qsizetype i = 0; i < plan.size(); ++i)
+        writers[i] = decided(i) ? i : last.value(plan.outputKeys[i]);
+    return writers;
+}
+
+} // namespace
+
+QList<OutputClash> findClashes(const BatchPlan &plan)
+{
+    const QList<qsizetype> last = lastWriters(plan);
     QList<OutputClash> clashes;
+    QSet<std::pair<QByteArray, qsizetype>> named;
     for (qsizetype i = 0; i < plan.size(); ++i) {
-        const qsizetype winner = decided(i) ? i : last.value(plan.outputKeys[i]);
         // The same input listed twice gives the same result twice: nothing is lost.
-        if (winner != i && plan.jobs[winner].input != plan.jobs[i].input)
-            clashes.append({i, winner});
+        const QByteArray input = plan.jobs[i].input.bytes();
+        if (last[i] == i || input == plan.jobs[last[i]].input.bytes())
+            continue;
+        const std::pair<QByteArray, qsizetype> pair{input, last[i]};
+        if (!named.contains(pair)) {
+            named.insert(pair);
+            clashes.append({i, last[i]});
+        }
     }
     return clashes;
 }
@@ -236,10 +257,13 @@ QList<OutputClash> findClashes(const BatchPlan &plan)
 QList<OutputClash> convertOnlyTheLast(BatchPlan &plan)
 {
     const QList<OutputClash> clashes = findClashes(plan);
-    for (const OutputClash &clash : clashes) {
-        plan.jobs[clash.earlier].planned = std::make_shared<const JobStatus>(
-                JobStatus::superseded(QStringLiteral("The result of %1 replaces it")
-                                              .arg(plan.jobs[clash.last].input.display())));
+    const QList<qsizetype> last = lastWriters(plan);
+    for (qsizetype i = 0; i < plan.size(); ++i) {
+        if (last[i] != i) {
+            plan.jobs[i].planned = std::make_shared<const JobStatus>(
+                    JobStatus::superseded(QStringLiteral("The result of %1 replaces it")
+                                                  .arg(plan.jobs[last[i]].input.display())));
+        }
     }
     return clashes;
 }

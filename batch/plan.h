@@ -76,8 +76,8 @@ BatchPlan makePlan(const BatchRequest &request);
 qsizetype leaveOutUpToDate(BatchPlan &plan);
 
 // Every job whose output a later job reading another input writes too, paired with the last
-// job writing it, in the order of the earlier jobs. Jobs the plan has decided already are left
-// out.
+// job writing it, in the order of the earlier jobs; an input listed twice is named once. Jobs the
+// plan has decided already are left out.
 QList<OutputClash> findClashes(const BatchPlan &plan);
 
 // Plans every earlier job of findClashes() as superseded, never to be opened: only the last

@@ -144,10 +144,10 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
                                   QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Show the version."));
-    parser.addOptions({delimiter, tab,        outputDir, tree,        extension, toStdout,
-                       jobs,      dryRun,     quiet,     update,      filesFrom, nulSeparated,
-                       shard,     quote,      quoteAll,  bom,         eol,       attributes,
-                       spreadsheet, errorFormat, help,   version});
+    parser.addOptions({delimiter,   tab,         outputDir, tree,   extension, toStdout,
+                       jobs,        dryRun,      quiet,     update, filesFrom, nulSeparated,
+                       shard,       quote,       quoteAll,  bom,    eol,       attributes,
+                       spreadsheet, errorFormat, help,      version});
     parser.addPositionalArgument(
             QStringLiteral("PATH"),
             QStringLiteral("XML file or folder to convert; - reads standard input and writes "
