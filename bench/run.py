@@ -4,8 +4,8 @@
     /usr/bin/python3 bench/run.py BUILD_FOLDER
 
 BUILD_FOLDER holds bin/quillmere-cli, bin/expat_parse_only and bin/expat_parse_only_system (a
-build with QUILLMERE_BENCH=ON),
-and bin/window_run for the window's run (see window_bench.py).
+build with QUILLMERE_BENCH=ON), bin/window_run for the window's run (see window_bench.py) and
+bin/window_typing for typing into the window (see settings_typing.py).
 The inputs are generated once into BUILD_FOLDER/bench-data; results go to BUILD_FOLDER/bench-out.
 Every time is the best of three runs. Exits with 1 when a target is missed.
 
@@ -27,6 +27,7 @@ sys.path.insert(0, HERE)
 import declared_encodings  # noqa: E402
 import expat_copy  # noqa: E402
 import generate  # noqa: E402
+import settings_typing  # noqa: E402
 import syscalls  # noqa: E402
 import window_bench  # noqa: E402
 import streaming  # noqa: E402
@@ -275,6 +276,7 @@ def main():
     syscalls.measure(bench)
     window_bench.measure(bench.row, bench.ratio_row, small_folder,
                          os.path.dirname(os.path.dirname(bench.cli)), bench.out)
+    settings_typing.measure(bench.row, os.path.dirname(os.path.dirname(bench.cli)))
 
     for name in ("huge-comment.xml", "huge-cdata.xml"):
         seconds, _ = bench.convert([bench.input(name)])

@@ -30,6 +30,10 @@ namespace {
 // One frame of a 60 Hz display.
 constexpr qint64 FrameMs = 16;
 
+// On the buttons' white face: the grey of a disabled caption and the colour of the focus ring.
+constexpr QColor DisabledCaption(120, 120, 120);
+constexpr QColor FocusRing(0x00, 0x3d, 0x99);
+
 QRect twipsRect(int left, int top, int width, int height)
 {
     return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
@@ -112,6 +116,10 @@ void Form1::buildLayout()
         QPalette face = pushButton->palette();
         face.setColor(QPalette::Button, Qt::white);
         face.setColor(QPalette::ButtonText, Qt::black);
+        // The look of the desktop's theme on the white face: a disabled caption greyed, and a
+        // focus ring dark enough to stand out from the button's light outline.
+        face.setColor(QPalette::Disabled, QPalette::ButtonText, DisabledCaption);
+        face.setColor(QPalette::Highlight, FocusRing);
         pushButton->setPalette(face);
         // A button ignores plain moves; passed on to its frame or the window they would reset
         // the pointer that the button has just set.
@@ -138,6 +146,12 @@ void Form1::buildLayout()
                       const QString &caption) {
         auto *radioButton = place<QRadioButton>(container, name, geometry);
         radioButton->setText(caption);
+        // The indicator is drawn in the text box colours; a dark theme's would make an empty
+        // circle a dark disc on the white face, read as selected.
+        QPalette indicator = radioButton->palette();
+        indicator.setColor(QPalette::Base, Qt::white);
+        indicator.setColor(QPalette::Text, Qt::black);
+        radioButton->setPalette(indicator);
         return radioButton;
     };
 
@@ -349,6 +363,8 @@ void Form1::closeEvent(QCloseEvent *event)
         m_worker->cancel();
     if (m_workerLoop)
         m_workerLoop->quit();
+    // The store holds the last changes for a moment before they reach the file.
+    guardHandler("Form_Unload", [this] { m_settings.flush(); });
     event->accept();
 }
 

@@ -6,6 +6,7 @@
 #include "core/settingsstore.h"
 #include "filelist/addfolder.h"
 #include "filelist/addfolderfiles.h"
+#include "filelist/extensionanswer.h"
 #include "filelist/folderpicker.h"
 #include "shell/filelistview.h"
 
@@ -17,19 +18,32 @@ void Form1::PushButton4_Click()
 {
     ReportingProcedure procedure(dialogs(), ProcedureTag::PushButton4Click);
 
-    QString extension;
+    QString answer;
     procedure.run(100, [&] {
-        extension = dialogs().inputBox(
+        answer = dialogs().inputBox(
                 QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all txt "
                                "files, doc for all doc files, etc.)"),
                 QCoreApplication::applicationName(), m_settings.read(Setting::Extension));
     });
+    // The extension is stored as it is used, without a dot or star typed before it, so that the
+    // key means the same to every reader of the settings file, older ones included, and the next
+    // prompt shows what was used.
+    const QString extension = AddFolder::extensionFromAnswer(answer);
     procedure.run(100, [&] {
         if (!extension.isEmpty())
             m_settings.write(Setting::Extension, extension);
     });
-    if (procedure.test(102, [&] { return extension.isEmpty(); }))
+    if (procedure.test(102, [&] { return extension.isEmpty(); })) {
+        // Cancel changes nothing; an answer that no file name can match is told at once.
+        if (!answer.isEmpty()) {
+            procedure.run(102, [&] {
+                dialogs().message(QStringLiteral("The answer \"%1\" names no file extension. Enter "
+                                                 "one such as xml, or * for all files.")
+                                          .arg(answer));
+            });
+        }
         return;
+    }
 
     QString folder;
     procedure.run(104, [&] { m_rememberedScanFolder = m_settings.read(Setting::LastFolder); });

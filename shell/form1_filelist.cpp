@@ -36,9 +36,12 @@ void Form1::ListView1_ItemClick(QTreeWidgetItem *)
     });
 }
 
+// Only the item click of this same press names the row to drag; a press outside the rows
+// drags nothing, rather than the row dragged last.
 void Form1::ListView1_MouseDown()
 {
     m_armed = true;
+    m_draggedRow = QPersistentModelIndex();
 }
 
 void Form1::ListView1_MouseMove(const QPoint &position)
@@ -92,8 +95,13 @@ void Form1::ListView1_DblClick()
 void Form1::ListView1_KeyDown(int key)
 {
     guardHandler("ListView1_KeyDown", [this, key] {
-        if (key == Qt::Key_Delete)
-            removeSelectedRow();
+        if (key != Qt::Key_Delete)
+            return;
+        // Tabbed into, the list frames its current row without selecting it; that framed row is
+        // the one the keyboard is on.
+        if (ListView1->selectedItems().isEmpty() && ListView1->currentItem())
+            ListView1->currentItem()->setSelected(true);
+        removeSelectedRow();
     });
 }
 

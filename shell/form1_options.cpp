@@ -6,6 +6,7 @@
 #include "core/reportingprocedure.h"
 #include "core/settingsstore.h"
 #include "filelist/folderpicker.h"
+#include "shell/whenmousereleased.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -89,19 +90,22 @@ void Form1::Text2_LostFocus()
             return;
         m_text2ReminderPending = true;
         // A message box shown from inside the focus-out event would take the focus while it is
-        // still moving, and giving it back there would start the event over.
-        QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    m_text2ReminderPending = false;
-                    if (m_closing)
-                        return;
-                    guardHandler("Text2_LostFocus", [this] {
-                        dialogs().message(QStringLiteral("You forgot to input a value."));
-                        Text2->setFocus(Qt::OtherFocusReason);
-                    });
-                },
-                Qt::QueuedConnection);
+        // still moving, and giving it back there would start the event over. Shown while a
+        // mouse button is held, it would take the release from the control pressed and cancel
+        // its click, such as that of "Start Converting" pressed right from the emptied box.
+        const bool runBefore = m_runInProgress;
+        whenMouseReleased(this, [this, runBefore] {
+            m_text2ReminderPending = false;
+            if (m_closing)
+                return;
+            guardHandler("Text2_LostFocus", [this, runBefore] {
+                // A run that this click started refuses an empty "Other" delimiter with this same
+                // reminder; once is enough.
+                if (runBefore || !m_runInProgress || !Option5->isChecked())
+                    dialogs().message(QStringLiteral("You forgot to input a value."));
+                Text2->setFocus(Qt::OtherFocusReason);
+            });
+        });
     });
 }
 

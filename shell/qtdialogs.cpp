@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -19,13 +20,29 @@ QString applicationTitle()
     return QCoreApplication::applicationName();
 }
 
-int showBox(QWidget *owner, QMessageBox::Icon icon, const QString &title, const QString &text,
-            QMessageBox::StandardButtons buttons)
+// What the user does with the keyboard, the mouse or a drag.
+bool isInput(QEvent::Type type)
 {
-    QMessageBox box(icon, title, displayText(text), buttons, owner);
-    // Paths and parser messages must show as typed, never as markup.
-    box.setTextFormat(Qt::PlainText);
-    return box.exec();
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // Qt's file dialogs write their history and last folder to "QtProject.conf" when they are
@@ -55,6 +72,50 @@ bool execOver(QWidget *owner, QFileDialog &dialog)
 
 } // namespace
 
+QtDialogs::QtDialogs(QWidget *owner) : m_owner(owner)
+{
+    // Sees the owner's close, and the input to its controls while a dialog is open.
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+void QtDialogs::waitForAnswer(QDialog &dialog)
+{
+    // Closing the owner ends the program, and with it every event loop, a dialog's included.
+    // A dialog shown after that would only flash.
+    if (m_ownerClosed)
+        return;
+    // Qt drops the window system's close request (title-bar X, Alt+F4) for a window that a modal
+    // dialog blocks, and closing the window must end the program at once. So the dialog is not
+    // modal; instead the owner takes no input while it is open (eventFilter()).
+    dialog.setWindowModality(Qt::NonModal);
+    QEventLoop loop;
+    connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
+    ++m_openDialogs;
+    dialog.show();
+    loop.exec(QEventLoop::DialogExec);
+    --m_openDialogs;
+}
+
+bool QtDialogs::eventFilter(QObject *watched, QEvent *event)
+{
+    // The owner never refuses to close.
+    if (watched == m_owner && event->type() == QEvent::Close)
+        m_ownerClosed = true;
+    if (m_openDialogs == 0 || !isInput(event->type()))
+        return false;
+    const auto *widget = qobject_cast<const QWidget *>(watched);
+    return widget && widget->window() == m_owner;
+}
+
+int QtDialogs::pressed(QMessageBox &box)
+{
+    // Paths and parser messages must show as typed, never as markup.
+    box.setTextFormat(Qt::PlainText);
+    waitForAnswer(box);
+    // No button when the box was not answered.
+    return box.standardButton(box.clickedButton());
+}
+
 QString displayText(const QString &text)
 {
     QString result = text;
@@ -65,20 +126,23 @@ QString displayText(const QString &text)
 
 void QtDialogs::message(const QString &text)
 {
-    showBox(m_owner, QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), displayText(text), QMessageBox::Ok,
+                    m_owner);
+    pressed(box);
 }
 
 bool QtDialogs::question(const QString &text)
 {
-    return showBox(m_owner, QMessageBox::NoIcon, applicationTitle(), text,
-                   QMessageBox::Yes | QMessageBox::No)
-            == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), displayText(text),
+                    QMessageBox::Yes | QMessageBox::No, m_owner);
+    return pressed(box) == QMessageBox::Yes;
 }
 
 void QtDialogs::errorReport(const QString &text)
 {
-    showBox(m_owner, QMessageBox::Warning, QStringLiteral("Application Error"), text,
-            QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Application Error"), displayText(text),
+                    QMessageBox::Ok, m_owner);
+    pressed(box);
 }
 
 QString QtDialogs::inputBox(const QString &prompt, const QString &title, const QString &preset)
@@ -87,7 +151,8 @@ QString QtDialogs::inputBox(const QString &prompt, const QString &title, const Q
     dialog.setWindowTitle(title);
     dialog.setLabelText(displayText(prompt));
     dialog.setTextValue(preset);
-    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
+    waitForAnswer(dialog);
+    return dialog.result() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 QString QtDialogs::openFiles(const QString &title, const QString &filter)

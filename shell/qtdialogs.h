@@ -2,12 +2,19 @@
 
 #include "core/dialogs.h"
 
+#include <QObject>
+
+class QDialog;
+class QMessageBox;
 class QWidget;
 
 // The dialogs as the user sees them: Qt message boxes, input box, file and folder dialogs.
-class QtDialogs final : public Dialogs {
+// While a message box or the input box is open, the owner window takes no input but its close
+// request; once the owner has closed they are no longer shown and answer as if cancelled (No,
+// empty text).
+class QtDialogs final : public QObject, public Dialogs {
 public:
-    explicit QtDialogs(QWidget *owner) : m_owner(owner) { }
+    explicit QtDialogs(QWidget *owner);
 
     void message(const QString &text) override;
     bool question(const QString &text) override;
@@ -18,8 +25,18 @@ public:
     QString browseForFolder(const QString &prompt, const QString &startFolder) override;
     void openFolder(const QString &path) override;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    // Shows the dialog and waits until it is answered or the program ends.
+    void waitForAnswer(QDialog &dialog);
+    // The button of the box the user pressed, or none.
+    int pressed(QMessageBox &box);
+
     QWidget *m_owner;
+    int m_openDialogs = 0;
+    bool m_ownerClosed = false;
 };
 
 // The program's line breaks (CR LF, lone CR) as display line breaks.

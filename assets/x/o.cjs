@@ -54,10 +54,6 @@ QPushButton:pressed {
     background-color: #c3dce3;
 }
 
-QPushButton:focus {
-    border-color: #2b7a8c;
-}
-
 QPushButton:disabled {
     color: #8a9ba0;
     background-color: #eef2f3;
@@ -76,6 +72,17 @@ QPushButton#PushButton2:hover {
 
 QPushButton#PushButton2:pressed {
     background-color: #174a5c;
+}
+
+/* The focus: a ring two pixels wide, standing out from the face and the outline around it. The
+   rules come after the others and name the buttons as they do, so that no hover or per-button
+   rule hides it. */
+QPushButton:focus {
+    border: 2px solid #10333f;
+}
+
+QPushButton#PushButton2:focus {
+    border: 2px solid #e9b36a;
 }
 
 QLineEdit {

@@ -3,12 +3,15 @@
 #include "support/storedsettings.h"
 #include "support/testfiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <optional>
 
 #include <unistd.h>
@@ -25,14 +28,16 @@ private slots:
     void missingKeyReadsItsDefault();
     void emptyValueReadsEmpty();
     void laterWriteReplacesAndKeepsOtherKeys();
-    void writeIsOnDiskAtOnce();
+    void changesReachTheFile_data();
+    void changesReachTheFile();
     void unwritableFolderFailsTheWrite();
     void readOnlyFolderFailsTheWrite();
-    void unwritableFileStaysReadable();
-    void checkTellsAnUnwritableFileOnce();
+    void unwritableStoreIsToldOnce_data();
+    void unwritableStoreIsToldOnce();
     void damagedFileKeepsWhatCanBeRead_data();
     void damagedFileKeepsWhatCanBeRead();
-    void unreadableFileIsAnInputOutputFailure();
+    void unreadableFileGivesThePresets_data();
+    void unreadableFileGivesThePresets();
     void settingToBool_data();
     void settingToBool();
     void settingToBoolRejects_data();
@@ -43,6 +48,7 @@ private:
     {
         return m_folder->filePath(QStringLiteral("Velmora/Velmora.conf"));
     }
+    QString settingsFolder() const { return QFileInfo(settingsFile()).absolutePath(); }
 
     std::optional<QTemporaryDir> m_folder;
 };
@@ -78,6 +84,7 @@ void TestSettingsStore::valuesRoundTripExactly()
     QFETCH(QString, value);
     SettingsStore writer(settingsFile());
     writer.WriteSetting(QStringLiteral("Text1"), value);
+    writer.flush();
 
     const SettingsStore reader(settingsFile());
     QCOMPARE(reader.ReadSetting(QStringLiteral("Text1"), QStringLiteral("default")), value);
@@ -87,19 +94,24 @@ void TestSettingsStore::valuesRoundTripExactly()
 
 void TestSettingsStore::missingKeyReadsItsDefault()
 {
-    const SettingsStore store(settingsFile());
+    SettingsStore store(settingsFile());
     QCOMPARE(store.ReadSetting(QStringLiteral("Option1"), QStringLiteral("1")),
              QStringLiteral("1"));
-    QVERIFY(!QFile::exists(settingsFile()));
+    // A store that changed nothing makes no file, nor its folder.
+    store.flush();
+    QVERIFY(!QFileInfo::exists(settingsFolder()));
 
     // Another program's section does not count as ours.
     QVERIFY(QDir().mkpath(m_folder->filePath(QStringLiteral("Velmora"))));
     QFile file(settingsFile());
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Other]\nOption1=False\n");
+    file.write("[Other]\nOption1=False\n[Quillmere]\nOther=a, b\n");
     file.close();
-    QCOMPARE(store.ReadSetting(QStringLiteral("Option1"), QStringLiteral("1")),
+    const SettingsStore later(settingsFile());
+    QCOMPARE(later.ReadSetting(QStringLiteral("Option1"), QStringLiteral("1")),
              QStringLiteral("1"));
+    // A value edited by hand into "a, b", which Qt reads as a list, is read as written.
+    QCOMPARE(later.ReadSetting(QStringLiteral("Other"), QString()), QStringLiteral("a, b"));
 }
 
 void TestSettingsStore::emptyValueReadsEmpty()
@@ -118,20 +130,42 @@ void TestSettingsStore::laterWriteReplacesAndKeepsOtherKeys()
     store.WriteSetting(QStringLiteral("Option1"), QStringLiteral("False"));
     QCOMPARE(store.ReadSetting(QStringLiteral("Option1"), QString()), QStringLiteral("False"));
     QCOMPARE(store.ReadSetting(QStringLiteral("Extension"), QString()), QStringLiteral("xml"));
+    store.flush();
     QStringList keys = storedKeys(settingsFile());
     keys.sort();
     QCOMPARE(keys, (QStringList{QStringLiteral("Extension"), QStringLiteral("Option1")}));
 }
 
-void TestSettingsStore::writeIsOnDiskAtOnce()
+void TestSettingsStore::changesReachTheFile_data()
 {
-    SettingsStore store(settingsFile());
-    store.WriteSetting(QStringLiteral("LastFolderDot"), QStringLiteral("/data/out"));
+    QTest::addColumn<QString>("by");
+    QTest::newRow("eventLoop") << QStringLiteral("eventLoop");
+    QTest::newRow("flush") << QStringLiteral("flush");
+    QTest::newRow("end") << QStringLiteral("end");
+}
+
+void TestSettingsStore::changesReachTheFile()
+{
+    QFETCH(QString, by);
+    std::optional<SettingsStore> store(std::in_place, settingsFile());
+    store->WriteSetting(QStringLiteral("LastFolderDot"), QStringLiteral("/data/out"));
+    store->WriteSetting(QStringLiteral("Extension"), QStringLiteral("txt"));
+    // A burst of changes, as typing gives, is held while the handler runs; reads see it at once.
+    QVERIFY(!QFile::exists(settingsFile()));
+    QCOMPARE(store->ReadSetting(QStringLiteral("LastFolderDot"), QString()),
+             QStringLiteral("/data/out"));
+
+    if (by == QLatin1String("flush"))
+        store->flush();
+    else if (by == QLatin1String("end"))
+        store.reset();
     // Read as plain bytes, with no settings object of the program alive.
-    QFile file(settingsFile());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray text = file.readAll();
-    QVERIFY2(text.contains("[Quillmere]\nLastFolderDot=/data/out\n"), text.constData());
+    const auto text = [&] {
+        QFile file(settingsFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QTRY_VERIFY2(text().contains("[Quillmere]\nExtension=txt\nLastFolderDot=/data/out\n"),
+                 text().constData());
 }
 
 void TestSettingsStore::unwritableFolderFailsTheWrite()
@@ -148,8 +182,9 @@ void TestSettingsStore::unwritableFolderFailsTheWrite()
     } catch (const Failure &failure) {
         QVERIFY(failure.description().contains(settingsFile()));
     }
+    // The change is kept for the session.
     QCOMPARE(store.ReadSetting(QStringLiteral("Text1"), QStringLiteral("none")),
-             QStringLiteral("none"));
+             QStringLiteral("/x/"));
 }
 
 void TestSettingsStore::readOnlyFolderFailsTheWrite()
@@ -165,41 +200,58 @@ void TestSettingsStore::readOnlyFolderFailsTheWrite()
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-void TestSettingsStore::unwritableFileStaysReadable()
+void TestSettingsStore::unwritableStoreIsToldOnce_data()
 {
-    SettingsStore store(settingsFile());
-    store.WriteSetting(QStringLiteral("Option3"), QStringLiteral("True"));
-    if (!setUnwritable(settingsFile()))
-        QSKIP("The file system cannot make a file unwritable for this user");
-    const auto restore = qScopeGuard([&] { setWritable(settingsFile()); });
-
-    try {
-        store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/x/"));
-        QFAIL("The write did not fail");
-    } catch (const Failure &failure) {
-        QVERIFY2(failure.description().contains(QStringLiteral("input/output failure")),
-                 qPrintable(failure.description()));
-    }
-    // The same cause is told once; reading goes on with what the file holds.
-    store.WriteSetting(QStringLiteral("Option1"), QStringLiteral("False"));
-    QCOMPARE(store.ReadSetting(QStringLiteral("Option3"), QString()), QStringLiteral("True"));
-    QCOMPARE(store.ReadSetting(QStringLiteral("Text1"), QStringLiteral("none")),
-             QStringLiteral("none"));
-    store.check();
+    QTest::addColumn<QString>("blocked");
+    QTest::newRow("file") << QStringLiteral("file");
+    // The file itself could be written, but it is replaced by a new file made beside it.
+    QTest::newRow("folder") << QStringLiteral("folder");
 }
 
-void TestSettingsStore::checkTellsAnUnwritableFileOnce()
+void TestSettingsStore::unwritableStoreIsToldOnce()
 {
+    QFETCH(QString, blocked);
+    const QString path = blocked == QLatin1String("file") ? settingsFile() : settingsFolder();
+    const auto told = [](const std::function<void()> &operation) {
+        try {
+            operation();
+        } catch (const Failure &failure) {
+            return failure.description();
+        }
+        return QString();
+    };
     SettingsStore store(settingsFile());
     store.WriteSetting(QStringLiteral("Option3"), QStringLiteral("True"));
-    if (!setUnwritable(settingsFile()))
+    store.flush();
+    if (!setUnwritable(path))
         QSKIP("The file system cannot make a file unwritable for this user");
-    const auto restore = qScopeGuard([&] { setWritable(settingsFile()); });
-    QVERIFY_THROWS_EXCEPTION(Failure, store.check());
-    store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/x/"));
-    setWritable(settingsFile());
-    store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/y/"));
-    QCOMPARE(store.ReadSetting(QStringLiteral("Text1"), QString()), QStringLiteral("/y/"));
+    const auto restore = qScopeGuard([&] { setWritable(path); });
+
+    // Told once, by the check at start-up; later changes are kept and the reads go on.
+    const QString first = told([&] { store.check(); });
+    QVERIFY2(first.contains(QStringLiteral("input/output failure")), qPrintable(first));
+    if (blocked == QLatin1String("folder"))
+        QVERIFY(first.contains(QStringLiteral("cannot create a file in the folder ") + path));
+    QCOMPARE(told([&] {
+                 store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/x/"));
+                 store.WriteSetting(QStringLiteral("Option1"), QStringLiteral("False"));
+                 store.flush();
+                 store.check();
+             }),
+             QString());
+    QCOMPARE(store.ReadSetting(QStringLiteral("Option3"), QString()), QStringLiteral("True"));
+    QCOMPARE(store.ReadSetting(QStringLiteral("Text1"), QString()), QStringLiteral("/x/"));
+    QCOMPARE(storedKeys(settingsFile()), QStringList{QStringLiteral("Option3")});
+
+    // Writable again, the file takes the changes. A cause that comes back is told again, at the
+    // change that meets it.
+    setWritable(path);
+    store.flush();
+    QCOMPARE(storedValue(settingsFile(), QStringLiteral("Option1")), QStringLiteral("False"));
+    QVERIFY(setUnwritable(path));
+    QVERIFY(!told([&] {
+                 store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/y/"));
+             }).isEmpty());
 }
 
 void TestSettingsStore::damagedFileKeepsWhatCanBeRead_data()
@@ -225,14 +277,35 @@ void TestSettingsStore::damagedFileKeepsWhatCanBeRead()
     }
     // Writing works and keeps the entries that were read.
     store.WriteSetting(QStringLiteral("Option3"), QStringLiteral("True"));
+    store.flush();
     QCOMPARE(storedValue(settingsFile(), QStringLiteral("Snapshot")), QStringLiteral("/s/a.xml"));
     QCOMPARE(storedValue(settingsFile(), QStringLiteral("Option3")), QStringLiteral("True"));
 }
 
-void TestSettingsStore::unreadableFileIsAnInputOutputFailure()
+void TestSettingsStore::unreadableFileGivesThePresets_data()
 {
+    QTest::addColumn<bool>("folderInItsPlace");
     // A folder in the file's place cannot be read by anyone.
-    makeTree(m_folder->path(), {QStringLiteral("Velmora/Velmora.conf/")});
+    QTest::newRow("folderInItsPlace") << true;
+    QTest::newRow("writeOnlyFile") << false;
+}
+
+void TestSettingsStore::unreadableFileGivesThePresets()
+{
+    QFETCH(bool, folderInItsPlace);
+    const QByteArray content("[Quillmere]\nText1=/kept/\n");
+    if (folderInItsPlace) {
+        makeTree(m_folder->path(), {QStringLiteral("Velmora/Velmora.conf/")});
+    } else {
+        if (::geteuid() == 0)
+            QSKIP("Permission bits stop nothing for root");
+        makeTree(m_folder->path(), {QStringLiteral("Velmora/Velmora.conf")}, content);
+        QVERIFY(QFile::setPermissions(settingsFile(), QFile::WriteOwner));
+    }
+    const auto restore = qScopeGuard([&] {
+        if (!folderInItsPlace)
+            QFile::setPermissions(settingsFile(), QFile::ReadOwner | QFile::WriteOwner);
+    });
     SettingsStore store(settingsFile());
     try {
         store.check();
@@ -241,7 +314,21 @@ void TestSettingsStore::unreadableFileIsAnInputOutputFailure()
         QVERIFY2(failure.description().contains(QStringLiteral("input/output failure")),
                  qPrintable(failure.description()));
     }
-    QVERIFY_THROWS_EXCEPTION(Failure, store.ReadSetting(QStringLiteral("Text1"), QString()));
+    // Told once: the reads give the presets, and what the file holds is never written over.
+    QCOMPARE(store.ReadSetting(QStringLiteral("Text1"), QStringLiteral("preset")),
+             QStringLiteral("preset"));
+    store.WriteSetting(QStringLiteral("Text1"), QStringLiteral("/x/"));
+    store.flush();
+    QCOMPARE(store.ReadSetting(QStringLiteral("Text1"), QStringLiteral("preset")),
+             QStringLiteral("/x/"));
+    if (folderInItsPlace) {
+        QVERIFY(QFileInfo(settingsFile()).isDir());
+        return;
+    }
+    QVERIFY(QFile::setPermissions(settingsFile(), QFile::ReadOwner | QFile::WriteOwner));
+    QFile file(settingsFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), content);
 }
 
 void TestSettingsStore::settingToBool_data()

@@ -1,5 +1,4 @@
 #include "shell/filelistview.h"
-#include "support/storedsettings.h"
 #include "support/testfiles.h"
 #include "support/windowfixture.h"
 
@@ -60,8 +59,8 @@ void TestAccessibility::toggleActionRunsTheOptionHandler()
 
     accessible->actionInterface()->doAction(toggle);
     QVERIFY(button->isChecked());
-    QCOMPARE(storedValue(fixture.settingsFile(), option), u"True"_s);
-    QCOMPARE(storedValue(fixture.settingsFile(), cleared), u"False"_s);
+    QCOMPARE(fixture.storedValue(option), u"True"_s);
+    QCOMPARE(fixture.storedValue(cleared), u"False"_s);
     QCOMPARE(fixture.control<QGroupBox>("Frame4")->isEnabled(), folderRowEnabled);
 }
 

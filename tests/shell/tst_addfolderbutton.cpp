@@ -96,30 +96,50 @@ void TestAddFolderButton::answers_data()
 {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("stored"); // empty: the answer is refused with a message
 
     const QStringList all{QStringLiteral(".hidden"), QStringLiteral("a.xml"),
                           QStringLiteral("Makefile"), QStringLiteral("notes.TXT")};
-    QTest::newRow("star") << QStringLiteral("*") << all;
-    QTest::newRow("case") << QStringLiteral("txt") << QStringList{QStringLiteral("notes.TXT")};
-    QTest::newRow("dot-kept") << QStringLiteral(".xml") << QStringList{};
-    QTest::newRow("question") << QStringLiteral("x?l") << QStringList{QStringLiteral("a.xml")};
+    const QStringList xml{QStringLiteral("a.xml")};
+    QTest::newRow("star") << QStringLiteral("*") << all << QStringLiteral("*");
+    QTest::newRow("case") << QStringLiteral("txt") << QStringList{QStringLiteral("notes.TXT")}
+                          << QStringLiteral("txt");
+    QTest::newRow("question") << QStringLiteral("x?l") << xml << QStringLiteral("x?l");
+    // The usual ways of writing an extension name the extension itself.
+    QTest::newRow("dot") << QStringLiteral(".xml") << xml << QStringLiteral("xml");
+    QTest::newRow("starDot") << QStringLiteral("*.xml") << xml << QStringLiteral("xml");
+    QTest::newRow("starDotStar") << QStringLiteral("*.*") << all << QStringLiteral("*");
+    QTest::newRow("blanks") << QStringLiteral(" xml ") << xml << QStringLiteral("xml");
+    // Answers no file name can match are told at once.
+    QTest::newRow("dotOnly") << QStringLiteral(".") << QStringList{} << QString();
+    QTest::newRow("starDotOnly") << QStringLiteral("*.") << QStringList{} << QString();
+    QTest::newRow("blanksOnly") << QStringLiteral("  ") << QStringList{} << QString();
+    QTest::newRow("separator") << QStringLiteral("x/l") << QStringList{} << QString();
 }
 
 void TestAddFolderButton::answers()
 {
     QFETCH(QString, answer);
     QFETCH(QStringList, expected);
+    QFETCH(QString, stored);
     QTemporaryDir files;
     makeTree(files.path(),
              {QStringLiteral("a.xml"), QStringLiteral("Makefile"), QStringLiteral("notes.TXT"),
               QStringLiteral(".hidden"), QStringLiteral("~temp")});
     WindowFixture fixture;
     fixture.dialogs.answerInputBox(answer);
-    fixture.dialogs.answerBrowseForFolder(files.path());
+    if (!stored.isEmpty())
+        fixture.dialogs.answerBrowseForFolder(files.path());
     fixture.window.PushButton4_Click();
 
+    QVERIFY(fixture.dialogs.allAnswersUsed());
     QCOMPARE(rowsBelow(files.path(), *fixture.control<FileListView>("ListView1")), expected);
-    QCOMPARE(fixture.settings.ReadSetting(QStringLiteral("Extension"), {}), answer);
+    QCOMPARE(fixture.settings.ReadSetting(QStringLiteral("Extension"), QStringLiteral("none")),
+             stored.isEmpty() ? QStringLiteral("none") : stored);
+    const QString refusal = QStringLiteral("The answer \"%1\" names no file extension. Enter one "
+                                           "such as xml, or * for all files.")
+                                    .arg(answer);
+    QCOMPARE(fixture.dialogs.messages(), stored.isEmpty() ? QStringList{refusal} : QStringList());
 }
 
 void TestAddFolderButton::cancelledPromptChangesNothing()

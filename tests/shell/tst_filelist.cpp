@@ -64,7 +64,7 @@ private slots:
     void clearListEmptiesWithoutQuestion();
     void draggingReorders_data();
     void draggingReorders();
-    void pressOnEmptyAreaReusesRemovedDraggedRow();
+    void pressOutsideTheRowsDragsNothing();
     void draggingScrollsAtTheEdgesOnly();
     void moveWithoutButtonAfterALostReleaseKeepsRows();
     void reorderingRefusedDuringRun();
@@ -81,25 +81,42 @@ void TestFileList::cleanup()
 
 void TestFileList::keyRemovesSelectedRow_data()
 {
+    QTest::addColumn<int>("selected"); // -1: none, the list entered with the keyboard
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("delete") << int(Qt::Key_Delete) << 0 << names("a c");
-    QTest::newRow("shiftDelete") << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << names("a c");
-    QTest::newRow("ctrlDelete") << int(Qt::Key_Delete) << int(Qt::ControlModifier) << names("a c");
-    QTest::newRow("altDelete") << int(Qt::Key_Delete) << int(Qt::AltModifier) << names("a c");
-    QTest::newRow("backspace") << int(Qt::Key_Backspace) << 0 << names("a b c");
-    QTest::newRow("letterD") << int(Qt::Key_D) << 0 << names("a b c");
+    QTest::newRow("delete") << 1 << int(Qt::Key_Delete) << 0 << names("a c");
+    QTest::newRow("shiftDelete") << 1 << int(Qt::Key_Delete) << int(Qt::ShiftModifier)
+                                 << names("a c");
+    QTest::newRow("ctrlDelete") << 1 << int(Qt::Key_Delete) << int(Qt::ControlModifier)
+                                << names("a c");
+    QTest::newRow("altDelete") << 1 << int(Qt::Key_Delete) << int(Qt::AltModifier) << names("a c");
+    QTest::newRow("backspace") << 1 << int(Qt::Key_Backspace) << 0 << names("a b c");
+    QTest::newRow("letterD") << 1 << int(Qt::Key_D) << 0 << names("a b c");
+    // Tabbed into, the list has a current row, framed, and none selected.
+    QTest::newRow("tabbedIn") << -1 << int(Qt::Key_Delete) << 0 << names("b c");
+    QTest::newRow("tabbedInBackspace") << -1 << int(Qt::Key_Backspace) << 0 << names("a b c");
 }
 
 void TestFileList::keyRemovesSelectedRow()
 {
+    QFETCH(int, selected);
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(QStringList, expected);
     ListFixture fixture(names("a b c"));
-    fixture.select(1);
+    if (selected >= 0) {
+        fixture.select(selected);
+    } else {
+        fixture.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&fixture.window));
+        auto *before = fixture.control<QWidget>("PushButton1");
+        before->setFocus();
+        QTest::keyClick(before, Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(fixture.list->hasFocus());
+        QCOMPARE(fixture.selectedRow(), -1);
+    }
     QTest::keyClick(fixture.list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(fixture.list->rows(), expected);
     QVERIFY(fixture.dialogs.calls().isEmpty());
@@ -122,8 +139,12 @@ void TestFileList::doubleClickRemovesSelectedRow()
 void TestFileList::removalDoesNothingWithoutSelection()
 {
     ListFixture fixture(names("a b"));
-    fixture.list->clearSelection();
+    fixture.list->setCurrentItem(nullptr);
     QTest::keyClick(fixture.list, Qt::Key_Delete);
+    fixture.window.ListView1_DblClick();
+    QCOMPARE(fixture.list->rows(), names("a b"));
+    // A double-click removes only a selected row, never the one merely framed.
+    fixture.list->setCurrentItem(fixture.list->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
     fixture.window.ListView1_DblClick();
     QCOMPARE(fixture.list->rows(), names("a b"));
 
@@ -235,28 +256,26 @@ void TestFileList::draggingReorders()
     QCOMPARE(fixture.list->rows(), expected);
 }
 
-void TestFileList::pressOnEmptyAreaReusesRemovedDraggedRow()
+void TestFileList::pressOutsideTheRowsDragsNothing()
 {
     ListFixture fixture(names("A B C"));
     QTest::mouseClick(fixture.viewport(), Qt::LeftButton, {}, fixture.centreOf(1));
     QTest::keyClick(fixture.list, Qt::Key_Delete);
     QCOMPARE(fixture.list->rows(), names("A C"));
 
-    // A press below the rows arms the drag without an item click; the remembered row is gone.
+    // A press below the rows starts no drag: neither with the row dragged last removed since,
+    // nor with that row still in the list.
     const QPoint below(5, fixture.viewport()->height() - 3);
     QVERIFY(!fixture.list->itemAt(below));
-    QTest::mousePress(fixture.viewport(), Qt::LeftButton, {}, below);
-    QTest::mouseMove(fixture.viewport(), fixture.centreOf(0));
-    QTest::mouseMove(fixture.viewport(), fixture.centreOf(1));
-    QTest::mouseRelease(fixture.viewport(), Qt::LeftButton, {}, fixture.centreOf(1));
-    QCOMPARE(fixture.list->rows(), names("A C"));
-
-    // A row that survives its release stays the dragged row for such a press.
-    QTest::mouseClick(fixture.viewport(), Qt::LeftButton, {}, fixture.centreOf(0));
-    QTest::mousePress(fixture.viewport(), Qt::LeftButton, {}, below);
-    QTest::mouseMove(fixture.viewport(), fixture.centreOf(1));
-    QTest::mouseRelease(fixture.viewport(), Qt::LeftButton, {}, fixture.centreOf(1));
-    QCOMPARE(fixture.list->rows(), names("C A"));
+    for (int dragged : {-1, 0}) {
+        if (dragged >= 0)
+            QTest::mouseClick(fixture.viewport(), Qt::LeftButton, {}, fixture.centreOf(dragged));
+        QTest::mousePress(fixture.viewport(), Qt::LeftButton, {}, below);
+        QTest::mouseMove(fixture.viewport(), fixture.centreOf(0));
+        QTest::mouseMove(fixture.viewport(), fixture.centreOf(1));
+        QTest::mouseRelease(fixture.viewport(), Qt::LeftButton, {}, fixture.centreOf(1));
+        QCOMPARE(fixture.list->rows(), names("A C"));
+    }
 }
 
 void TestFileList::draggingScrollsAtTheEdgesOnly()

@@ -2,8 +2,8 @@
 #include "core/errorreport.h"
 #include "core/settingsstore.h"
 #include "shell/filelistview.h"
+#include "shell/qtdialogs.h"
 #include "shell/startup.h"
-#include "support/storedsettings.h"
 #include "support/testfiles.h"
 #include "support/windowfixture.h"
 
@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -45,9 +46,10 @@ QStringList checkedOptions(WindowFixture &fixture)
 // "Key=Value" texts stored before start-up, as an earlier run would have left them.
 void storeBeforeStart(WindowFixture &fixture, const QStringList &stored)
 {
+    SettingsStore earlierRun(fixture.settingsFile());
     for (const QString &pair : stored) {
         const qsizetype equals = pair.indexOf(QLatin1Char('='));
-        fixture.settings.WriteSetting(pair.left(equals), pair.mid(equals + 1));
+        earlierRun.WriteSetting(pair.left(equals), pair.mid(equals + 1));
     }
 }
 
@@ -62,6 +64,16 @@ QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The message box the program shows, if one is open.
+QMessageBox *openBox()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *box = qobject_cast<QMessageBox *>(window); box && box->isVisible())
+            return box;
+    }
+    return nullptr;
 }
 
 QString shippedFile(const QString &name)
@@ -87,7 +99,8 @@ private slots:
     void unreadableBooleanIsReportedAtItsStep();
     void unknownDesktopIsReportedAtStep136();
     void presetOutputFolder_data();
-    void unwritableStoreStillRestores();
+    void troubledStoreIsToldOnce_data();
+    void troubledStoreIsToldOnce();
     void damagedStoreIsToldAndKept();
     void presetOutputFolder();
     void skin_data();
@@ -96,6 +109,7 @@ private slots:
     void handPointer();
     void applicationTitle_data();
     void applicationTitle();
+    void closingTheWindowEndsTheProgram_data();
     void closingTheWindowEndsTheProgram();
 
 private:
@@ -151,7 +165,7 @@ void TestFormLoad::firstStartOnEmptyStore()
     QCOMPARE(fixture.control<QLineEdit>("Text2")->text(), QStringLiteral("|"));
 
     // The handlers that start-up ran wrote their keys; "Other" kept its text, so it has none.
-    QStringList keys = storedKeys(fixture.settingsFile());
+    QStringList keys = fixture.storedKeys();
     keys.sort();
     QCOMPARE(keys,
              (QStringList{QStringLiteral("Option1"), QStringLiteral("Option2"),
@@ -159,12 +173,11 @@ void TestFormLoad::firstStartOnEmptyStore()
                           QStringLiteral("Option5"), QStringLiteral("Option6"),
                           QStringLiteral("Option7"), QStringLiteral("Snapshot"),
                           QStringLiteral("Text1")}));
-    const QString file = fixture.settingsFile();
-    QCOMPARE(storedValue(file, QStringLiteral("Option1")), QStringLiteral("True"));
-    QCOMPARE(storedValue(file, QStringLiteral("Option3")), QStringLiteral("False"));
-    QCOMPARE(storedValue(file, QStringLiteral("Option6")), QStringLiteral("True"));
-    QCOMPARE(storedValue(file, QStringLiteral("Option7")), QStringLiteral("False"));
-    QCOMPARE(storedValue(file, QStringLiteral("Text1")), desktopFolder);
+    QCOMPARE(fixture.storedValue(QStringLiteral("Option1")), QStringLiteral("True"));
+    QCOMPARE(fixture.storedValue(QStringLiteral("Option3")), QStringLiteral("False"));
+    QCOMPARE(fixture.storedValue(QStringLiteral("Option6")), QStringLiteral("True"));
+    QCOMPARE(fixture.storedValue(QStringLiteral("Option7")), QStringLiteral("False"));
+    QCOMPARE(fixture.storedValue(QStringLiteral("Text1")), desktopFolder);
 
     QCOMPARE(fixture.window.windowTitle(), QStringLiteral("Quillmere"));
     QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Quillmere"));
@@ -230,7 +243,7 @@ void TestFormLoad::restoresStoredChoices()
     QCOMPARE(fixture.control<QGroupBox>("Frame4")->isEnabled(), frame4Enabled);
     // A restored selection is stored again as a click would store it.
     for (const QString &name : checked)
-        QCOMPARE(storedValue(fixture.settingsFile(), name), QStringLiteral("True"));
+        QCOMPARE(fixture.storedValue(name), QStringLiteral("True"));
 }
 
 void TestFormLoad::storedEmptyTextsStayEmpty()
@@ -240,7 +253,7 @@ void TestFormLoad::storedEmptyTextsStayEmpty()
     fixture.window.Form_Load();
     QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), QString());
     QCOMPARE(fixture.control<QLineEdit>("Text2")->text(), QString());
-    QCOMPARE(storedValue(fixture.settingsFile(), QStringLiteral("Other")), QString());
+    QCOMPARE(fixture.storedValue(QStringLiteral("Other")), QString());
 }
 
 void TestFormLoad::choicesSurviveARestart()
@@ -255,9 +268,10 @@ void TestFormLoad::choicesSurviveARestart()
     fixture.control<QLineEdit>("Text2")->setText(QStringLiteral(" ¦ "));
     fixture.window.close();
 
-    // The store keeps nothing in memory: a second window on the same file is a new run.
+    // Closing the window wrote what the store held: a new store on the file is a new run.
     ScriptedDialogs dialogs;
-    Form1 restarted(fixture.settings);
+    SettingsStore restartedSettings(fixture.settingsFile());
+    Form1 restarted(restartedSettings);
     restarted.installDialogs(dialogs);
     restarted.Form_Load();
     QCOMPARE(dialogs.errorReports(), QStringList());
@@ -328,7 +342,7 @@ void TestFormLoad::unknownDesktopIsReportedAtStep136()
     QVERIFY(fixture.dialogs.errorReports().front().contains(
             QStringLiteral("Form1.Form_Load at line 136\r\r")));
     QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), QString());
-    QVERIFY(!storedKeys(fixture.settingsFile()).contains(QStringLiteral("Text1")));
+    QVERIFY(!fixture.storedKeys().contains(QStringLiteral("Text1")));
     // Start-up goes on after the failed step.
     QCOMPARE(checkedOptions(fixture),
              (QStringList{QStringLiteral("Option1"), QStringLiteral("Option6")}));
@@ -366,26 +380,61 @@ void TestFormLoad::presetOutputFolder()
     QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), home.path() + u'/' + preset);
 }
 
-void TestFormLoad::unwritableStoreStillRestores()
+void TestFormLoad::troubledStoreIsToldOnce_data()
 {
+    QTest::addColumn<QString>("trouble");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<QStringList>("checked");
+    QTest::addColumn<QString>("text1"); // empty: the preset, the desktop folder
+    const QStringList stored{u"Option3"_s, u"Option7"_s};
+    QTest::newRow("unwritableFile")
+            << u"unwritableFile"_s << u"Cannot write"_s << stored << u"/x/"_s;
+    // The file is replaced by a new one made beside it: the folder must take new files.
+    QTest::newRow("readOnlyFolder")
+            << u"readOnlyFolder"_s << u"Cannot write"_s << stored << u"/x/"_s;
+    // Nothing can be read: the presets fill every control.
+    QTest::newRow("folderInFilesPlace") << u"folderInFilesPlace"_s << u"Cannot read"_s
+                                        << QStringList{u"Option1"_s, u"Option6"_s} << QString();
+}
+
+void TestFormLoad::troubledStoreIsToldOnce()
+{
+    QFETCH(QString, trouble);
+    QFETCH(QString, told);
+    QFETCH(QStringList, checked);
+    QFETCH(QString, text1);
     WindowFixture fixture;
-    storeBeforeStart(fixture,
-                     {u"Option3=True"_s, u"Option1=False"_s, u"Option7=True"_s, u"Option6=False"_s,
-                      u"Text1=/x/"_s, u"Snapshot=/s/a.xml"_s});
-    if (!setUnwritable(fixture.settingsFile()))
-        QSKIP("The file system cannot make a file unwritable for this user");
-    const auto restore = qScopeGuard([&] { setWritable(fixture.settingsFile()); });
+    QString blocked;
+    if (trouble == u"folderInFilesPlace") {
+        makeTree(fixture.configFolder.path(), {u"Velmora/Velmora.conf/"_s});
+    } else {
+        storeBeforeStart(fixture,
+                         {u"Option3=True"_s, u"Option1=False"_s, u"Option7=True"_s,
+                          u"Option6=False"_s, u"Text1=/x/"_s, u"Snapshot=/s/a.xml"_s});
+        blocked = trouble == u"unwritableFile" ? fixture.settingsFile()
+                                               : QFileInfo(fixture.settingsFile()).absolutePath();
+        if (!setUnwritable(blocked))
+            QSKIP("The file system cannot make a file unwritable for this user");
+    }
+    const auto restore = qScopeGuard([&] {
+        if (!blocked.isEmpty())
+            setWritable(blocked);
+    });
     fixture.window.Form_Load();
 
-    // Told once, before the steps that write; none of the reads fails.
+    // Told once, before the steps that read and write; the window works from what it holds.
     const QStringList reports = fixture.dialogs.errorReports();
     QCOMPARE(reports.size(), 1);
-    QVERIFY2(reports.front().contains(u"Cannot write"_s)
+    QVERIFY2(reports.front().contains(told)
                      && reports.front().contains(u"Form_Load at line 106\r"_s),
              qPrintable(reports.front()));
-    QCOMPARE(checkedOptions(fixture), (QStringList{u"Option3"_s, u"Option7"_s}));
-    QCOMPARE(fixture.control<QLineEdit>("Text1")->text(), u"/x/"_s);
-    QVERIFY(!fixture.control<QGroupBox>("Frame4")->isEnabled());
+    QCOMPARE(checkedOptions(fixture), checked);
+    QCOMPARE(fixture.control<QLineEdit>("Text1")->text(),
+             text1.isEmpty() ? m_desktop + u'/' : text1);
+    QCOMPARE(fixture.control<QGroupBox>("Frame4")->isEnabled(), checked.contains(u"Option6"_s));
+    fixture.control<QRadioButton>("Option4")->click();
+    QVERIFY(fixture.control<QRadioButton>("Option4")->isChecked());
+    QCOMPARE(fixture.dialogs.errorReports().size(), 1);
 }
 
 void TestFormLoad::damagedStoreIsToldAndKept()
@@ -402,7 +451,7 @@ void TestFormLoad::damagedStoreIsToldAndKept()
                      && reports.front().contains(u"Form_Load at line 106\r"_s),
              qPrintable(reports.front()));
     // The sample list stored before is kept, not captured again.
-    QCOMPARE(storedValue(fixture.settingsFile(), u"Snapshot"_s), u"/s/a.xml"_s);
+    QCOMPARE(fixture.storedValue(u"Snapshot"_s), u"/s/a.xml"_s);
     QCOMPARE(checkedOptions(fixture), (QStringList{u"Option3"_s, u"Option6"_s}));
 }
 
@@ -527,22 +576,101 @@ void TestFormLoad::applicationTitle()
     QCOMPARE(Main::applicationTitleFor(name), title);
 }
 
+void TestFormLoad::closingTheWindowEndsTheProgram_data()
+{
+    QTest::addColumn<int>("closeAtReport"); // 0: no report open
+    QTest::newRow("idle") << 0;
+    // A run's report is open when the window closes: the box goes with it, and the run stops.
+    QTest::newRow("firstReport") << 1;
+    // The first report answered with OK, the window closes at the second.
+    QTest::newRow("secondReport") << 2;
+}
+
 void TestFormLoad::closingTheWindowEndsTheProgram()
 {
+    QFETCH(int, closeAtReport);
     WindowFixture fixture;
+    // The boxes as the program shows them.
+    QtDialogs boxes(&fixture.window);
+    fixture.window.installDialogs(boxes);
     fixture.window.Form_Load();
+    QTemporaryDir inputs;
+    const QStringList broken{inputs.filePath(u"a.xml"_s), inputs.filePath(u"b.xml"_s),
+                             inputs.filePath(u"c.xml"_s)};
+    makeTree(inputs.path(), {u"a.xml"_s, u"b.xml"_s, u"c.xml"_s}, "<unclosed>");
+    auto *list = fixture.control<FileListView>("ListView1");
+    for (const QString &input : broken)
+        list->appendRow(input);
+    fixture.control<QRadioButton>("Option7")->setChecked(true);
+    auto *semicolon = fixture.control<QRadioButton>("Option3");
     fixture.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&fixture.window));
 
+    QStringList shown;
+    bool blocked = false;
+    QTimer whileOpen;
+    connect(&whileOpen, &QTimer::timeout, &fixture.window, [&] {
+        QMessageBox *box = openBox();
+        if (!box || shown.contains(box->text()))
+            return;
+        shown.append(box->text());
+        if (shown.size() < closeAtReport) {
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+            return;
+        }
+        whileOpen.stop();
+        // Qt drops the window system's close request (title-bar X, Alt+F4) for a window that a
+        // modal box blocks.
+        blocked = QGuiApplication::modalWindow() != nullptr;
+        // The window takes no input while the box is open.
+        QTest::mouseClick(semicolon, Qt::LeftButton);
+        fixture.window.close();
+    });
     // The program's own event loop, as main() runs it; the watchdog only keeps a broken
     // build from hanging the suite.
     QTimer watchdog;
     watchdog.setSingleShot(true);
     connect(&watchdog, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
     watchdog.start(60000);
-    QTimer::singleShot(0, &fixture.window, [&] { fixture.window.close(); });
+    if (closeAtReport > 0) {
+        whileOpen.start(0);
+        QTimer::singleShot(0, &fixture.window,
+                           [&] { fixture.control<QPushButton>("PushButton2")->click(); });
+    } else {
+        QTimer::singleShot(0, &fixture.window, [&] { fixture.window.close(); });
+    }
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(fixture.window.isClosing());
+    QVERIFY(!fixture.window.runInProgress());
+    QCOMPARE(shown.size(), closeAtReport);
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        QVERIFY2(shown[i].startsWith(u"Error reading "_s + broken[i] + u'\n'),
+                 qPrintable(shown[i]));
+    }
+    QVERIFY(!blocked);
+    QVERIFY(!semicolon->isChecked());
+
+    // No box is left. While its window is open a box waits for the user's answer; once the
+    // window has closed, none shows any more and a question counts as answered No.
+    QVERIFY(!openBox());
+    QStringList titles;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, &fixture.window, [&] {
+        if (QMessageBox *box = openBox()) {
+            titles.append(box->windowTitle());
+            (box->button(QMessageBox::Yes) ? box->button(QMessageBox::Yes)
+                                           : box->button(QMessageBox::Ok))
+                    ->click();
+        }
+    });
+    answer.start(0);
+    QWidget openWindow;
+    QtDialogs openWindowBoxes(&openWindow);
+    QVERIFY(openWindowBoxes.question(u"Convert the rest?"_s));
+    openWindowBoxes.errorReport(u"Disk full"_s);
+    QCOMPARE(titles, (QStringList{u"Quillmere"_s, u"Application Error"_s}));
+    QVERIFY(!boxes.question(u"Convert the rest?"_s));
+    QCOMPARE(titles.size(), 2);
 }
 
 QTEST_MAIN(TestFormLoad)

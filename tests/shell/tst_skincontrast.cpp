@@ -8,6 +8,9 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
 #include <QTest>
 
 #include <cmath>
@@ -61,6 +64,49 @@ double textContrast(QWidget &window, QWidget *control, const std::function<void(
     return strongest;
 }
 
+// The four looks: the desktop's palette light or dark, each with and without the skin.
+void addLookRows()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<bool>("skinned");
+    QTest::newRow("light") << false << false;
+    QTest::newRow("lightSkin") << false << true;
+    QTest::newRow("dark") << true << false;
+    QTest::newRow("darkSkin") << true << true;
+}
+
+// Gives the application the desktop's palette and points it at a folder with the skin, or at
+// the given empty one.
+void setLook(bool dark, bool skinned, const QString &emptyFolder)
+{
+    QPalette palette = QApplication::style()->standardPalette();
+    if (dark) {
+        for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+            palette.setColor(role, QColor(0x30, 0x30, 0x30));
+        for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            palette.setColor(role, QColor(0xe6, 0xe6, 0xe6));
+    }
+    QApplication::setPalette(palette);
+    // The skin lies beside the built program.
+    setApplicationFolderForTesting(skinned ? QStringLiteral(QUILLMERE_BIN_DIR) : emptyFolder);
+}
+
+// The strongest contrast between a pixel of one picture and the same pixel of the other.
+double strongestChange(const QImage &before, const QImage &after)
+{
+    double strongest = 1;
+    for (int y = 0; y < before.height(); ++y) {
+        for (int x = 0; x < before.width(); ++x)
+            strongest = qMax(strongest, contrast(before.pixel(x, y), after.pixel(x, y)));
+    }
+    return strongest;
+}
+
+QImage picture(QWidget *widget)
+{
+    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
 } // namespace
 
 class TestSkinContrast : public QObject {
@@ -70,6 +116,10 @@ private slots:
     void cleanup();
     void textIsReadable_data();
     void textIsReadable();
+    void focusIsVisible_data();
+    void focusIsVisible();
+    void stateReadsRight_data();
+    void stateReadsRight();
 };
 
 void TestSkinContrast::cleanup()
@@ -80,29 +130,15 @@ void TestSkinContrast::cleanup()
 
 void TestSkinContrast::textIsReadable_data()
 {
-    QTest::addColumn<bool>("dark");
-    QTest::addColumn<bool>("skinned");
-    QTest::newRow("light") << false << false;
-    QTest::newRow("lightSkin") << false << true;
-    QTest::newRow("dark") << true << false;
-    QTest::newRow("darkSkin") << true << true;
+    addLookRows();
 }
 
 void TestSkinContrast::textIsReadable()
 {
     QFETCH(bool, dark);
     QFETCH(bool, skinned);
-    QPalette palette = QApplication::style()->standardPalette();
-    if (dark) {
-        for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
-            palette.setColor(role, QColor(0x30, 0x30, 0x30));
-        for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-            palette.setColor(role, QColor(0xe6, 0xe6, 0xe6));
-    }
-    QApplication::setPalette(palette);
-    // The skin lies beside the built program; an empty folder holds none.
     QTemporaryDir noSkin;
-    setApplicationFolderForTesting(skinned ? QStringLiteral(QUILLMERE_BIN_DIR) : noSkin.path());
+    setLook(dark, skinned, noSkin.path());
     WindowFixture fixture;
     Form1 &window = fixture.window;
     if (skinned)
@@ -134,6 +170,84 @@ void TestSkinContrast::textIsReadable()
     auto *bar = static_cast<CaptionProgressBar *>(fixture.control<QWidget>("ProgressBar1"));
     check(bar, [=](bool on) { bar->setCaption(on ? u"Progress Bar"_s : QString()); });
     QVERIFY2(unreadable.isEmpty(), qPrintable(unreadable.join(u", "_s)));
+}
+
+void TestSkinContrast::focusIsVisible_data()
+{
+    addLookRows();
+}
+
+void TestSkinContrast::focusIsVisible()
+{
+    QFETCH(bool, dark);
+    QFETCH(bool, skinned);
+    QTemporaryDir noSkin;
+    setLook(dark, skinned, noSkin.path());
+    WindowFixture fixture;
+    if (skinned)
+        Main::ApplySkin(fixture.window);
+    fixture.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&fixture.window));
+
+    // Each button as the Tab key reaches it, against its look while the list has the focus.
+    QStringList unseen;
+    for (const char *name : {"PushButton1", "PushButton4", "PushButton2", "PushButton6",
+                             "PushButton7", "PushButton9"}) {
+        auto *button = fixture.control<QPushButton>(name);
+        const QImage unfocused = picture(button);
+        for (int i = 0; i < 20 && !button->hasFocus(); ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(button->hasFocus());
+        // Changing colour by at least 3:1 is what makes a focus indicator visible.
+        const double change = strongestChange(unfocused, picture(button));
+        if (change < 3)
+            unseen.append(u"%1 %2:1"_s.arg(button->objectName()).arg(change, 0, 'f', 2));
+    }
+    QVERIFY2(unseen.isEmpty(), qPrintable(unseen.join(u", "_s)));
+}
+
+void TestSkinContrast::stateReadsRight_data()
+{
+    addLookRows();
+}
+
+void TestSkinContrast::stateReadsRight()
+{
+    QFETCH(bool, dark);
+    QFETCH(bool, skinned);
+    QTemporaryDir noSkin;
+    setLook(dark, skinned, noSkin.path());
+    WindowFixture fixture;
+    if (skinned)
+        Main::ApplySkin(fixture.window);
+    fixture.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fixture.window));
+
+    // An option's indicator is filled only when it is selected: at its centre an unselected
+    // option shows the background it stands on.
+    const auto centreAgainstBackground = [](QRadioButton *option) {
+        QStyleOptionButton style;
+        style.initFrom(option);
+        const QRect indicator
+                = option->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &style, option);
+        const QImage image = picture(option);
+        return contrast(image.pixel(indicator.center()), image.pixel(option->width() - 1, 0));
+    };
+    for (const char *name : {"Option1", "Option6"})
+        QVERIFY2(centreAgainstBackground(fixture.control<QRadioButton>(name)) >= 3, name);
+    for (const char *name : {"Option2", "Option5", "Option7"})
+        QVERIFY2(centreAgainstBackground(fixture.control<QRadioButton>(name)) < 1.5, name);
+
+    // The "..." button's caption stands out clearly less while the button is disabled.
+    auto *browse = fixture.control<QPushButton>("PushButton9");
+    const auto showCaption = [=](bool on) {
+        browse->setText(on ? u"..."_s : QString());
+    };
+    const double enabled = textContrast(fixture.window, browse, showCaption);
+    fixture.control<QRadioButton>("Option7")->click();
+    QVERIFY(!browse->isEnabled());
+    const double disabled = textContrast(fixture.window, browse, showCaption);
+    QVERIFY2(disabled <= enabled / 2, qPrintable(u"%1 vs %2"_s.arg(disabled).arg(enabled)));
 }
 
 QTEST_MAIN(TestSkinContrast)

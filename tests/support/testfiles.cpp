@@ -45,16 +45,26 @@ bool setImmutable(const QString &path, bool immutable)
 
 } // namespace
 
+namespace {
+
+// A folder needs its search bit for its files to be reached at all.
+QFile::Permissions searchable(const QString &path)
+{
+    return QFileInfo(path).isDir() ? QFile::ExeOwner : QFile::Permissions();
+}
+
+} // namespace
+
 bool setUnwritable(const QString &path)
 {
     if (::geteuid() == 0)
         return setImmutable(path, true);
-    return QFile::setPermissions(path, QFile::ReadOwner);
+    return QFile::setPermissions(path, QFile::ReadOwner | searchable(path));
 }
 
 void setWritable(const QString &path)
 {
     if (::geteuid() == 0)
         setImmutable(path, false);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | searchable(path));
 }

@@ -9,6 +9,7 @@
 void makeTree(const QString &root, const QStringList &paths, const QByteArray &content = {});
 
 // Makes an existing file readable but not writable, also for root (through the immutable flag,
-// where the file system has one); false when that cannot be done here. setWritable() undoes it.
+// where the file system has one); false when that cannot be done here. A folder stays open to
+// its files but takes no new ones. setWritable() undoes it.
 bool setUnwritable(const QString &path);
 void setWritable(const QString &path);

@@ -23,8 +23,13 @@ public:
         return found;
     }
 
-    // The settings file's path, to read it back or prepare it before Form_Load.
+    // The settings file's path, to prepare it before Form_Load.
     QString settingsFile() const { return settings.filePath(); }
+
+    // The settings file as it lies on disk once the store has written what it holds: the keys of
+    // the section "Quillmere" in the order they stand there, and a key's value.
+    QStringList storedKeys();
+    QString storedValue(const QString &key);
 
     QTemporaryDir configFolder;
     SettingsStore settings;
@@ -32,6 +37,7 @@ public:
     Form1 window;
 
 private:
+    void flushSettings();
     static void failMissing(const char *name);
 };
 
