@@ -120,6 +120,8 @@ void TestCli::exitStatus_data()
     row("stdoutWithOutputDir", {u"--stdout"_s, u"-o"_s, u"empty"_s, u"good.xml"_s}, 2);
     row("stdoutEmptyFolder", {u"--stdout"_s, u"empty"_s}, 3);
     row("updateStandardOutput", {u"-u"_s, u"--stdout"_s, u"good.xml"_s}, 2);
+    // A refused job stays refused, however new the file it would replace.
+    row("updateKeepsRefusals", {u"-u"_s, u"data.xml"_s, u"good.xml"_s, u"data.csv"_s}, 1);
     row("stdinTwice", {u"-"_s, u"-"_s}, 2);
     row("controlInUsageError", {u"--eol"_s, u"\x1b[2J"_s, u"good.xml"_s}, 2);
     row("controlInExtension", {u"-e"_s, u"\x1b[2J"_s, u"empty"_s}, 3);

@@ -3,6 +3,7 @@
 #include "conversion/files/outputfile.h"
 #include "conversion/flatten.h"
 #include "core/failure.h"
+#include "core/filename.h"
 #include "support/testfiles.h"
 
 #include <QBuffer>
@@ -712,6 +713,8 @@ void TestOutputFile::namedTemporaryOnFat()
     QVERIFY(QDir(fat).mkdir(u"folder.csv"_qs));
     const QStringList before = QDir(fat).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
                                                    | QDir::NoDotAndDotDot);
+    // The window's check that the folder takes a new file, which leaves nothing behind.
+    QVERIFY(folderAcceptsNewFile(FileName::fromPath(fat)));
 
     const ConversionResult result = convertFile(path(input), path(output), u","_qs);
     QCOMPARE(int(result.status), status);
