@@ -1,6 +1,9 @@
 #include "conversion/walk/blankrun.h"
+#include "core/failure.h"
 
 #include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 // Long runs of blanks are kept as patterns and repeats: what is written back must be exactly
@@ -11,6 +14,7 @@ class TestBlankRun : public QObject {
 private slots:
     void writesBackWhatCameIn_data();
     void writesBackWhatCameIn();
+    void missingTemporaryFolderIsNamed();
 };
 
 void TestBlankRun::writesBackWhatCameIn_data()
@@ -60,6 +64,32 @@ void TestBlankRun::writesBackWhatCameIn()
         run.clear();
         QVERIFY(run.empty());
     }
+}
+
+// Blanks that must wait in the temporary folder fail the file with that folder's name and why.
+void TestBlankRun::missingTemporaryFolderIsNamed()
+{
+    QTemporaryDir folder;
+    const QString missing = folder.filePath(QStringLiteral("missing"));
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    const auto restore = qScopeGuard([&] { qputenv("TMPDIR", tmpdir); });
+    qputenv("TMPDIR", QFile::encodeName(missing));
+    QRandomGenerator random(7);
+    QByteArray aperiodic;
+    for (int i = 0; i < 2000000; ++i)
+        aperiodic += " \t\n"[random.bounded(3)];
+
+    BlankRun run;
+    QString reason;
+    try {
+        run.append(aperiodic.constData(), static_cast<std::size_t>(aperiodic.size()));
+    } catch (const Failure &failure) {
+        reason = failure.description();
+    }
+    QCOMPARE(reason,
+             QStringLiteral("Cannot hold a long run of blanks in the temporary folder %1: No such "
+                            "file or directory")
+                     .arg(missing));
 }
 
 QTEST_GUILESS_MAIN(TestBlankRun)

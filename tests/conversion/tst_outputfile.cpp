@@ -83,6 +83,7 @@ private slots:
     void inPlaceRewrite();
     void namedTemporaryOnFat_data();
     void namedTemporaryOnFat();
+    void namedTemporaryRefusedAtCommit();
     void namedTemporaryWithoutProc_data();
     void namedTemporaryWithoutProc();
     void noDescriptorLeftOpen();
@@ -731,6 +732,29 @@ void TestOutputFile::namedTemporaryOnFat()
     QCOMPARE(QDir(fat).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
                                  | QDir::NoDotAndDotDot),
              expected);
+}
+
+// What takes the output's name while the content is made is looked at again before the
+// hidden file takes its place: a folder there is refused, and the hidden file goes.
+void TestOutputFile::namedTemporaryRefusedAtCommit()
+{
+    if (!runningAsRoot() || !QFileInfo::exists(u"/dev/fuse"_qs))
+        QSKIP("mounting a FAT file system through FUSE needs root and /dev/fuse");
+    const QString fat = path(u"fat"_qs);
+    QVERIFY(QDir(m_folder->path()).mkdir(u"fat"_qs));
+    runTool(u"mkfs.vfat"_qs, {u"-C"_qs, path(u"fat.img"_qs), u"4096"_qs});
+    runTool(u"fusefat"_qs, {u"-o"_qs, u"rw+"_qs, path(u"fat.img"_qs), fat});
+    const auto unmount = qScopeGuard([&] { QProcess::execute(u"fusermount"_qs, {u"-u"_qs, fat}); });
+
+    OutputFile file(path(u"fat/out.csv"_qs));
+    QVERIFY2(file.open(), qPrintable(file.errorString()));
+    QCOMPARE(file.device()->write(documentLines), documentLines.size());
+    QVERIFY(QDir(fat).mkdir(u"out.csv"_qs));
+    QVERIFY(!file.commit());
+    QCOMPARE(file.errorString(),
+             u"Cannot write \"%1\": a folder has this name"_qs.arg(path(u"fat/out.csv"_qs)));
+    QCOMPARE(QDir(fat).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{u"out.csv"_qs});
 }
 
 void TestOutputFile::namedTemporaryWithoutProc_data()
