@@ -50,8 +50,13 @@ per text value, led by the names of the elements above it.]])
 quillmere_gzip(cmake/debian/changelog quillmere-cli changelog)
 foreach(component IN LISTS CPACK_COMPONENTS_ALL)
     string(TOUPPER ${component} upper)
+    set(package ${CPACK_DEBIAN_${upper}_PACKAGE_NAME})
     install(FILES cmake/debian/copyright ${changelog}
-        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_DEBIAN_${upper}_PACKAGE_NAME}
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package}
+        COMPONENT ${component})
+    # The parser is the project's patched copy of expat, linked in; see the overrides' reason.
+    install(FILES cmake/debian/${package}.lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME ${package}
         COMPONENT ${component})
 endforeach()
 
