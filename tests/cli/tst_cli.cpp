@@ -385,12 +385,15 @@ void TestCli::update_data()
     QTest::addColumn<qint64>("outputLater"); // nanoseconds from the input's time to the output's
     QTest::addColumn<bool>("converted");
 
-    QTest::newRow("missing") << true << false << qint64(0) << true;
-    QTest::newRow("older") << true << true << qint64(-10'000'000'000) << true;
-    QTest::newRow("olderByANanosecond") << true << true << qint64(-1) << true;
-    QTest::newRow("sameTime") << true << true << qint64(0) << false;
-    QTest::newRow("newer") << true << true << qint64(10'000'000'000) << false;
-    QTest::newRow("newerWithoutUpdate") << false << true << qint64(10'000'000'000) << true;
+    QTest::addColumn<bool>("outputIsFolder"); // refused, however new
+
+    QTest::newRow("missing") << true << false << qint64(0) << true << false;
+    QTest::newRow("older") << true << true << qint64(-10'000'000'000) << true << false;
+    QTest::newRow("olderByANanosecond") << true << true << qint64(-1) << true << false;
+    QTest::newRow("sameTime") << true << true << qint64(0) << false << false;
+    QTest::newRow("newer") << true << true << qint64(10'000'000'000) << false << false;
+    QTest::newRow("newerWithoutUpdate") << false << true << qint64(10'000'000'000) << true << false;
+    QTest::newRow("newerFolder") << true << true << qint64(10'000'000'000) << true << true;
 }
 
 void TestCli::update()
@@ -399,8 +402,11 @@ void TestCli::update()
     QFETCH(bool, outputExists);
     QFETCH(qint64, outputLater);
     QFETCH(bool, converted);
+    QFETCH(bool, outputIsFolder);
     m_folder.writeFile(u"in.xml"_s, simpleDocument);
-    if (outputExists)
+    if (outputIsFolder)
+        QVERIFY(QDir().mkpath(m_folder.path(u"in.csv"_s)));
+    else if (outputExists)
         m_folder.writeFile(u"in.csv"_s, "earlier");
     const timespec input{1'600'000'000, 500'000'000};
     const qint64 output = input.tv_sec * 1'000'000'000 + input.tv_nsec + outputLater;
@@ -414,9 +420,10 @@ void TestCli::update()
     const CliRun listing = runCliInMemory(options + QStringList{u"-n"_s, u"in.xml"_s});
     QCOMPARE(listing.out, converted ? m_folder.path(u"in.xml\n"_s).toUtf8() : QByteArray());
     const CliRun run = runCliInMemory(options + QStringList{u"in.xml"_s});
-    QCOMPARE(run.status, 0);
-    QCOMPARE(m_folder.readFile(u"in.csv"_s),
-             converted ? simpleOutput : QByteArray(outputExists ? "earlier" : "<missing>"));
+    QCOMPARE(run.status, outputIsFolder ? 1 : 0);
+    if (!outputIsFolder)
+        QCOMPARE(m_folder.readFile(u"in.csv"_s),
+                 converted ? simpleOutput : QByteArray(outputExists ? "earlier" : "<missing>"));
 }
 
 void TestCli::dotDotAfterALink_data()
