@@ -35,7 +35,8 @@ ConversionResult convertFile(const QString &inputPath, const QString &outputPath
         }
         return result;
     }
-    ConversionResult result = ConvertToCSV(input, output.device(), format, cancel);
+    ConversionResult result
+            = ConvertToCSV(input, output.device(), format, cancel, ThreadPlan::Automatic);
     if (result.status == ConversionResult::Status::WriteFailed) {
         result.reason = QStringLiteral("Cannot write \"%1\": %2")
                                 .arg(outputPath, output.device()->errorString());
@@ -61,5 +62,5 @@ ConversionResult convertFileToStream(const QString &inputPath, QIODevice &out,
         result.reason = input.errorString();
         return result;
     }
-    return ConvertToCSV(input, &out, format, cancel);
+    return ConvertToCSV(input, &out, format, cancel, ThreadPlan::Automatic);
 }
