@@ -1,6 +1,7 @@
 #include "batch/conversionworker.h"
 
 #include "batch/run.h"
+#include "conversion/conversioncores.h"
 
 std::atomic_int ConversionWorker::s_unjoined{0};
 std::atomic_int ConversionWorker::s_started{0};
@@ -24,7 +25,11 @@ void ConversionWorker::start(const BatchJob &job, const CsvFormat &format)
     m_thread = std::thread([this, job, format] {
         RunOptions options;
         options.inputKinds = InputKinds::RegularFilesOnly;
-        JobStatus result = convertJob(job, format, options, &m_cancel);
+        JobStatus result;
+        {
+            const ConversionCores::Busy busy;
+            result = convertJob(job, format, options, &m_cancel);
+        }
         {
             // The result is complete before anyone can see the thread as ended.
             const std::lock_guard lock(m_mutex);
