@@ -453,13 +453,14 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
             return loadFailure(document.refusal(), 1, 1);
         QIODevice &source = document.device();
 
-        // A core left over takes a large file's walk, or else a file's writes: a batch on
-        // every core spares the threads that would only wait for one.
+        // A core left over takes a large file's walk, or else the writes of an input of unknown
+        // size: a batch on every core spares the threads that would only wait for one. A small
+        // file is done before a thread would have started.
+        const bool large = !source.isSequential() && source.size() - source.pos() >= twoThreadsFrom;
         std::optional<ConversionCores::Spare> spare;
-        if (output && plan == ThreadPlan::Automatic)
+        if (output && plan == ThreadPlan::Automatic && (large || source.isSequential()))
             spare.emplace();
         const bool coreLeftOver = spare && *spare;
-        const bool large = !source.isSequential() && source.size() - source.pos() >= twoThreadsFrom;
         const bool twoThreads
                 = output && (plan == ThreadPlan::TwoThreads || (coreLeftOver && large));
         const QByteArray delimiterBytes = format.delimiter.toUtf8();
