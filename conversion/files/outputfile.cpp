@@ -117,7 +117,7 @@ bool OutputFile::open(const struct stat *source)
         if (!m_targetExists || !openSpool())
             return failWithErrno(error);
     }
-    m_device.open(m_fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
+    m_device.open(m_fd);
     return true;
 }
 
@@ -223,7 +223,7 @@ bool OutputFile::commit()
             fail(QStringLiteral("the file was not opened"));
         return false;
     }
-    if (m_device.error() != QFileDevice::NoError) {
+    if (m_device.failed()) {
         const QString reason = m_device.errorString();
         discard();
         return fail(reason);

@@ -1,5 +1,7 @@
 #include "conversion/walk/outputbuffer.h"
 
+#include "conversion/files/descriptordevice.h"
+
 #include <QFileDevice>
 
 #include <algorithm>
@@ -79,7 +81,8 @@ OutputBuffer::OutputBuffer(QIODevice *device, std::size_t capacity, Writes write
       // A file's device is used by nothing else while the walk runs, so another thread may
       // write it; other devices (sockets, processes) belong to their own thread.
       m_writeInBackground(writes == Writes::InBackground
-                          && qobject_cast<QFileDevice *>(device) != nullptr)
+                          && (qobject_cast<QFileDevice *>(device) != nullptr
+                              || qobject_cast<DescriptorDevice *>(device) != nullptr))
 {
 }
 
