@@ -234,9 +234,14 @@ QStringList ListFiles(const QString &folder, const QString &pattern)
     int errorNumber = 0;
     return readFolder(folder, errorNumber,
                       [&](int folderHandle, const dirent &entry, const QString &name) {
+                          if (!matchesWildcard(name, pattern))
+                              return false;
+                          // The listing tells the type of most entries; only a link, or an
+                          // entry of a file system that does not tell, is examined.
+                          if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+                              return entry.d_type == DT_REG;
                           struct stat status { };
-                          return matchesWildcard(name, pattern)
-                                  && ::fstatat(folderHandle, entry.d_name, &status, 0) == 0
+                          return ::fstatat(folderHandle, entry.d_name, &status, 0) == 0
                                   && S_ISREG(status.st_mode);
                       });
 }
