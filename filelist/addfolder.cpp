@@ -148,8 +148,12 @@ struct EntryStatus {
     bool readOnly = false;
 };
 
+// Whether examine() also asks if the user may write the entry, a system call of its own.
+enum class WriteAccess { Asked, NotAsked };
+
 // False with errno when the entry itself cannot be examined.
-bool examine(int folder, const char *name, EntryStatus &status)
+bool examine(int folder, const char *name, EntryStatus &status,
+             WriteAccess writeAccess = WriteAccess::Asked)
 {
     const int at = folder >= 0 ? folder : AT_FDCWD;
     if (::fstatat(at, name, &status.link, AT_SYMLINK_NOFOLLOW) != 0)
@@ -159,7 +163,8 @@ bool examine(int folder, const char *name, EntryStatus &status)
             = !S_ISLNK(status.link.st_mode) || ::fstatat(at, name, &status.target, 0) == 0;
     if (!status.targetExists)
         status.target = status.link;
-    status.readOnly = ::faccessat(at, name, W_OK, 0) != 0 && (errno == EACCES || errno == EROFS);
+    status.readOnly = writeAccess == WriteAccess::Asked && ::faccessat(at, name, W_OK, 0) != 0
+            && (errno == EACCES || errno == EROFS);
     return true;
 }
 
@@ -196,8 +201,8 @@ int attributesOf(const QString &path)
 std::optional<int> existingFileAttributes(const QString &path)
 {
     EntryStatus status;
-    if (path.isEmpty() || !examine(-1, nativePath(path).constData(), status) || !status.targetExists
-        || !S_ISREG(status.target.st_mode))
+    if (path.isEmpty() || !examine(-1, nativePath(path).constData(), status, WriteAccess::NotAsked)
+        || !status.targetExists || !S_ISREG(status.target.st_mode))
         return std::nullopt;
     return attributesFrom(path, status);
 }
