@@ -157,27 +157,13 @@ def listening_addresses(pids):
 
 
 class Checks:
-    """Prints each check. A failing check stops the proof, unless it waits for quillmere-cli to
-    tell "this node cannot work here" by its own exit status 3: such a check is reported as
-    awaited and the proof goes on; once it passes, its awaited mark can go."""
+    """Prints each check; a failing check stops the proof."""
 
     def __init__(self, name):
         self.name = name
-        self.awaited = []
 
-    def check(self, passed, what, detail="", awaited=False):
+    def check(self, passed, what, detail=""):
         detail = f" ({detail})" if detail else ""
-        if passed:
-            mark = "; the awaited mark can go" if awaited else ""
-            print(f"{self.name}: ok: {what}{detail}{mark}", flush=True)
-        elif awaited:
-            self.awaited.append(what)
-            print(f"{self.name}: AWAITED, fails until quillmere-cli exits 3 when a node cannot "
-                  f"work: {what}{detail}", flush=True)
-        else:
+        if not passed:
             raise AssertionError(f"{self.name}: FAILED: {what}{detail}")
-
-    def summary(self):
-        if self.awaited:
-            print(f"{self.name}: {len(self.awaited)} awaited checks fail today: "
-                  + "; ".join(self.awaited), flush=True)
+        print(f"{self.name}: ok: {what}{detail}", flush=True)

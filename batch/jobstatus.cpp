@@ -45,3 +45,11 @@ JobStatus JobStatus::skipped(QString reason)
     status.reason = std::move(reason);
     return status;
 }
+
+JobStatus JobStatus::superseded(QString reason)
+{
+    JobStatus status;
+    status.kind = Kind::Superseded;
+    status.reason = std::move(reason);
+    return status;
+}

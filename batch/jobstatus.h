@@ -13,6 +13,7 @@ struct JobStatus {
         NotWritten, // a well-formed document whose output could not be written
         Failed, // an unexpected failure while converting (in the walk when step is set)
         Skipped, // not converted, for the reason given
+        Superseded, // not converted: a later job of the run writes the same output
         Cancelled, // stopped from outside; nothing left behind
     };
 
@@ -24,11 +25,15 @@ struct JobStatus {
     qint64 linesWritten = 0;
 
     bool converted() const { return kind == Kind::Converted; }
-    // Neither converted nor cancelled: the run must not claim success.
-    bool failed() const { return kind != Kind::Converted && kind != Kind::Cancelled; }
+    // Neither converted, superseded nor cancelled: the run must not claim success.
+    bool failed() const
+    {
+        return kind != Kind::Converted && kind != Kind::Superseded && kind != Kind::Cancelled;
+    }
 
     static JobStatus fromResult(const ConversionResult &result);
     // A failure thrown from a conversion; call from a catch block.
     static JobStatus fromCurrentException();
     static JobStatus skipped(QString reason);
+    static JobStatus superseded(QString reason);
 };

@@ -1,6 +1,7 @@
 #include "batch/run.h"
 
 #include "batch/orderedrun.h"
+#include "batch/outputfolders.h"
 #include "conversion/conversioncores.h"
 #include "conversion/convertfile.h"
 #include "conversion/flatten.h"
@@ -15,6 +16,15 @@ JobStatus convertJob(const BatchJob &job, const CsvFormat &format, const RunOpti
 {
     try {
         if (!job.writesStandardOutput()) {
+            if (!job.outputRoot.isEmpty()) {
+                if (const QString reason = makeOutputFolders(job.outputRoot, job.output);
+                    !reason.isEmpty()) {
+                    JobStatus status;
+                    status.kind = JobStatus::Kind::NotWritten;
+                    status.reason = reason;
+                    return status;
+                }
+            }
             return JobStatus::fromResult(convertFile(job.input.path(), job.output.path(), format,
                                                      cancel, options.inputKinds));
         }
@@ -38,8 +48,11 @@ BatchReport runBatch(const BatchPlan &plan, const RunOptions &options, const Run
     BatchReport report;
     report.statuses.resize(plan.size());
     const auto convert = [&](qsizetype i) {
+        const BatchJob &job = plan.jobs[i];
+        if (job.planned)
+            return *job.planned;
         return hooks.convert ? hooks.convert(i)
-                             : convertJob(plan.jobs[i], plan.format, options, options.cancel);
+                             : convertJob(job, plan.format, options, options.cancel);
     };
     const auto finish = [&](qsizetype i, bool ran) {
         if (!ran)

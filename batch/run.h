@@ -27,7 +27,8 @@ JobStatus convertJob(const BatchJob &job, const CsvFormat &format, const RunOpti
 struct RunHooks {
     // Before job i starts, in a run on one thread only; false ends the run there.
     std::function<bool(qsizetype)> starting;
-    // Converts job i in place of convertJob(), as the window does to keep its events flowing.
+    // Converts job i in place of convertJob(), as the window does to keep its events flowing;
+    // never called for a job whose outcome the plan decided.
     std::function<JobStatus(qsizetype)> convert;
     // After job i, in job order, as soon as it and every job before it are over; a job that
     // never ran (the run was cancelled or ended) comes as cancelled.

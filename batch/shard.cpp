@@ -1,5 +1,7 @@
 #include "batch/shard.h"
 
+#include "core/nativename.h"
+
 #include <QRegularExpression>
 
 std::optional<Shard> parseShard(const QString &text)
@@ -14,11 +16,12 @@ std::optional<Shard> parseShard(const QString &text)
     return shard;
 }
 
-int shardOf(const QString &outputIdentity, int count)
+int shardOf(const QString &partKey, int count)
 {
-    // FNV-1a: unlike qHash it has no per-process seed, so every node of a cluster agrees.
+    // FNV-1a: unlike qHash it has no per-process seed, so every node of a cluster agrees. Over
+    // the name's own bytes, so that names differing only in stray bytes differ here too.
     quint64 hash = 14695981039346656037ULL;
-    for (const char byte : outputIdentity.toUtf8()) {
+    for (const char byte : encodeNativeName(partKey)) {
         hash ^= static_cast<unsigned char>(byte);
         hash *= 1099511628211ULL;
     }

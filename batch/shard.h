@@ -13,7 +13,6 @@ struct Shard {
 // Reads "K/N" with 1 <= K <= N; nothing when the text is anything else.
 std::optional<Shard> parseShard(const QString &text);
 
-// The part (1 to count) an output file belongs to. It depends only on the output's identity
-// (see outputIdentity()), and the same on every machine and every run, so inputs that write
-// one file always land in one part.
-int shardOf(const QString &outputIdentity, int count);
+// The part (1 to count) of a job with the part key (see BatchPlan): the same on every machine
+// and every run, so a job lands in one part wherever the part runs.
+int shardOf(const QString &partKey, int count);

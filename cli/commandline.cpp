@@ -72,14 +72,20 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
             {QStringLiteral("o"), QStringLiteral("output-dir")},
             QStringLiteral("Write every result into DIR (default: beside each source)."),
             QStringLiteral("DIR"));
+    const QCommandLineOption tree(
+            QStringLiteral("tree"),
+            QStringLiteral("With -o: each result goes into the folder below DIR that mirrors "
+                           "its input's folder below the PATH it was found in."));
     const QCommandLineOption extension(
             {QStringLiteral("e"), QStringLiteral("extension")},
             QStringLiteral(
                     "Extension of the files taken from folders (default xml; * for every file)."),
             QStringLiteral("EXT"));
-    const QCommandLineOption toStdout(QStringLiteral("stdout"),
-                                      QStringLiteral("Write the result of the single input to "
-                                                     "standard output."));
+    const QCommandLineOption toStdout(
+            QStringLiteral("stdout"),
+            QStringLiteral("Write the result of the single input to standard output as it is "
+                           "made. On a document that is not well-formed, what was written "
+                           "before the fault stays written (exit status 1)."));
     const QCommandLineOption jobs({QStringLiteral("j"), QStringLiteral("jobs")},
                                   QStringLiteral("Files converted in parallel (default: the "
                                                  "number of cores)."),
@@ -89,6 +95,9 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
             QStringLiteral("Print the input files in conversion order; convert nothing."));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("Print errors only: no progress, no summary."));
+    const QCommandLineOption update(
+            {QStringLiteral("u"), QStringLiteral("update")},
+            QStringLiteral("Convert only inputs whose result is missing or older than the input."));
     const QCommandLineOption filesFrom(
             QStringLiteral("files-from"),
             QStringLiteral("Read more paths from FILE, one a line (- reads standard input)."),
@@ -120,6 +129,12 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
             QStringLiteral("attributes"),
             QStringLiteral("Give each attribute a line of its own, right after its element "
                            "starts: the element's path, @name, the value."));
+    const QCommandLineOption spreadsheet(
+            QStringLiteral("spreadsheet"),
+            QStringLiteral("For a spreadsheet: --quote=all --bom with CR LF, and a field that a "
+                           "spreadsheet would run as a formula (starting with =, +, -, @, a tab "
+                           "or CR) written with a single quote before it, so that it opens as "
+                           "text. This changes those values."));
     const QCommandLineOption errorFormat(
             QStringLiteral("error-format"),
             QStringLiteral("gnu: report each failure as one line FILE:LINE:COLUMN: error: "
@@ -129,9 +144,10 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
                                   QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Show the version."));
-    parser.addOptions({delimiter, tab, outputDir, extension, toStdout, jobs, dryRun, quiet,
-                       filesFrom, nulSeparated, shard, quote, quoteAll, bom, eol, attributes,
-                       errorFormat, help, version});
+    parser.addOptions({delimiter,   tab,         outputDir, tree,   extension, toStdout,
+                       jobs,        dryRun,      quiet,     update, filesFrom, nulSeparated,
+                       shard,       quote,       quoteAll,  bom,    eol,       attributes,
+                       spreadsheet, errorFormat, help,      version});
     parser.addPositionalArgument(
             QStringLiteral("PATH"),
             QStringLiteral("XML file or folder to convert; - reads standard input and writes "
@@ -151,8 +167,17 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
         QString text = parser.helpText();
         // The parser names the running executable, which in tests is not this program.
         text.replace(0, text.indexOf(u'\n'), usageLine);
-        text += QStringLiteral("\nExit status: 0 when every input converted, 1 when any failed, "
-                               "2 for a usage error.\n");
+        text += QStringLiteral(
+                "\nExit status:\n"
+                "  0      every input converted\n"
+                "  1      a file could not be converted, or a folder below a PATH could not be\n"
+                "         searched\n"
+                "  2      a usage error\n"
+                "  3      this machine cannot work, and nothing is converted: a PATH is missing,\n"
+                "         unreadable or a folder without a matching file, the -o folder is\n"
+                "         missing or the --files-from list cannot be read\n"
+                "  128+N  ended by signal N (130 for Ctrl+C, 143 for SIGTERM, 141 when the\n"
+                "         reader of standard output is gone); no unfinished result is left\n");
         result.action = ParsedCommandLine::Action::Help;
         result.text = text;
         return result;
@@ -213,14 +238,23 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
         if (options.outputDir.isEmpty())
             return usageError(QStringLiteral("--output-dir needs a folder"));
     }
+    options.tree = parser.isSet(tree);
+    if (options.tree && options.outputDir.isEmpty())
+        return usageError(QStringLiteral("--tree needs --output-dir"));
     options.toStdout = parser.isSet(toStdout);
     if (options.toStdout && !options.outputDir.isEmpty())
         return usageError(QStringLiteral("--stdout and --output-dir cannot be used together"));
     if (options.paths.count(QStringLiteral("-")) > 1)
         return usageError(QStringLiteral("standard input (-) can be read only once"));
     // A part is chosen by its output file; standard output is not one.
-    if (options.shard && (options.toStdout || options.paths.contains(QStringLiteral("-"))))
+    const bool writesStandardOutput
+            = options.toStdout || options.paths.contains(QStringLiteral("-"));
+    if (options.shard && writesStandardOutput)
         return usageError(QStringLiteral("--shard needs results written to files, not to "
+                                         "standard output"));
+    options.update = parser.isSet(update);
+    if (options.update && writesStandardOutput)
+        return usageError(QStringLiteral("--update needs results written to files, not to "
                                          "standard output"));
 
     if (parser.isSet(quoteAll))
@@ -234,6 +268,14 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, int defaultJobs
         if (value != QLatin1String("crlf") && value != QLatin1String("lf"))
             return usageError(QStringLiteral("--eol takes crlf or lf, not \"") + value + u'"');
         options.crlf = value == QLatin1String("crlf");
+    }
+    if (parser.isSet(spreadsheet)) {
+        if (parser.isSet(quote) || (parser.isSet(eol) && !options.crlf))
+            return usageError(QStringLiteral("--spreadsheet quotes every field and ends lines "
+                                             "with CR LF; leave out --quote and --eol lf"));
+        options.quoting = CsvFormat::Quoting::All;
+        options.byteOrderMark = true;
+        options.formulasAsText = true;
     }
     if (parser.isSet(errorFormat)) {
         if (parser.value(errorFormat) != QLatin1String("gnu"))

@@ -16,6 +16,8 @@ struct CliOptions {
     int jobs = 1;
     bool dryRun = false;
     bool quiet = false;
+    bool update = false; // convert only inputs whose output is missing or older
+    bool tree = false; // outputs mirror the folders below each PATH in outputDir
     QString filesFrom; // a file listing more paths; "-" for standard input; empty: none
     bool nulSeparated = false; // the file list and the dry run's listing separate by NUL
     std::optional<Shard> shard; // convert only this part of the job list
@@ -23,6 +25,7 @@ struct CliOptions {
     bool byteOrderMark = false;
     bool crlf = true;
     bool attributes = false;
+    bool formulasAsText = false; // --spreadsheet: a field that looks like a formula opens as text
     bool gnuErrors = false; // failures as "FILE:LINE:COLUMN: error: REASON"
 };
 

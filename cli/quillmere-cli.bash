@@ -2,8 +2,17 @@
 _quillmere_cli()
 {
     local current=${COMP_WORDS[COMP_CWORD]}
-    local previous=${COMP_WORDS[COMP_CWORD-1]}
-    case $previous in
+    local option=${COMP_WORDS[COMP_CWORD-1]}
+    local joined=
+    # Bash splits "--eol=lf" at the "=": the value follows the option and the "=".
+    if [[ $current == "=" ]]; then
+        current=
+        joined=1
+    elif [[ $option == "=" && $COMP_CWORD -ge 2 ]]; then
+        option=${COMP_WORDS[COMP_CWORD-2]}
+        joined=1
+    fi
+    case $option in
         -d|--delimiter|-e|--extension|-j|--jobs|--shard)
             return 0
             ;;
@@ -23,11 +32,18 @@ _quillmere_cli()
             COMPREPLY=($(compgen -W "gnu" -- "$current"))
             return 0
             ;;
+        --quote)
+            if [[ $joined ]]; then
+                COMPREPLY=($(compgen -W "all" -- "$current"))
+                return 0
+            fi
+            ;;
     esac
     if [[ $current == -* ]]; then
-        COMPREPLY=($(compgen -W "-d --delimiter --tab -o --output-dir -e --extension --stdout
-            -j --jobs -n --dry-run -q --quiet --files-from -0 --shard --quote --quote=all --bom
-            --eol --attributes --error-format --help --version" -- "$current"))
+        COMPREPLY=($(compgen -W "-d --delimiter --tab -o --output-dir --tree -e --extension --stdout
+            -j --jobs -n --dry-run -q --quiet -u --update --files-from -0 --shard --quote
+            --quote=all --bom --eol --attributes --spreadsheet --error-format --help
+            --version" -- "$current"))
         return 0
     fi
     COMPREPLY=($(compgen -f -- "$current"))

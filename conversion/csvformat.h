@@ -16,4 +16,7 @@ struct CsvFormat {
     bool byteOrderMark = false;
     bool crlf = true;
     bool attributes = false; // each attribute gives a line "path,@name,value"
+    // A field that a spreadsheet would run as a formula (it starts with "=", "+", "-", "@", a
+    // tab or CR) is written with a single quote before it, so that it opens as text.
+    bool formulasAsText = false;
 };

@@ -469,7 +469,7 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
                                                         : OutputBuffer::Writes::Here);
         FlattenWalk walk(std::string_view(delimiterBytes.constData(),
                                           static_cast<std::size_t>(delimiterBytes.size())),
-                         format.quoting, format.crlf, buffer);
+                         format.quoting, format.crlf, buffer, format.formulasAsText);
         if (format.byteOrderMark)
             buffer.append("\xEF\xBB\xBF", 3);
 

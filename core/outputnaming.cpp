@@ -6,6 +6,10 @@ QString outputPathFor(const QString &inputPath, bool saveToChosenFolder,
     using namespace Main;
     const QString baseName = RemoveExtension(GetFileNameFromPath(inputPath, style));
     const QString folder = saveToChosenFolder ? chosenFolder : GetFolderFromPath(inputPath, style);
+    // A relative name without a folder has its result beside it, in the current folder, not
+    // in the root.
+    if (folder.isEmpty())
+        return baseName + QStringLiteral(".csv");
     return CleanDoubleBackslashes(folder + pathSeparator(style) + baseName + QStringLiteral(".csv"),
                                   style);
 }

@@ -36,10 +36,21 @@ QString withoutTrailingSeparators(const QString &path)
     return path.left(end);
 }
 
+QString systemReason(int errorNumber)
+{
+    return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
+
 Failure systemFailure(int errorNumber, const QString &path)
 {
-    return Failure(QString::fromLocal8Bit(std::strerror(errorNumber)) + QStringLiteral(": ") + path,
-                   errorNumber);
+    return Failure(systemReason(errorNumber) + QStringLiteral(": ") + path, errorNumber);
+}
+
+// A folder of the scan (an entry of the folder list, or a folder given to ListFiles) as a
+// record names it: without its trailing separator, doubled separators made single.
+QString recordedPath(const QString &folder)
+{
+    return Main::CleanDoubleBackslashes(withoutTrailingSeparators(folder));
 }
 
 // A name read from the file system as text, or null text when its bytes are not UTF-8 and so
@@ -62,8 +73,11 @@ bool byName(const QString &a, const QString &b)
 // Reads the names of the folder's entries that pass the filter, sorted by name; errno of a
 // failed listing goes to errorNumber, and the names read before it stay. The filter gets the
 // open folder, so that it examines an entry without walking the folder's whole path again.
+// Under ScanNames::TextOnly a name without a text form is left out; when it passes the filter
+// all the same, its byte form goes to undecodable (if given).
 template<typename Filter>
-QStringList readFolder(const QString &folder, int &errorNumber, Filter &&accept)
+QStringList readFolder(const QString &folder, ScanNames scanNames, int &errorNumber,
+                       Filter &&accept, QStringList *undecodable)
 {
     QStringList names;
     errorNumber = 0;
@@ -81,8 +95,15 @@ QStringList readFolder(const QString &folder, int &errorNumber, Filter &&accept)
         }
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
             continue;
-        const QString name = decodedName(entry->d_name);
-        if (!name.isNull() && accept(::dirfd(directory), *entry, name))
+        const QString name = scanNames == ScanNames::KeepBytes ? decodeNativeName(entry->d_name)
+                                                               : decodedName(entry->d_name);
+        if (name.isNull()) {
+            const QString bytes = decodeNativeName(entry->d_name);
+            if (undecodable && accept(::dirfd(directory), *entry, bytes))
+                undecodable->append(bytes);
+            continue;
+        }
+        if (accept(::dirfd(directory), *entry, name))
             names.append(name);
     }
     ::closedir(directory);
@@ -236,19 +257,39 @@ bool matchesWildcard(const QString &name, const QString &pattern)
 
 QStringList ListFiles(const QString &folder, const QString &pattern)
 {
+    return ListFiles(folder, pattern, ScanNames::TextOnly, nullptr);
+}
+
+QStringList ListFiles(const QString &folder, const QString &pattern, ScanNames scanNames,
+                      ScanRecord *leftOut)
+{
     int errorNumber = 0;
-    return readFolder(folder, errorNumber,
-                      [&](int folderHandle, const dirent &entry, const QString &name) {
-                          if (!matchesWildcard(name, pattern))
-                              return false;
-                          // The listing tells the type of most entries; only a link, or an
-                          // entry of a file system that does not tell, is examined.
-                          if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
-                              return entry.d_type == DT_REG;
-                          struct stat status { };
-                          return ::fstatat(folderHandle, entry.d_name, &status, 0) == 0
-                                  && S_ISREG(status.st_mode);
-                      });
+    QStringList undecodable;
+    const QStringList names = readFolder(
+            folder, scanNames, errorNumber,
+            [&](int folderHandle, const dirent &entry, const QString &name) {
+                if (!matchesWildcard(name, pattern))
+                    return false;
+                // The listing tells the type of most entries; only a link, or an entry of a
+                // file system that does not tell, is examined.
+                if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+                    return entry.d_type == DT_REG;
+                struct stat status { };
+                return ::fstatat(folderHandle, entry.d_name, &status, 0) == 0
+                        && S_ISREG(status.st_mode);
+            },
+            &undecodable);
+    if (leftOut) {
+        const QString path = recordedPath(folder);
+        for (const QString &name : std::as_const(undecodable))
+            leftOut->add(ScanRecord::Reason::NotUtf8,
+                         FileName::fromPath(Main::CleanDoubleBackslashes(path + Separator + name)));
+        // The scan of the tree has named a folder it could not list already.
+        if (errorNumber != 0 && !leftOut->contains(FileName::fromPath(path)))
+            leftOut->add(ScanRecord::Reason::NotListed, FileName::fromPath(path),
+                         systemReason(errorNumber));
+    }
+    return names;
 }
 
 bool isRootFolder(const QString &path)
@@ -338,7 +379,8 @@ void FolderScan::GetSubDirectories2016(QStringList &folders, bool recurse)
         // A found folder was tested when it was found; one gone since fails its listing.
         if (!found && !Main::FolderExists(folder))
             continue;
-        if (folder.size() >= PathLimit) {
+        if (isTooLong(folder)) {
+            leaveOut(ScanRecord::Reason::TooLong, folder);
             if (found)
                 remove(i);
             continue;
@@ -364,21 +406,26 @@ void FolderScan::GetSubDirectories2016(QStringList &folders, bool recurse)
         quiet = true;
         int errorNumber = 0;
         QHash<QString, FolderId> ids;
-        const QStringList subfolders
-                = readFolder(folder, errorNumber,
-                             [&](int folderHandle, const dirent &entry, const QString &name) {
-                                 const std::optional<FolderId> id
-                                         = scannedFolder(folderHandle, entry, name);
-                                 if (id)
-                                     ids.insert(name, *id);
-                                 return id.has_value();
-                             });
+        QStringList undecodable;
+        const QStringList subfolders = readFolder(
+                folder, m_names, errorNumber,
+                [&](int folderHandle, const dirent &entry, const QString &name) {
+                    const std::optional<FolderId> id = scannedFolder(folderHandle, entry, name);
+                    if (id)
+                        ids.insert(name, *id);
+                    return id.has_value();
+                },
+                &undecodable);
+        for (const QString &name : std::as_const(undecodable))
+            leaveOut(ScanRecord::Reason::NotUtf8, folder + name);
         for (const QString &name : subfolders) {
             try {
                 if (!yield(folder))
                     return abandon();
-                if (name.size() < PathLimit && !HasUnsafeCharacters(name)
-                    && isFirstVisit(ids.value(name)))
+                // Names of folders with control characters have no safe text form for a row.
+                if (m_names == ScanNames::TextOnly && HasUnsafeCharacters(name))
+                    leaveOut(ScanRecord::Reason::ControlCharacters, folder + name);
+                else if (name.size() < PathLimit && isFirstVisit(ids.value(name)))
                     folders.append(folder + name + Separator);
             } catch (...) {
                 failed(122);
@@ -386,9 +433,26 @@ void FolderScan::GetSubDirectories2016(QStringList &folders, bool recurse)
                 break;
             }
         }
-        if (errorNumber != 0)
+        if (errorNumber != 0) {
+            leaveOut(ScanRecord::Reason::NotListed, folder, systemReason(errorNumber));
             dropIfUnlistable(errorNumber);
+        }
     }
+}
+
+bool FolderScan::isTooLong(const QString &folder) const
+{
+    // The list's rows count characters; names kept by their bytes meet the system's limit,
+    // which counts bytes.
+    const qsizetype length
+            = m_names == ScanNames::KeepBytes ? encodeNativeName(folder).size() : folder.size();
+    return length >= PathLimit;
+}
+
+void FolderScan::leaveOut(ScanRecord::Reason reason, const QString &path, const QString &detail)
+{
+    if (m_leftOut)
+        m_leftOut->add(reason, FileName::fromPath(recordedPath(path)), detail);
 }
 
 std::optional<FolderScan::FolderId> FolderScan::scannedFolder(int folder, const dirent &entry,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "filelist/scanrecord.h"
+
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -64,6 +66,11 @@ bool matchesWildcard(const QString &name, const QString &pattern);
 // that are not valid UTF-8 cannot be represented and are left out. Never fails.
 QStringList ListFiles(const QString &folder, const QString &pattern);
 
+// The same, taking names as scanNames says; what it leaves out goes to leftOut (if given): a
+// matching name without a text form, and the folder when it cannot be listed.
+QStringList ListFiles(const QString &folder, const QString &pattern, ScanNames scanNames,
+                      ScanRecord *leftOut);
+
 // True for the file-system root, however many separators spell it.
 bool isRootFolder(const QString &path);
 
@@ -79,10 +86,16 @@ struct ScanHooks {
 // One scan of a folder tree (one button press, one dropped folder). Symbolic links to folders
 // found in the tree are not entered (the folders it starts from are, links or not), and every
 // folder is tested once, when it is found. It remembers the real folders it has seen, by device
-// and inode, so that a folder mounted inside itself cannot make it endless.
+// and inode, so that a folder mounted inside itself cannot make it endless. Names are taken as
+// scanNames says; every folder it leaves out (one it cannot list, a path too long, a name it
+// does not take) goes to leftOut, if given, which must outlive the scan.
 class FolderScan {
 public:
-    explicit FolderScan(ScanHooks hooks = {}) : m_hooks(std::move(hooks)) { }
+    explicit FolderScan(ScanHooks hooks = {}, ScanNames scanNames = ScanNames::TextOnly,
+                        ScanRecord *leftOut = nullptr)
+        : m_hooks(std::move(hooks)), m_names(scanNames), m_leftOut(leftOut)
+    {
+    }
 
     // Appends to the folder list every folder found below its entries: all first-level
     // subfolders, then all second-level ones, and so on (only the first level unless recurse).
@@ -106,6 +119,8 @@ private:
     };
 
     bool yield(const QString &folder);
+    bool isTooLong(const QString &folder) const;
+    void leaveOut(ScanRecord::Reason reason, const QString &path, const QString &detail = {});
     void report(const QString &description, int step);
     bool isFirstVisit(const QString &folder);
     bool isFirstVisit(const FolderId &id);
@@ -115,6 +130,8 @@ private:
                                                  const QString &name);
 
     ScanHooks m_hooks;
+    ScanNames m_names;
+    ScanRecord *m_leftOut;
     QSet<FolderId> m_visited;
     bool m_stopped = false;
 };

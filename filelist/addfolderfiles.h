@@ -55,24 +55,36 @@ private:
     std::function<void(const QString &)> m_failureSink;
 };
 
+// True when the system cannot open the path by its name: it is at or over the length limit.
+bool isPathTooLong(const QString &path);
+
 // Hands every file of the scanned folders that matches the pattern to append, as a row: the
 // folders in list order, each folder's names in ListFiles order, skipping names that start with
 // "~", files that are gone (also those vanishing while examined) and hidden archive files. Steps is
-// a ReportingProcedure or QuietSteps; its step numbers are those of the add-folder button.
+// a ReportingProcedure or QuietSteps; its step numbers are those of the add-folder button. Names
+// are taken as scanNames says; a file left out for its name or its path's length, and a folder
+// that cannot be listed, go to leftOut, if given.
 template<typename Steps, typename Append>
 void appendFilesOfFolders(Steps &steps, const QStringList &folders, const QString &pattern,
-                          Append &&append)
+                          Append &&append, ScanNames scanNames = ScanNames::TextOnly,
+                          ScanRecord *leftOut = nullptr)
 {
     for (const QString &entry : folders) {
         QString folder;
         steps.run(120, [&] { folder = entry.left(entry.size() - 1); });
         QStringList names;
-        steps.run(122, [&] { names = ListFiles(folder, pattern); });
+        steps.run(122, [&] { names = ListFiles(folder, pattern, scanNames, leftOut); });
         for (const QString &name : std::as_const(names)) {
             if (steps.test(126, [&] { return name.startsWith(QLatin1Char('~')); }))
                 continue;
             QString path;
             steps.run(128, [&] { path = folder + Main::pathSeparator() + name; });
+            if (isPathTooLong(path)) {
+                if (leftOut)
+                    leftOut->add(ScanRecord::Reason::TooLong,
+                                 FileName::fromPath(folderFileRow(folder, name)));
+                continue;
+            }
             // One probe answers both questions, so a file that vanishes meanwhile is passed over.
             if (steps.test(132, [&] {
                     const std::optional<int> attributes = existingFileAttributes(path);
@@ -84,7 +96,10 @@ void appendFilesOfFolders(Steps &steps, const QStringList &folders, const QStrin
 }
 
 // The rows a scan of the folder and all folders below it gives for the pattern, without
-// dialogs: what adding the folder in the window would add.
-QStringList filesOfFolderTree(const QString &folder, const QString &pattern, ScanHooks hooks = {});
+// dialogs: what adding the folder in the window would add. Names are taken as scanNames says;
+// what the scan leaves out goes to leftOut, if given.
+QStringList filesOfFolderTree(const QString &folder, const QString &pattern, ScanHooks hooks = {},
+                              ScanNames scanNames = ScanNames::TextOnly,
+                              ScanRecord *leftOut = nullptr);
 
 } // namespace AddFolder

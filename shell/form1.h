@@ -113,6 +113,9 @@ private:
     // appends their files matching the wildcard; a failing step is logged under the handler's
     // name and the next one follows.
     void addFolderTree(const char *handlerName, const FileName &folder, const QString &wildcard);
+    // After a scan from the window: one message saying how many entries it left out and why,
+    // when it left any out.
+    void reportLeftOut(const ScanRecord &leftOut);
     // What a scan started from the window needs: it yields to the event loop, stops once the
     // window is closing, and shows failures in the error report.
     AddFolder::ScanHooks scanHooks();

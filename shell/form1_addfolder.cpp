@@ -45,11 +45,16 @@ void Form1::PushButton4_Click()
     procedure.run(112, [&] { setPointer(PointerKind::Busy); });
     QStringList folders;
     procedure.run(114, [&] { folders = QStringList{folder + Main::pathSeparator()}; });
-    AddFolder::FolderScan scan(scanHooks());
+    ScanRecord leftOut;
+    AddFolder::FolderScan scan(scanHooks(), ScanNames::TextOnly, &leftOut);
     procedure.run(116, [&] { scan.GetSubDirectories2016(folders, true); });
     if (!scan.stopped()) {
-        AddFolder::appendFilesOfFolders(procedure, folders, QStringLiteral("*.") + extension,
-                                        [&](const QString &row) { ListView1->appendRow(row); });
+        AddFolder::appendFilesOfFolders(
+                procedure, folders, QStringLiteral("*.") + extension,
+                [&](const QString &row) { ListView1->appendRow(row); }, ScanNames::TextOnly,
+                &leftOut);
     }
     procedure.run(136, [&] { setPointer(PointerKind::Default); });
+    if (!scan.stopped())
+        procedure.run(138, [&] { reportLeftOut(leftOut); });
 }

@@ -22,16 +22,25 @@ AddFolder::ScanHooks Form1::scanHooks()
     return hooks;
 }
 
+void Form1::reportLeftOut(const ScanRecord &leftOut)
+{
+    if (!leftOut.isEmpty())
+        dialogs().message(leftOut.summary());
+}
+
 void Form1::addFolderTree(const char *handlerName, const FileName &folder, const QString &wildcard)
 {
     QStringList folders{folder.path() + Main::pathSeparator()};
-    AddFolder::FolderScan scan(scanHooks());
+    ScanRecord leftOut;
+    AddFolder::FolderScan scan(scanHooks(), ScanNames::TextOnly, &leftOut);
     scan.GetSubDirectories2016(folders, true);
     if (scan.stopped())
         return;
     AddFolder::QuietSteps steps([handlerName](const QString &description) {
         logHandlerFailure(handlerName, description);
     });
-    AddFolder::appendFilesOfFolders(steps, folders, wildcard,
-                                    [&](const QString &row) { ListView1->appendRow(row); });
+    AddFolder::appendFilesOfFolders(
+            steps, folders, wildcard, [&](const QString &row) { ListView1->appendRow(row); },
+            ScanNames::TextOnly, &leftOut);
+    reportLeftOut(leftOut);
 }

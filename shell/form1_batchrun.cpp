@@ -53,8 +53,8 @@ QString clashText(const BatchPlan &plan, const QList<OutputClash> &clashes)
             "remains:");
     for (const OutputClash &clash : clashes) {
         text += u'\r' + plan.jobs[clash.earlier].input.display() + QStringLiteral(" and ")
-                + plan.jobs[clash.later].input.display() + QStringLiteral(" both write ")
-                + plan.jobs[clash.later].output.display();
+                + plan.jobs[clash.last].input.display() + QStringLiteral(" both write ")
+                + plan.jobs[clash.last].output.display();
     }
     return text;
 }
@@ -213,6 +213,7 @@ void Form1::PushButton2_Click()
                 procedure.run(160, [&] { throw Failure(status.reason); });
                 break;
             case JobStatus::Kind::Converted:
+            case JobStatus::Kind::Superseded:
             case JobStatus::Kind::Cancelled:
                 break;
             }

@@ -8,14 +8,17 @@
 #include <string_view>
 #include <vector>
 
-// Encloses fields in double quotes as RFC 4180 reads them: a field holding a character of the
+// Encloses fields in double quotes as RFC 4180 reads them, and keeps a spreadsheet from taking
+// a field for a formula when asked: a field holding a character of the
 // delimiter text (the delimiter itself when it is one character), a double quote, CR or LF (or,
 // quoting all, any field) is written between double quotes with every double quote inside
 // doubled. A reader that splits at any character of a longer delimiter (", " read as "," with
 // the blanks after it skipped) then reads the same fields.
 class FieldQuoting {
 public:
-    FieldQuoting(std::string_view delimiter, CsvFormat::Quoting quoting) : m_quoting(quoting)
+    FieldQuoting(std::string_view delimiter, CsvFormat::Quoting quoting,
+                 bool formulasAsText = false)
+        : m_quoting(quoting), m_formulasAsText(formulasAsText)
     {
         m_special.fill(false);
         m_special[static_cast<unsigned char>('"')] = true;
@@ -35,6 +38,15 @@ public:
     }
 
     bool quotes() const { return m_quoting != CsvFormat::Quoting::None; }
+    bool formulasAsText() const { return m_formulasAsText; }
+
+    // True when a spreadsheet would take a field starting so for a formula, as the common
+    // guidance on CSV injection lists the characters.
+    static bool startsFormula(std::string_view field)
+    {
+        return !field.empty()
+                && std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos;
+    }
 
     bool needsQuotes(std::string_view field) const
     {
@@ -66,11 +78,14 @@ public:
     // Appends the field to sink (anything with append(const char *, std::size_t)).
     template<typename Sink> void appendField(Sink &sink, std::string_view field) const
     {
+        const bool asText = m_formulasAsText && startsFormula(field);
         if (!needsQuotes(field)) {
+            if (asText)
+                sink.append("'", 1);
             sink.append(field.data(), field.size());
             return;
         }
-        sink.append("\"", 1);
+        sink.append(asText ? "\"'" : "\"", asText ? 2 : 1);
         appendEscaped(sink, field);
         sink.append("\"", 1);
     }
@@ -94,5 +109,6 @@ public:
 private:
     std::vector<std::string> m_characters; // the delimiter's characters, as UTF-8
     CsvFormat::Quoting m_quoting;
+    bool m_formulasAsText;
     std::array<bool, 256> m_special; // the bytes that may make a field need quotes
 };

@@ -6,12 +6,12 @@ FlattenWalk::FlattenWalk(std::string_view delimiter, OutputBuffer &output)
 }
 
 FlattenWalk::FlattenWalk(std::string_view delimiter, CsvFormat::Quoting quoting, bool crlf,
-                         OutputBuffer &output)
+                         OutputBuffer &output, bool formulasAsText)
     : m_delimiter(delimiter),
-      m_quoting(delimiter, quoting),
+      m_quoting(delimiter, quoting, formulasAsText),
       m_output(output),
       m_path(delimiter),
-      m_quotes(quoting != CsvFormat::Quoting::None),
+      m_quotes(quoting != CsvFormat::Quoting::None || formulasAsText),
       m_crlf(crlf)
 {
 }
@@ -22,6 +22,11 @@ void FlattenWalk::quotedValueBytes(const char *data, std::size_t size)
         FieldQuoting::appendEscaped(m_output, std::string_view(data, size));
         return;
     }
+    // The value's first byte decides whether it could be taken for a formula; its quote is
+    // held with it, so a value quoted in pieces gets it too.
+    if (m_heldValue.empty() && size > 0 && m_quoting.formulasAsText()
+        && FieldQuoting::startsFormula(std::string_view(data, size)))
+        m_heldValue.push_back('\'');
     m_heldValue.append(data, size);
     if (m_heldValue.size() > heldValueLimit) {
         m_output.append("\"", 1);

@@ -34,8 +34,10 @@ public:
 
     // Writes the lines to output, ending each with CR LF or LF; the delimiter is UTF-8.
     FlattenWalk(std::string_view delimiter, OutputBuffer &output);
+    // Fields are quoted as quoting asks, and with formulasAsText a field a spreadsheet would
+    // take for a formula starts with a single quote.
     FlattenWalk(std::string_view delimiter, CsvFormat::Quoting quoting, bool crlf,
-                OutputBuffer &output);
+                OutputBuffer &output, bool formulasAsText = false);
 
     // The parser's events, in document order; names and data are UTF-8.
     void startElement(std::string_view prefix, std::string_view localName);
@@ -105,7 +107,7 @@ private:
     bool m_inCdata = false;
     bool m_inComment = false; // a comment's line is being written
     bool m_valueQuoted = false; // the opening quote of the current value is written
-    bool m_quotes; // whether values may need quotes at all
+    bool m_quotes; // whether values may need quotes, or a quote before them, at all
     bool m_crlf;
 };
 

@@ -18,12 +18,14 @@ class TestCliManual : public QObject {
 private slots:
     void initTestCase();
     void everyOptionDocumented();
+    void everyExitStatusDocumented();
     void bashCompletes_data();
     void bashCompletes();
     void installedWhereLookedFor_data();
     void installedWhereLookedFor();
 
 private:
+    QString m_help;
     QStringList m_options;
 };
 
@@ -56,7 +58,8 @@ void TestCliManual::initTestCase()
     out.open(QIODevice::WriteOnly);
     QBuffer err;
     QCOMPARE(runCli({u"quillmere-cli"_s, u"--help"_s}, in, out, err), 0);
-    m_options = longOptions(QString::fromUtf8(out.data()));
+    m_help = QString::fromUtf8(out.data());
+    m_options = longOptions(m_help);
     QVERIFY(m_options.contains(u"--attributes"_s));
 }
 
@@ -70,6 +73,27 @@ void TestCliManual::everyOptionDocumented()
     }
 }
 
+// Scripts act on the exit status: --help and the manual page list the same ones, and both say
+// that --stdout keeps what it wrote before a fault.
+void TestCliManual::everyExitStatusDocumented()
+{
+    const QString manual = fileText(sources + u"quillmere-cli.1"_s);
+    const auto listed = [](const QString &text, const QString &pattern) {
+        QStringList statuses;
+        for (const auto &match :
+             QRegularExpression(pattern, QRegularExpression::MultilineOption).globalMatch(text))
+            statuses.append(match.captured(1));
+        return statuses;
+    };
+    const QStringList expected{u"0"_s, u"1"_s, u"2"_s, u"3"_s, u"128+N"_s};
+    QCOMPARE(listed(m_help.section(u"Exit status:\n"_s, 1), u"^  (\\S+) "_s), expected);
+    QCOMPARE(listed(manual.section(u".SH EXIT STATUS"_s, 1).section(u".SH "_s, 0, 0),
+                    u"^\\.B (\\S+)$"_s),
+             expected);
+    QVERIFY(m_help.simplified().contains(u"what was written before the fault stays written"_s));
+    QVERIFY(manual.simplified().contains(u"what was written before the fault stays written"_s));
+}
+
 void TestCliManual::bashCompletes_data()
 {
     QTest::addColumn<QString>("line");
@@ -78,6 +102,11 @@ void TestCliManual::bashCompletes_data()
     QTest::newRow("eolValue") << u"quillmere-cli --eol "_s << u"crlf lf"_s;
     QTest::newRow("errorFormat") << u"quillmere-cli --error-format g"_s << u"gnu"_s;
     QTest::newRow("file") << u"quillmere-cli in"_s << u"in.xml"_s;
+    // Bash splits "--eol=lf" into three words at the "=", as the rows spell it.
+    QTest::newRow("eolJoined") << u"quillmere-cli --eol ="_s << u"crlf lf"_s;
+    QTest::newRow("errorFormatJoined") << u"quillmere-cli --error-format = g"_s << u"gnu"_s;
+    QTest::newRow("quoteJoined") << u"quillmere-cli --quote ="_s << u"all"_s;
+    QTest::newRow("quoteThenFile") << u"quillmere-cli --quote in"_s << u"in.xml"_s;
 }
 
 void TestCliManual::bashCompletes()

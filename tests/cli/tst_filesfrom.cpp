@@ -16,6 +16,8 @@ private slots:
     void listFromStandardInput();
     void lineBreakInNameListedWhole();
     void unreadableList();
+    void nulInListOfLines_data();
+    void nulInListOfLines();
 
 private:
     CliFolder m_folder;
@@ -94,8 +96,32 @@ void TestFilesFrom::unreadableList()
     m_folder.writeFile(u"a.xml"_s, document);
 
     const CliRun result = runCliInMemory({u"--files-from"_s, u"nolist"_s, u"a.xml"_s});
-    QCOMPARE(result.status, 1);
+    QCOMPARE(result.status, 3);
     QVERIFY(result.err.contains("nolist"));
+    QVERIFY(!QFile::exists(m_folder.path(u"a.csv"_s)));
+}
+
+void TestFilesFrom::nulInListOfLines_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::newRow("file") << u"list"_s;
+    QTest::newRow("standardInput") << u"-"_s;
+}
+
+// A list made with -print0 read as lines would give one name made of them all.
+void TestFilesFrom::nulInListOfLines()
+{
+    QFETCH(QString, list);
+    const QByteArray names("a.xml\0b.xml\0", 12);
+    m_folder.writeFile(u"a.xml"_s, document);
+    m_folder.writeFile(u"b.xml"_s, document);
+    m_folder.writeFile(u"list"_s, names);
+
+    const CliRun result = runCliInMemory({u"--files-from"_s, list}, names);
+    QCOMPARE(result.status, 2);
+    const QString expected = u"quillmere-cli: the file list "_s + list
+            + u" holds a NUL byte: give -0 for a NUL-separated list\n"_s;
+    QVERIFY2(QString::fromUtf8(result.err).startsWith(expected), result.err);
     QVERIFY(!QFile::exists(m_folder.path(u"a.csv"_s)));
 }
 

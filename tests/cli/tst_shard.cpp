@@ -3,10 +3,15 @@
 #include "support/clirun.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTest>
 
+#include <functional>
 #include <optional>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -25,6 +30,10 @@ private slots:
     void sameOutputSamePart_data();
     void sameOutputSamePart();
     void laterInputWinsInPart();
+    void everyPartSaysItCannotWork_data();
+    void everyPartSaysItCannotWork();
+    void samePartHoweverReached_data();
+    void samePartHoweverReached();
     void standardOutputRefused();
 
 private:
@@ -145,6 +154,8 @@ void TestShard::sameOutputSamePart_data()
     QTest::newRow("outputFolder") << QStringList{u"-o"_s, u"out"_s, u"one/x.xml"_s, u"two/x.xml"_s}
                                   << 2;
     QTest::newRow("linkedFolder") << QStringList{u"one/x.xml"_s, u"link/x.xml"_s} << 2;
+    // Below each named folder the one output has another path: in/x.csv, then x.csv.
+    QTest::newRow("nestedFolders") << QStringList{u"nest"_s, u"nest/in"_s} << 2;
 }
 
 void TestShard::sameOutputSamePart()
@@ -153,6 +164,7 @@ void TestShard::sameOutputSamePart()
     QFETCH(int, listed);
     m_folder.writeFile(u"one/x.xml"_s, "<r>1</r>");
     m_folder.writeFile(u"two/x.xml"_s, "<r>2</r>");
+    m_folder.writeFile(u"nest/in/x.xml"_s, "<r>3</r>");
     QVERIFY(QDir().mkpath(m_folder.path(u"out"_s)));
     QVERIFY(QFile::link(m_folder.path(u"one"_s), m_folder.path(u"link"_s)));
 
@@ -179,6 +191,79 @@ void TestShard::laterInputWinsInPart()
                          .status,
                  0);
     QCOMPARE(m_folder.readFile(u"out/x.csv"_s), QByteArray("r,2\r\n"));
+}
+
+void TestShard::everyPartSaysItCannotWork_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("missingFolder") << QStringList{u"tree"_s, u"none"_s};
+    QTest::newRow("emptyFolder") << QStringList{u"tree"_s, u"empty"_s};
+    QTest::newRow("missingOutputFolder") << QStringList{u"-o"_s, u"none"_s, u"tree"_s};
+    QTest::newRow("missingList") << QStringList{u"--files-from"_s, u"none"_s};
+}
+
+// A node where the share is not mounted fails each of its parts with status 3, also a part
+// that would have had no file, so that a scheduler runs it elsewhere.
+void TestShard::everyPartSaysItCannotWork()
+{
+    QFETCH(QStringList, arguments);
+    m_folder.writeFile(u"tree/a.xml"_s, "<r/>");
+    QVERIFY(QDir().mkpath(m_folder.path(u"empty"_s)));
+    for (int k = 1; k <= 3; ++k) {
+        const CliRun run = runCliInMemory(QStringList{u"--shard"_s, u"%1/3"_s.arg(k)} + arguments);
+        QCOMPARE(run.status, 3);
+    }
+    QVERIFY(!QFile::exists(m_folder.path(u"tree/a.csv"_s)));
+}
+
+void TestShard::samePartHoweverReached_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<bool>("beside"); // results beside the inputs, or with -o
+    for (const char *way : {"link", "bindMount", "otherPlace"}) {
+        QTest::addRow("%sFolder", way) << QString::fromLatin1(way) << false;
+        QTest::addRow("%sBeside", way) << QString::fromLatin1(way) << true;
+    }
+}
+
+// Machines that mount the shared folder in different places (or reach it through a link)
+// must agree on every part, or some files would be converted twice and others never.
+void TestShard::samePartHoweverReached()
+{
+    QFETCH(QString, way);
+    QFETCH(bool, beside);
+    for (int i = 0; i < 24; ++i)
+        m_folder.writeFile(u"data/tree/d%1/f%2.xml"_s.arg(i % 4).arg(i % 9), "<r/>");
+    QVERIFY(QDir().mkpath(m_folder.path(u"data/out"_s)));
+    std::optional<QScopeGuard<std::function<void()>>> unmount;
+    if (way == u"link"_s) {
+        QVERIFY(QFile::link(m_folder.path(u"data"_s), m_folder.path(u"other"_s)));
+    } else if (way == u"otherPlace"_s) {
+        QCOMPARE(QProcess::execute(u"cp"_s, {u"-a"_s, u"data"_s, u"other"_s}), 0);
+    } else {
+        if (::geteuid() != 0)
+            QSKIP("Only root can bind-mount a folder");
+        QVERIFY(QDir().mkpath(m_folder.path(u"other"_s)));
+        QCOMPARE(QProcess::execute(u"mount"_s, {u"--bind"_s, u"data"_s, u"other"_s}), 0);
+        unmount.emplace([this] {
+            QProcess::execute(u"umount"_s, {u"--lazy"_s, m_folder.path(u"other"_s)});
+        });
+    }
+
+    const auto parts = [&](const QString &root) {
+        QList<QStringList> listed;
+        for (int k = 1; k <= 5; ++k) {
+            QStringList arguments{u"--shard"_s, u"%1/5"_s.arg(k)};
+            if (!beside)
+                arguments << u"-o"_s << root + u"/out"_s;
+            QStringList part;
+            for (const QString &file : dryRun(arguments << root + u"/tree"_s))
+                part.append(file.mid(m_folder.path(root).size()));
+            listed.append(part);
+        }
+        return listed;
+    };
+    QCOMPARE(parts(u"other"_s), parts(u"data"_s));
 }
 
 void TestShard::standardOutputRefused()

@@ -167,6 +167,7 @@ void TestPathHelpers::outputNaming_data()
     row("posix-folder", "/data/orders.xml", true, "/out", "/out/orders.csv", false);
     row("posix-folder-trailing", "/data/orders.xml", true, "/out/", "/out/orders.csv", false);
     row("posix-root", "/orders.xml", false, "", "/orders.csv", false);
+    row("posix-relative", "orders.xml", false, "", "orders.csv", false);
     row("posix-to-root", "/data/orders.xml", true, "/", "/orders.csv", false);
 }
 

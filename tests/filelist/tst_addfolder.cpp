@@ -1,13 +1,16 @@
+#include "core/nativename.h"
 #include "filelist/addfolder.h"
 #include "filelist/addfolderfiles.h"
 #include "support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
 #include <stdexcept>
 
 #include <fcntl.h>
@@ -15,6 +18,7 @@
 #include <unistd.h>
 
 using namespace AddFolder;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -48,7 +52,8 @@ private slots:
     void wildcard();
     void unsafeCharacters_data();
     void unsafeCharacters();
-    void unsafeAndUndecodableNamesAreSkipped();
+    void unsafeAndUndecodableNames_data();
+    void unsafeAndUndecodableNames();
     void namedPipeIsNeitherListedNorOpened();
     void attributes_data();
     void attributes();
@@ -59,6 +64,7 @@ private slots:
     void failureIsReportedOnlyBeforeTheFirstListing_data();
     void failureIsReportedOnlyBeforeTheFirstListing();
     void symbolicLinkLoopEnds();
+    void folderMountedInsideItselfIsListedOnce();
     void linkedFolderIsListedOnce();
     void linksToFoldersInTheTreeAreNotEntered();
     void folderNamedWithQuestionMarkIsScanned();
@@ -189,8 +195,36 @@ void TestAddFolder::unsafeCharacters()
     QCOMPARE(HasUnsafeCharacters(name), unsafe);
 }
 
-void TestAddFolder::unsafeAndUndecodableNamesAreSkipped()
+void TestAddFolder::unsafeAndUndecodableNames_data()
 {
+    QTest::addColumn<ScanNames>("scanNames");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("leftOut"); // reason number, then the path below the root
+
+    const QString rawFolder = decodeNativeName("raw\xff");
+    const QString rawFile = decodeNativeName("f\xfe.xml");
+    // The window's rows need a text form: what has none is left out, and said so.
+    QTest::newRow("textOnly") << ScanNames::TextOnly
+                              << QStringList{QStringLiteral("ok\u2013dash/a.xml"),
+                                             QStringLiteral("ok\u2013dash/x.xml")}
+                              << QStringList{u"0 "_s + rawFolder, u"1 bad\u0085"_s,
+                                             u"1 tab\there"_s, u"0 "_s + rawFile};
+    QTest::newRow("keepBytes") << ScanNames::KeepBytes
+                               << QStringList{rawFile,
+                                              u"bad\u0085/b.xml"_s,
+                                              u"ok\u2013dash/a.xml"_s,
+                                              u"ok\u2013dash/x.xml"_s,
+                                              rawFolder + u"/e.xml"_s,
+                                              u"tab\there/d.xml"_s,
+                                              u"bad\u0085/deeper/c.xml"_s}
+                               << QStringList{};
+}
+
+void TestAddFolder::unsafeAndUndecodableNames()
+{
+    QFETCH(ScanNames, scanNames);
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, leftOut);
     QTemporaryDir dir;
     const QString root = dir.path();
     makeTree(root,
@@ -214,9 +248,14 @@ void TestAddFolder::unsafeAndUndecodableNamesAreSkipped()
         ::close(descriptor);
     }
 
-    QCOMPARE(relative(root, filesOfFolderTree(root, QStringLiteral("*.*"))),
-             (QStringList{QStringLiteral("ok\u2013dash/a.xml"),
-                          QStringLiteral("ok\u2013dash/x.xml")}));
+    ScanRecord record;
+    QCOMPARE(relative(root, filesOfFolderTree(root, QStringLiteral("*.*"), {}, scanNames, &record)),
+             expected);
+    QStringList recorded;
+    for (const ScanRecord::Entry &entry : std::as_const(record.entries))
+        recorded.append(QString::number(int(entry.reason)) + u' '
+                        + relative(root, {entry.path.path()}).value(0));
+    QCOMPARE(recorded, leftOut);
 }
 
 void TestAddFolder::namedPipeIsNeitherListedNorOpened()
@@ -310,11 +349,16 @@ void TestAddFolder::unreadableSubfolderIsDroppedWithItsFiles()
     const QString locked = root + QStringLiteral("/b");
     QVERIFY(QFile::setPermissions(locked, QFile::WriteOwner | QFile::ExeOwner));
 
-    const QStringList rows = filesOfFolderTree(root, QStringLiteral("*.xml"));
+    ScanRecord record;
+    const QStringList rows
+            = filesOfFolderTree(root, QStringLiteral("*.xml"), {}, ScanNames::TextOnly, &record);
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(relative(root, rows),
              (QStringList{QStringLiteral("a/a.xml"), QStringLiteral("c/c.xml"),
                           QStringLiteral("c/deep/y.xml")}));
+    QCOMPARE(record.entries.size(), 1);
+    QCOMPARE(record.entries[0].path.path(), locked);
+    QCOMPARE(record.entries[0].detail, QString::fromLocal8Bit(std::strerror(EACCES)));
 }
 
 void TestAddFolder::folderTurningIntoFileIsDroppedAndNextEntryFollows()
@@ -345,12 +389,17 @@ void TestAddFolder::folderTurningIntoFileIsDroppedAndNextEntryFollows()
     };
 
     QStringList folders{root + u'/'};
-    FolderScan scan(hooks);
+    ScanRecord record;
+    FolderScan scan(hooks, ScanNames::TextOnly, &record);
     scan.GetSubDirectories2016(folders, true);
     QCOMPARE(reports, QStringList{});
     QCOMPARE(relative(root, folders),
              (QStringList{QString(), QStringLiteral("a/"), QStringLiteral("c/"),
                           QStringLiteral("a/deep/"), QStringLiteral("c/deep/")}));
+    // Nothing is said at once, but the record names the folder for the report after the scan.
+    QCOMPARE(record.entries.size(), 1);
+    QCOMPARE(record.entries[0].reason, ScanRecord::Reason::NotListed);
+    QCOMPARE(record.entries[0].path.path(), root + QStringLiteral("/b"));
 }
 
 void TestAddFolder::failureIsReportedOnlyBeforeTheFirstListing_data()
@@ -430,6 +479,23 @@ void TestAddFolder::symbolicLinkLoopEnds()
     QCOMPARE(relative(root, filesOfFolderTree(root, QStringLiteral("*.xml"))),
              (QStringList{QStringLiteral("top.xml"), QStringLiteral("a/a.xml"),
                           QStringLiteral("a/b/b.xml")}));
+}
+
+void TestAddFolder::folderMountedInsideItselfIsListedOnce()
+{
+    if (!isRoot())
+        QSKIP("Only root can bind-mount a folder");
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    makeTree(root, {QStringLiteral("a.xml"), QStringLiteral("sub/loop/")}, "<a/>");
+    const QString loop = root + QStringLiteral("/sub/loop");
+    QCOMPARE(QProcess::execute(QStringLiteral("mount"), {QStringLiteral("--bind"), root, loop}), 0);
+    const auto unmount = qScopeGuard([&] {
+        QProcess::execute(QStringLiteral("umount"), {QStringLiteral("--lazy"), loop});
+    });
+
+    QCOMPARE(relative(root, filesOfFolderTree(root, QStringLiteral("*.xml"))),
+             QStringList{QStringLiteral("a.xml")});
 }
 
 void TestAddFolder::linkedFolderIsListedOnce()

@@ -13,6 +13,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 using Kind = ScriptedDialogs::Kind;
@@ -41,6 +44,7 @@ private slots:
     void cancelledPromptChangesNothing();
     void cancelledBrowserKeepsTheExtension();
     void sameScanTwiceAddsEveryFileTwice();
+    void leftOutEntriesAreToldAfterTheScan();
     void windowIsBusyDuringTheScan();
     void closingTheWindowStopsTheScan();
     void failingStoreIsReportedAndTheScanGoesOn();
@@ -160,6 +164,36 @@ void TestAddFolderButton::sameScanTwiceAddsEveryFileTwice()
     QCOMPARE(rowsBelow(files.path(), *fixture.control<FileListView>("ListView1")),
              (QStringList{QStringLiteral("a.xml"), QStringLiteral("s/b.xml"),
                           QStringLiteral("a.xml"), QStringLiteral("s/b.xml")}));
+}
+
+// The rows keep the rules of the scan; what they leave out is told once, when the window is no
+// longer busy.
+void TestAddFolderButton::leftOutEntriesAreToldAfterTheScan()
+{
+    QTemporaryDir files;
+    makeTree(files.path(), {QStringLiteral("a.xml"), QStringLiteral("tab\tdir/b.xml")});
+    const QByteArray raw = QFile::encodeName(files.path()) + "/caf\xe9.xml";
+    QFile rawFile;
+    QVERIFY(rawFile.open(::open(raw.constData(), O_WRONLY | O_CREAT, 0644), QIODevice::WriteOnly,
+                         QFile::AutoCloseHandle));
+    rawFile.close();
+    WindowFixture fixture;
+    Form1::PointerKind pointer = Form1::PointerKind::Busy;
+    fixture.dialogs.whileOpen = [&](const ScriptedDialogs::Call &) {
+        pointer = fixture.window.pointer();
+    };
+    fixture.dialogs.answerInputBox(QStringLiteral("xml"));
+    fixture.dialogs.answerBrowseForFolder(files.path());
+    fixture.window.PushButton4_Click();
+    ::unlink(raw.constData());
+
+    QCOMPARE(rowsBelow(files.path(), *fixture.control<FileListView>("ListView1")),
+             QStringList{QStringLiteral("a.xml")});
+    QCOMPARE(fixture.dialogs.messages(),
+             QStringList{QStringLiteral("2 files or folders were not added:\r"
+                                        "1 name that is not valid UTF-8\r"
+                                        "1 folder whose name holds a control character")});
+    QCOMPARE(pointer, Form1::PointerKind::Default);
 }
 
 void TestAddFolderButton::windowIsBusyDuringTheScan()

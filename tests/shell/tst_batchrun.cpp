@@ -139,6 +139,7 @@ private slots:
     void noDelimiterSelectedIsRefused();
     void secondClickWhileYieldingDoesNothing();
     void failedWriteIsReportedAndRunGoesOn();
+    void listedInputIsNeverReplaced();
     void outputPlaceIsTakenOnceAtTheCheck_data();
     void outputPlaceIsTakenOnceAtTheCheck();
     void closingMidRunLeavesNoPartialFile();
@@ -466,6 +467,29 @@ void TestBatchRun::failedWriteIsReportedAndRunGoesOn()
     QCOMPARE(fixture.dialogs.messages(), texts("Done."));
     QVERIFY(QFileInfo(out.filePath(u"a.csv"_s)).isDir());
     QCOMPARE(readFile(out.filePath(u"b.csv"_s)), QByteArray("root,child,value\r\nroot,n,m,x\r\n"));
+    QVERIFY(fixture.atRest());
+}
+
+// Beside the original a.xml writes a.csv: listed too, a.csv is read, never replaced, and each
+// refused result is reported at the step of a result that cannot be written.
+void TestBatchRun::listedInputIsNeverReplaced()
+{
+    RunFixture fixture;
+    const QString xml = fixture.input(u"a.xml"_s);
+    const QString csv = fixture.input(u"a.csv"_s);
+
+    fixture.start->click();
+    QCOMPARE(readFile(csv), sample);
+    const QStringList reports = fixture.dialogs.errorReports();
+    QCOMPARE(reports.size(), 2);
+    for (const QString &input : {xml, csv}) {
+        const QString report = reports[input == xml ? 0 : 1];
+        QVERIFY2(report.startsWith(
+                         u"The result of %1 would replace %2, an input of this run\r\n"_s.arg(input,
+                                                                                              csv))
+                         && report.contains(u"at line 160\r\r"_s),
+                 qPrintable(report));
+    }
     QVERIFY(fixture.atRest());
 }
 

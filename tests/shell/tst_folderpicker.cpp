@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <functional>
 
@@ -147,12 +148,16 @@ void TestFolderPicker::dialogOpensAtStartFolder()
     QString directory;
     QString title;
     QStringList selected;
+    bool overItsOwner = false;
     const QString result = runQtDialog(folder.filePath(start), [&](QFileDialog &dialog) {
         directory = dialog.directory().absolutePath();
         title = dialog.windowTitle();
         selected = dialog.selectedFiles();
+        // Shown over the window that asked, though not its child, which would destroy it.
+        overItsOwner = dialog.windowHandle()->transientParent() != nullptr && !dialog.parent();
     });
     QVERIFY(result.isEmpty());
+    QVERIFY(overItsOwner);
     QCOMPARE(title, QStringLiteral("Please select folder:"));
     if (expectedDirectory.isEmpty()) {
         QCOMPARE(directory, QDir(folder.path()).canonicalPath());

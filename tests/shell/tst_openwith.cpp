@@ -34,16 +34,18 @@ void TestOpenWith::filesAppendedFoldersScanned()
     auto *list = fixture.control<FileListView>("ListView1");
     list->appendRow(QStringLiteral("/kept/first.xml"));
 
+    // After a link ".." is the folder above its target: link/../single.txt names no file.
+    QVERIFY(QFile::link(root + QStringLiteral("/tree/sub"), root + QStringLiteral("/link")));
     fixture.window.openPaths({root + QStringLiteral("/single.txt"), QStringLiteral("tree"),
-                              QStringLiteral("./gone.xml")});
+                              QStringLiteral("./gone.xml"), QStringLiteral("link/../single.txt")});
     QDir::setCurrent(previous);
 
-    QCOMPARE(
-            list->rows(),
-            (QStringList{QStringLiteral("/kept/first.xml"), root + QStringLiteral("/single.txt"),
-                         root + QStringLiteral("/tree/a.xml"), root + QStringLiteral("/tree/b.xml"),
-                         root + QStringLiteral("/tree/sub/c.xml"),
-                         root + QStringLiteral("/gone.xml")}));
+    QCOMPARE(list->rows(),
+             (QStringList{
+                     QStringLiteral("/kept/first.xml"), root + QStringLiteral("/single.txt"),
+                     root + QStringLiteral("/tree/a.xml"), root + QStringLiteral("/tree/b.xml"),
+                     root + QStringLiteral("/tree/sub/c.xml"), root + QStringLiteral("/gone.xml"),
+                     root + QStringLiteral("/link/../single.txt")}));
     QVERIFY(fixture.dialogs.allAnswersUsed());
 }
 
