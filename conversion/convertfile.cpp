@@ -15,7 +15,7 @@ ConversionResult convertFile(const QString &inputPath, const QString &outputPath
 
 ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
                              const CsvFormat &format, const std::atomic_bool *cancel,
-                             InputKinds inputKinds)
+                             InputKinds inputKinds, ThreadPlan plan)
 {
     InputFile input(inputPath);
     if (!input.open(inputKinds)) {
@@ -35,8 +35,7 @@ ConversionResult convertFile(const QString &inputPath, const QString &outputPath
         }
         return result;
     }
-    ConversionResult result
-            = ConvertToCSV(input, output.device(), format, cancel, ThreadPlan::Automatic);
+    ConversionResult result = ConvertToCSV(input, output.device(), format, cancel, plan);
     if (result.status == ConversionResult::Status::WriteFailed) {
         result.reason = QStringLiteral("Cannot write \"%1\": %2")
                                 .arg(outputPath, output.device()->errorString());
