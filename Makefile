@@ -26,7 +26,7 @@ conformance: build
 
 bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLMERE_TESTS=OFF -DQUILLMERE_BENCH=ON $(LAUNCHER)
-	cmake --build build-bench --target quillmere-cli expat_parse_only expat_parse_only_system window_run
+	cmake --build build-bench --target quillmere-cli expat_parse_only expat_parse_only_system flatten_plan window_run
 	/usr/bin/python3 bench/run.py build-bench
 
 fuzz:

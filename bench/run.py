@@ -27,6 +27,7 @@ sys.path.insert(0, HERE)
 import declared_encodings  # noqa: E402
 import expat_copy  # noqa: E402
 import generate  # noqa: E402
+import instructions  # noqa: E402
 import syscalls  # noqa: E402
 import window_bench  # noqa: E402
 import streaming  # noqa: E402
@@ -273,6 +274,8 @@ def main():
               "%.2fx" % (memory_serial / memory_parallel))
 
     syscalls.measure(bench)
+    instructions.measure(bench, [("record", records, b"</record>\n", b"</records>\n", 0.80),
+                                 ("nested", nested, b"</deep0>\n", b"</doc>\n", 0.74)])
     window_bench.measure(bench.row, bench.ratio_row, small_folder,
                          os.path.dirname(os.path.dirname(bench.cli)), bench.out)
 
