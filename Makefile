@@ -26,8 +26,8 @@ conformance: build
 
 bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLMERE_TESTS=OFF -DQUILLMERE_BENCH=ON $(LAUNCHER)
-	cmake --build build-bench --target quillmere-cli expat_parse_only expat_parse_only_system window_run \
-		window_typing
+	cmake --build build-bench --target quillmere-cli expat_parse_only expat_parse_only_system flatten_plan \
+		window_run window_typing
 	/usr/bin/python3 bench/run.py build-bench
 
 fuzz:

@@ -11,12 +11,16 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <utility>
 
-// Converts one job with convertJob() on a thread of its own, so that the thread that started
-// it keeps handling events. Only regular files are read: a listed pipe or device could hold the
-// thread, and with it the window's closing, for good. One conversion at a time; the object must
-// outlive its thread, which its destructor guarantees by cancelling and joining.
+// Converts jobs with convertJob() on a thread of its own, so that the thread that started them
+// keeps handling events. Only regular files are read: a listed pipe or device could hold the
+// thread, and with it the window's closing, for good. One conversion at a time; the thread is
+// started with the first and kept for the next ones, as a thread's start and end cost more than
+// converting a small file. The object must outlive its thread, which its destructor guarantees
+// by cancelling and joining.
 class ConversionWorker final : public QObject {
     Q_OBJECT
 
@@ -25,10 +29,10 @@ public:
     ~ConversionWorker() override;
 
     // Starts converting the job's input into its output file; finished() follows when it ends.
-    // Must not be called while a conversion runs.
+    // Waits for a conversion still under way first.
     void start(const BatchJob &job, const CsvFormat &format);
 
-    // True from start() until the thread's work has ended.
+    // True from start() until the conversion's work has ended.
     bool isRunning() const { return m_running.load(); }
 
     // Asks a running conversion to stop as soon as it can; its output is not kept.
@@ -37,7 +41,7 @@ public:
     // Waits at most the bound for the conversion to end; true when it has ended.
     bool waitFor(std::chrono::milliseconds bound);
 
-    // Waits for the thread to end and joins it; returns at once when none was started.
+    // Waits until the conversion under way, if any, has ended and finished() has been emitted.
     void wait();
 
     // The outcome of the last conversion; valid after wait().
@@ -49,15 +53,21 @@ public:
     static int conversionsStarted() { return s_started.load(); }
 
 signals:
-    // The conversion has ended; emitted from the worker thread, so connect it queued.
+    // The conversion has ended; emitted from the worker thread while it holds the worker's lock,
+    // so connect it queued.
     void finished();
 
 private:
+    void run();
+
     std::thread m_thread;
     std::atomic_bool m_cancel{false};
     std::atomic_bool m_running{false};
     std::mutex m_mutex;
-    std::condition_variable m_ended;
+    std::condition_variable m_changed;
+    // The job handed over and not yet taken by the thread.
+    std::optional<std::pair<BatchJob, CsvFormat>> m_job;
+    bool m_stopping = false;
     JobStatus m_result;
 
     static std::atomic_int s_unjoined;

@@ -2,9 +2,14 @@
 
 #include "batch/orderedrun.h"
 #include "batch/outputfolders.h"
+#include "conversion/conversioncores.h"
 #include "conversion/convertfile.h"
 #include "conversion/flatten.h"
 #include "core/failure.h"
+
+#include <algorithm>
+#include <atomic>
+#include <optional>
 
 JobStatus convertJob(const BatchJob &job, const CsvFormat &format, const RunOptions &options,
                      const std::atomic_bool *cancel)
@@ -31,8 +36,8 @@ JobStatus convertJob(const BatchJob &job, const CsvFormat &format, const RunOpti
         }
         if (!options.standardInput)
             throw Failure(QStringLiteral("No standard input to read"));
-        return JobStatus::fromResult(
-                ConvertToCSV(*options.standardInput, options.standardOutput, format, cancel));
+        return JobStatus::fromResult(ConvertToCSV(*options.standardInput, options.standardOutput,
+                                                  format, cancel, ThreadPlan::Automatic));
     } catch (...) {
         return JobStatus::fromCurrentException();
     }
@@ -57,11 +62,24 @@ BatchReport runBatch(const BatchPlan &plan, const RunOptions &options, const Run
     };
 
     if (options.threads > 1) {
+        // The pool's threads are busy from the start, each until no job is left for it.
+        const qsizetype poolSize = std::min<qsizetype>(options.threads, plan.size());
+        ConversionCores::Busy busy(static_cast<int>(poolSize));
+        std::atomic<qsizetype> over = 0;
         runOrdered(
                 plan.outputKeys, options.threads,
-                [&](qsizetype i) { report.statuses[i] = convert(i); }, finish, options.cancel);
+                [&](qsizetype i) {
+                    report.statuses[i] = convert(i);
+                    if (plan.size() - ++over < poolSize)
+                        busy.release();
+                },
+                finish, options.cancel);
         return report;
     }
+    // A program that converts elsewhere (the window, on its worker) counts there.
+    std::optional<ConversionCores::Busy> busy;
+    if (!hooks.convert)
+        busy.emplace();
     bool ended = false;
     for (qsizetype i = 0; i < plan.size(); ++i) {
         ended = ended || (options.cancel && options.cancel->load())

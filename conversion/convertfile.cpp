@@ -15,7 +15,7 @@ ConversionResult convertFile(const QString &inputPath, const QString &outputPath
 
 ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
                              const CsvFormat &format, const std::atomic_bool *cancel,
-                             InputKinds inputKinds)
+                             InputKinds inputKinds, ThreadPlan plan)
 {
     InputFile input(inputPath);
     if (!input.open(inputKinds)) {
@@ -35,7 +35,7 @@ ConversionResult convertFile(const QString &inputPath, const QString &outputPath
         }
         return result;
     }
-    ConversionResult result = ConvertToCSV(input, output.device(), format, cancel);
+    ConversionResult result = ConvertToCSV(input, output.device(), format, cancel, plan);
     if (result.status == ConversionResult::Status::WriteFailed) {
         result.reason = QStringLiteral("Cannot write \"%1\": %2")
                                 .arg(outputPath, output.device()->errorString());
@@ -61,5 +61,5 @@ ConversionResult convertFileToStream(const QString &inputPath, QIODevice &out,
         result.reason = input.errorString();
         return result;
     }
-    return ConvertToCSV(input, &out, format, cancel);
+    return ConvertToCSV(input, &out, format, cancel, ThreadPlan::Automatic);
 }

@@ -3,6 +3,7 @@
 #include "conversion/conversionresult.h"
 #include "conversion/csvformat.h"
 #include "conversion/inputkinds.h"
+#include "conversion/threadplan.h"
 
 #include <QString>
 
@@ -17,10 +18,11 @@ class QIODevice;
 ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
                              const QString &delimiter, const std::atomic_bool *cancel = nullptr,
                              InputKinds inputKinds = InputKinds::Any);
-// The same, with the lines written as format asks.
+// The same, with the lines written as format asks and the walk on the thread the plan says.
 ConversionResult convertFile(const QString &inputPath, const QString &outputPath,
                              const CsvFormat &format, const std::atomic_bool *cancel = nullptr,
-                             InputKinds inputKinds = InputKinds::Any);
+                             InputKinds inputKinds = InputKinds::Any,
+                             ThreadPlan plan = ThreadPlan::Automatic);
 
 // Converts one XML file and writes the lines to out as they are made, as any filter does: a
 // document that turns out not to be well-formed ends the output where it stands.

@@ -1,10 +1,15 @@
 #include "conversion/flatten.h"
 
+#include "conversion/conversioncores.h"
 #include "conversion/encoding/documentinput.h"
 #include "conversion/encoding/legacyencodings.h"
+#include "conversion/walk/blockqueue.h"
+#include "conversion/walk/expatname.h"
 #include "conversion/walk/flattenwalk.h"
+#include "conversion/walk/formatthread.h"
 #include "conversion/walk/longcomment.h"
 #include "conversion/walk/outputbuffer.h"
+#include "conversion/walk/parseevents.h"
 #include "core/failure.h"
 
 #include <QIODevice>
@@ -14,12 +19,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string_view>
+#include <system_error>
 
 namespace {
-
-// Never a byte of the parser's UTF-8 names, so a namespace name cannot hold it.
-constexpr XML_Char namespaceSeparator = '\xFF';
 
 // Reads start small enough to stay in the cache. A chunk that completes no event is part of a
 // huge token, which the parser scans again from its start on every chunk: larger reads keep
@@ -31,9 +35,18 @@ constexpr int maxReadSize = 64 * 1024 * 1024;
 // token; a lower cap keeps the memory of a plain check modest.
 constexpr int maxCheckReadSize = 4 * 1024 * 1024;
 
+// From this size a file's walk may run on a thread of its own: smaller ones are done before
+// a thread would have started.
+constexpr qint64 twoThreadsFrom = 1 << 20;
+// The blocks of events between the parser and the walk's thread: a few reads' worth.
+constexpr std::size_t eventBlockSize = 512 * 1024;
+constexpr int eventBlocks = 4;
+
 struct Parse {
     XML_Parser parser = nullptr;
-    FlattenWalk *walk = nullptr;
+    const ParsePosition *position = nullptr;
+    FlattenWalk *walk = nullptr; // the walk, when it runs on this thread
+    ParseEvents::Recorder *recorder = nullptr; // or what hands the events to its thread
     const DocumentInput *document = nullptr;
     bool attributes = false;
     // Set when an external subset or parameter entity was declined.
@@ -53,8 +66,8 @@ struct Parse {
     {
         stopped = true;
         reason = std::move(why);
-        line = XML_GetCurrentLineNumber(parser);
-        column = comments.column(line, XML_GetCurrentColumnNumber(parser));
+        line = position->line();
+        column = comments.column(line, position->column());
         XML_StopParser(parser, XML_FALSE);
     }
 
@@ -78,125 +91,126 @@ Parse &parseOf(void *userData)
     return *static_cast<Parse *>(userData);
 }
 
-// The parser gives names as "namespace<sep>local<sep>prefix"; the output keeps the name as
-// written, "prefix:local".
-inline void splitName(const XML_Char *name, std::string_view *prefix, std::string_view *localName)
+// The handlers are the same for the walk and for the recorder of its events.
+template<typename Sink> Sink &sinkOf(Parse &parse);
+template<> FlattenWalk &sinkOf(Parse &parse)
 {
-    // One pass over the name finds both separators and its end; names are short.
-    const char *separators[2] = {nullptr, nullptr};
-    int found = 0;
-    const char *end = name;
-    for (; *end; ++end) {
-        if (*end == namespaceSeparator && found < 2)
-            separators[found++] = end;
-    }
-    if (found == 0) {
-        *prefix = {};
-        *localName = std::string_view(name, static_cast<std::size_t>(end - name));
-    } else if (found == 1) {
-        *prefix = {};
-        *localName = std::string_view(separators[0] + 1,
-                                      static_cast<std::size_t>(end - separators[0] - 1));
-    } else {
-        *prefix = std::string_view(separators[1] + 1,
-                                   static_cast<std::size_t>(end - separators[1] - 1));
-        *localName = std::string_view(separators[0] + 1,
-                                      static_cast<std::size_t>(separators[1] - separators[0] - 1));
-    }
+    return *parse.walk;
+}
+template<> ParseEvents::Recorder &sinkOf(Parse &parse)
+{
+    return *parse.recorder;
+}
+
+// The walk takes a name in its parts; the recorder hands it over whole, to be split on the
+// walk's thread.
+void startElement(FlattenWalk &walk, const XML_Char *name)
+{
+    const ExpatName::Parts parts = ExpatName::split(name);
+    walk.startElement(parts.prefix, parts.localName);
+}
+void startElement(ParseEvents::Recorder &recorder, const XML_Char *name)
+{
+    recorder.startElement(name);
+}
+void attribute(FlattenWalk &walk, const XML_Char *name, const XML_Char *value)
+{
+    const ExpatName::Parts parts = ExpatName::split(name);
+    walk.attribute(parts.prefix, parts.localName, value);
+}
+void attribute(ParseEvents::Recorder &recorder, const XML_Char *name, const XML_Char *value)
+{
+    recorder.attribute(name, value);
 }
 
 // Namespace declarations never reach here: the parser takes them as declarations.
-void reportAttributes(FlattenWalk &walk, const XML_Char **attributes)
+template<typename Sink> void reportAttributes(Sink &sink, const XML_Char **attributes)
 {
-    for (const XML_Char **attribute = attributes; *attribute; attribute += 2) {
-        std::string_view prefix;
-        std::string_view localName;
-        splitName(attribute[0], &prefix, &localName);
-        walk.attribute(prefix, localName, attribute[1]);
-    }
+    for (const XML_Char **attribute = attributes; *attribute; attribute += 2)
+        ::attribute(sink, attribute[0], attribute[1]);
 }
 
+template<typename Sink>
 void XMLCALL onStartElement(void *userData, const XML_Char *name, const XML_Char **attributes)
 {
     Parse &parse = parseOf(userData);
     try {
-        std::string_view prefix;
-        std::string_view localName;
-        splitName(name, &prefix, &localName);
-        parse.walk->startElement(prefix, localName);
+        Sink &sink = sinkOf<Sink>(parse);
+        ::startElement(sink, name);
         if (parse.attributes)
-            reportAttributes(*parse.walk, attributes);
+            reportAttributes(sink, attributes);
     } catch (...) {
         parse.stopWithFailure();
     }
 }
 
-void XMLCALL onEndElement(void *userData, const XML_Char *)
+template<typename Sink> void XMLCALL onEndElement(void *userData, const XML_Char *)
 {
     Parse &parse = parseOf(userData);
     try {
-        parse.walk->endElement();
+        sinkOf<Sink>(parse).endElement();
     } catch (...) {
         parse.stopWithFailure();
     }
 }
 
-void XMLCALL onCharacters(void *userData, const XML_Char *data, int size)
+template<typename Sink> void XMLCALL onCharacters(void *userData, const XML_Char *data, int size)
 {
     Parse &parse = parseOf(userData);
     try {
-        parse.walk->characters(data, static_cast<std::size_t>(size));
+        sinkOf<Sink>(parse).characters(data, static_cast<std::size_t>(size));
     } catch (...) {
         parse.stopWithFailure();
     }
 }
 
-void XMLCALL onStartCdata(void *userData)
+template<typename Sink> void XMLCALL onStartCdata(void *userData)
 {
     Parse &parse = parseOf(userData);
     try {
-        parse.walk->startCdata();
+        sinkOf<Sink>(parse).startCdata();
     } catch (...) {
         parse.stopWithFailure();
     }
 }
 
-void XMLCALL onEndCdata(void *userData)
+template<typename Sink> void XMLCALL onEndCdata(void *userData)
 {
     Parse &parse = parseOf(userData);
     try {
-        parse.walk->endCdata();
+        sinkOf<Sink>(parse).endCdata();
     } catch (...) {
         parse.stopWithFailure();
     }
 }
 
-void XMLCALL onComment(void *userData, const XML_Char *text)
+template<typename Sink> void XMLCALL onComment(void *userData, const XML_Char *text)
 {
     Parse &parse = parseOf(userData);
     try {
-        FlattenWalk &walk = *parse.walk;
+        Sink &sink = sinkOf<Sink>(parse);
         const LongComment::Part part = parse.comments.reported();
         if (part == LongComment::Part::Whole) {
-            walk.comment(text);
+            sink.comment(text);
             return;
         }
         if (part == LongComment::Part::First)
-            walk.beginComment();
-        walk.commentText(text, std::strlen(text));
+            sink.beginComment();
+        sink.commentText(text, std::strlen(text));
         if (part == LongComment::Part::Last)
-            walk.endComment();
+            sink.endComment();
     } catch (...) {
         parse.stopWithFailure();
     }
 }
 
+template<typename Sink>
 void XMLCALL onProcessingInstruction(void *userData, const XML_Char *target, const XML_Char *data)
 {
     Parse &parse = parseOf(userData);
     try {
-        parse.walk->processingInstruction(target,
-                                          data ? std::string_view(data) : std::string_view());
+        sinkOf<Sink>(parse).processingInstruction(
+                target, data ? std::string_view(data) : std::string_view());
     } catch (...) {
         parse.stopWithFailure();
     }
@@ -254,17 +268,23 @@ int XMLCALL onExternalEntity(XML_Parser parser, const XML_Char *context, const X
         parse.stopped = true;
         parse.reason = QStringLiteral("external entity \"%1\" is not read")
                                .arg(QString::fromUtf8(systemId ? systemId : ""));
-        parse.line = XML_GetCurrentLineNumber(parser);
-        parse.column = parse.comments.column(parse.line, XML_GetCurrentColumnNumber(parser));
+        parse.line = parse.position->line();
+        parse.column = parse.comments.column(parse.line, parse.position->column());
     } catch (...) {
         parse.stopWithFailure();
     }
     return XML_STATUS_ERROR;
 }
 
+// The parser's input is counted in lines and columns on the walk's thread.
+void XMLCALL onConsumed(void *userData, const void *encoding, const char *start, const char *end)
+{
+    parseOf(userData).recorder->consumed(encoding, start, end);
+}
+
 class ParserHandle {
 public:
-    ParserHandle() : m_parser(XML_ParserCreateNS(nullptr, namespaceSeparator))
+    ParserHandle() : m_parser(XML_ParserCreateNS(nullptr, ExpatName::separator))
     {
         // The parser's hash tables are salted from a generator seeded once per process, which
         // spares a getrandom call per document.
@@ -284,13 +304,22 @@ private:
     XML_Parser m_parser;
 };
 
-void setWalkHandlers(XML_Parser parser, bool on)
+template<typename Sink> void setWalkHandlers(XML_Parser parser)
 {
-    XML_SetElementHandler(parser, on ? onStartElement : nullptr, on ? onEndElement : nullptr);
-    XML_SetCharacterDataHandler(parser, on ? onCharacters : nullptr);
-    XML_SetCdataSectionHandler(parser, on ? onStartCdata : nullptr, on ? onEndCdata : nullptr);
-    XML_SetCommentHandler(parser, on ? onComment : nullptr);
-    XML_SetProcessingInstructionHandler(parser, on ? onProcessingInstruction : nullptr);
+    XML_SetElementHandler(parser, onStartElement<Sink>, onEndElement<Sink>);
+    XML_SetCharacterDataHandler(parser, onCharacters<Sink>);
+    XML_SetCdataSectionHandler(parser, onStartCdata<Sink>, onEndCdata<Sink>);
+    XML_SetCommentHandler(parser, onComment<Sink>);
+    XML_SetProcessingInstructionHandler(parser, onProcessingInstruction<Sink>);
+}
+
+void clearWalkHandlers(XML_Parser parser)
+{
+    XML_SetElementHandler(parser, nullptr, nullptr);
+    XML_SetCharacterDataHandler(parser, nullptr);
+    XML_SetCdataSectionHandler(parser, nullptr, nullptr);
+    XML_SetCommentHandler(parser, nullptr);
+    XML_SetProcessingInstructionHandler(parser, nullptr);
 }
 
 // Fills data unless the input ends first, so that a pipe handing out small pieces still makes
@@ -358,8 +387,8 @@ ConversionResult parseFailure(const Parse &parse)
         return loadFailure(parse.reason, static_cast<qint64>(parse.line),
                            static_cast<qint64>(parse.column) + 1);
     const XML_Error code = XML_GetErrorCode(parse.parser);
-    XML_Size line = XML_GetErrorLineNumber(parse.parser);
-    XML_Size column = parse.comments.column(line, XML_GetErrorColumnNumber(parse.parser));
+    XML_Size line = parse.position->line();
+    XML_Size column = parse.comments.column(line, parse.position->column());
     XML_Index byteIndex = parse.comments.byteIndex(XML_GetErrorByteIndex(parse.parser));
     // An input that ends inside a comment is placed at the comment's start, which the parser
     // no longer holds once the comment has been cut.
@@ -385,6 +414,23 @@ ConversionResult walkFailure(QString reason, int step)
     return result;
 }
 
+// The walk on a thread of its own, and the queue of the parser's events it replays.
+struct WalkThread {
+    WalkThread(FlattenWalk &walk, OutputBuffer &buffer) : formatter(queue, walk, buffer) { }
+
+    // Hands the last events over and waits until the walk has made their lines.
+    void finish()
+    {
+        recorder.finish();
+        formatter.join();
+    }
+    ConversionResult failure() const { return walkFailure(formatter.reason(), formatter.step()); }
+
+    BlockQueue queue{eventBlockSize, eventBlocks};
+    ParseEvents::Recorder recorder{queue};
+    FormatThread formatter;
+};
+
 } // namespace
 
 ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const QString &delimiter,
@@ -392,32 +438,46 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const QString
 {
     CsvFormat format;
     format.delimiter = delimiter;
-    return ConvertToCSV(input, output, format, cancel);
+    return ConvertToCSV(input, output, format, cancel, ThreadPlan::OneThread);
 }
 
 ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvFormat &format,
-                              const std::atomic_bool *cancel)
+                              const std::atomic_bool *cancel, ThreadPlan plan)
 {
     try {
         const ParserHandle handle;
         if (!handle.get())
             return walkFailure(QStringLiteral("Out of memory"), FlattenWalk::TakeChild);
+        DocumentInput document(input);
+        if (!document.refusal().isEmpty())
+            return loadFailure(document.refusal(), 1, 1);
+        QIODevice &source = document.device();
+
+        // A core left over takes a large file's walk, or else the writes of an input of unknown
+        // size: a batch on every core spares the threads that would only wait for one. A small
+        // file is done before a thread would have started.
+        const bool large = !source.isSequential() && source.size() - source.pos() >= twoThreadsFrom;
+        std::optional<ConversionCores::Spare> spare;
+        if (output && plan == ThreadPlan::Automatic && (large || source.isSequential()))
+            spare.emplace();
+        const bool coreLeftOver = spare && *spare;
+        const bool twoThreads
+                = output && (plan == ThreadPlan::TwoThreads || (coreLeftOver && large));
         const QByteArray delimiterBytes = format.delimiter.toUtf8();
-        OutputBuffer buffer(output);
+        OutputBuffer buffer(output, OutputBuffer::defaultCapacity,
+                            coreLeftOver && !twoThreads ? OutputBuffer::Writes::InBackground
+                                                        : OutputBuffer::Writes::Here);
         FlattenWalk walk(std::string_view(delimiterBytes.constData(),
                                           static_cast<std::size_t>(delimiterBytes.size())),
                          format.quoting, format.crlf, buffer, format.formulasAsText);
         if (format.byteOrderMark)
             buffer.append("\xEF\xBB\xBF", 3);
 
-        DocumentInput document(input);
-        if (!document.refusal().isEmpty())
-            return loadFailure(document.refusal(), 1, 1);
-        QIODevice &source = document.device();
-
         Parse parse;
         parse.attributes = format.attributes;
         parse.parser = handle.get();
+        ParsePosition position(handle.get());
+        parse.position = &position;
         parse.document = &document;
         XML_Parser parser = handle.get();
         XML_SetUserData(parser, &parse);
@@ -432,11 +492,33 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
         XML_SetSkippedEntityHandler(parser, onSkippedEntity);
         XML_SetExternalEntityRefHandler(parser, onExternalEntity);
         parse.encodings.install(parser);
-        bool walking = output != nullptr;
-        if (walking) {
-            parse.walk = &walk;
-            setWalkHandlers(parser, true);
+
+        std::optional<WalkThread> walkThread;
+        if (twoThreads) {
+            try {
+                walkThread.emplace(walk, buffer);
+            } catch (const std::system_error &) {
+                // No thread to be had: the walk runs here.
+            }
         }
+        bool walking = output != nullptr;
+        if (walking && walkThread) {
+            parse.recorder = &walkThread->recorder;
+            setWalkHandlers<ParseEvents::Recorder>(parser);
+            // Counting lines and columns costs the parser a look at every byte: the walk's
+            // thread does it.
+            XML_SetPositionHandler(parser, onConsumed);
+            position.countedElsewhere([&thread = *walkThread] {
+                thread.recorder.waitUntilReplayed();
+                return thread.formatter.position();
+            });
+        } else if (walking) {
+            parse.walk = &walk;
+            setWalkHandlers<FlattenWalk>(parser);
+        }
+        const auto events = [&] {
+            return walkThread ? walkThread->recorder.events() : walk.events();
+        };
 
         // A small file is read in one piece of its own size, sparing the memory of a full read.
         int baseRead = baseReadSize;
@@ -466,13 +548,19 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
                     = readChunk(source, static_cast<char *>(chunk), readSize, whatArrived);
             if (size < 0)
                 return loadFailure(source.errorString(), 0, 0);
-            const quint64 eventsBefore = walk.events();
+            const quint64 eventsBefore = events();
             const bool last = size == 0;
             int parsed = static_cast<int>(size);
             if (parse.comments.streaming() && !last)
                 parsed = parse.comments.cut(static_cast<char *>(chunk), parsed,
                                             parse.encodings.multiByte());
             if (XML_ParseBuffer(parser, parsed, last) != XML_STATUS_OK) {
+                // The walk's failure comes first when it failed on an earlier event.
+                if (walkThread) {
+                    walkThread->finish();
+                    if (walkThread->formatter.failed())
+                        return walkThread->failure();
+                }
                 // A stream shows what came before the fault; a file's content is discarded.
                 if (walking)
                     buffer.flush();
@@ -480,22 +568,35 @@ ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvForm
             }
             if (last)
                 break;
-            parse.comments.afterParse(parser);
+            parse.comments.afterParse(parser, position);
+            if (walkThread && walkThread->formatter.failed()) {
+                walkThread->finish();
+                return walkThread->failure();
+            }
             if (walking && buffer.failed()) {
                 // The rest only tells whether the document is well-formed.
                 walking = false;
-                setWalkHandlers(parser, false);
+                clearWalkHandlers(parser);
             }
-            lastChunkMadeEvents = walk.events() != eventsBefore;
+            lastChunkMadeEvents = events() != eventsBefore;
             // Less than asked: the next read may wait for more.
-            if (walking && whatArrived && size < readSize)
-                buffer.flush();
-            if (walk.events() == eventsBefore && size == readSize)
+            if (walking && whatArrived && size < readSize) {
+                if (walkThread)
+                    walkThread->recorder.flush();
+                else
+                    buffer.flush();
+            }
+            if (events() == eventsBefore && size == readSize)
                 readSize = std::min(readSize * 2, walking ? maxReadSize : maxCheckReadSize);
             else
                 readSize = baseRead;
         }
 
+        if (walkThread) {
+            walkThread->finish();
+            if (walkThread->formatter.failed())
+                return walkThread->failure();
+        }
         ConversionResult result;
         result.linesWritten = walk.linesWritten();
         if (output && !buffer.flush()) {

@@ -2,6 +2,7 @@
 
 #include "conversion/conversionresult.h"
 #include "conversion/csvformat.h"
+#include "conversion/threadplan.h"
 
 #include <QString>
 
@@ -14,6 +15,8 @@ class QIODevice;
 // value. A null output only checks that the document is well-formed. Never throws.
 ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const QString &delimiter,
                               const std::atomic_bool *cancel = nullptr);
-// The same, with the lines written as format asks.
+// The same, with the lines written as format asks, and the walk on the thread the plan says.
+// The result and the output are the same with every plan.
 ConversionResult ConvertToCSV(QIODevice &input, QIODevice *output, const CsvFormat &format,
-                              const std::atomic_bool *cancel = nullptr);
+                              const std::atomic_bool *cancel = nullptr,
+                              ThreadPlan plan = ThreadPlan::OneThread);

@@ -169,8 +169,12 @@ struct EntryStatus {
     bool readOnly = false;
 };
 
+// Whether examine() also asks if the user may write the entry, a system call of its own.
+enum class WriteAccess { Asked, NotAsked };
+
 // False with errno when the entry itself cannot be examined.
-bool examine(int folder, const char *name, EntryStatus &status)
+bool examine(int folder, const char *name, EntryStatus &status,
+             WriteAccess writeAccess = WriteAccess::Asked)
 {
     const int at = folder >= 0 ? folder : AT_FDCWD;
     if (::fstatat(at, name, &status.link, AT_SYMLINK_NOFOLLOW) != 0)
@@ -180,7 +184,8 @@ bool examine(int folder, const char *name, EntryStatus &status)
             = !S_ISLNK(status.link.st_mode) || ::fstatat(at, name, &status.target, 0) == 0;
     if (!status.targetExists)
         status.target = status.link;
-    status.readOnly = ::faccessat(at, name, W_OK, 0) != 0 && (errno == EACCES || errno == EROFS);
+    status.readOnly = writeAccess == WriteAccess::Asked && ::faccessat(at, name, W_OK, 0) != 0
+            && (errno == EACCES || errno == EROFS);
     return true;
 }
 
@@ -217,8 +222,8 @@ int attributesOf(const QString &path)
 std::optional<int> existingFileAttributes(const QString &path)
 {
     EntryStatus status;
-    if (path.isEmpty() || !examine(-1, nativePath(path).constData(), status) || !status.targetExists
-        || !S_ISREG(status.target.st_mode))
+    if (path.isEmpty() || !examine(-1, nativePath(path).constData(), status, WriteAccess::NotAsked)
+        || !status.targetExists || !S_ISREG(status.target.st_mode))
         return std::nullopt;
     return attributesFrom(path, status);
 }
@@ -263,9 +268,14 @@ QStringList ListFiles(const QString &folder, const QString &pattern, ScanNames s
     const QStringList names = readFolder(
             folder, scanNames, errorNumber,
             [&](int folderHandle, const dirent &entry, const QString &name) {
+                if (!matchesWildcard(name, pattern))
+                    return false;
+                // The listing tells the type of most entries; only a link, or an entry of a
+                // file system that does not tell, is examined.
+                if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+                    return entry.d_type == DT_REG;
                 struct stat status { };
-                return matchesWildcard(name, pattern)
-                        && ::fstatat(folderHandle, entry.d_name, &status, 0) == 0
+                return ::fstatat(folderHandle, entry.d_name, &status, 0) == 0
                         && S_ISREG(status.st_mode);
             },
             &undecodable);

@@ -42,7 +42,9 @@ inline constexpr qsizetype PathLimit = 4096;
 int attributesOf(const QString &path);
 
 // The attribute value of the path when it names an existing regular file (following links);
-// nothing when it does not, also when it vanishes while it is examined. Never fails.
+// nothing when it does not, also when it vanishes while it is examined. Never fails. The
+// read-only bit is left out: a scan asks this of every file it finds, only to pass over hidden
+// archive files, and the question would cost each file a system call of its own.
 std::optional<int> existingFileAttributes(const QString &path);
 
 // True when the path names an existing regular file (following links). Only asks the file

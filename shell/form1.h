@@ -99,7 +99,7 @@ protected:
 private:
     void buildLayout();
     void nameControlsForAssistiveTechnology();
-    // The run's progress: kept at once, painted at most once per frame (showProgress()).
+    // The run's progress: kept at once, shown at most ten times a second (showProgress()).
     void setProgressValue(double value);
     void setProgressCaption(const QString &caption);
     // Paints the kept progress now, as before a message or when the bar comes to rest.

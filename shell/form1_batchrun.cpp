@@ -14,6 +14,7 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScopeGuard>
 
 namespace {
 
@@ -179,7 +180,11 @@ void Form1::PushButton2_Click()
         bool failureShown = false;
         hooks.convert = [&](qsizetype job) {
             JobStatus status;
-            procedure.run(150, [this] { m_worker = std::make_unique<ConversionWorker>(); });
+            // One worker, and its thread, serves every file of the run.
+            procedure.run(150, [this] {
+                if (!m_worker)
+                    m_worker = std::make_unique<ConversionWorker>();
+            });
             failureShown = !procedure.run(
                     152, [&] { status = convertOnWorker(plan.jobs[job], plan.format); });
             if (failureShown)
@@ -218,7 +223,10 @@ void Form1::PushButton2_Click()
                 break;
             }
         };
-        const BatchReport report = runBatch(plan, RunOptions(), hooks);
+        const BatchReport report = [&] {
+            const auto endWorker = qScopeGuard([this] { m_worker.reset(); });
+            return runBatch(plan, RunOptions(), hooks);
+        }();
         if (isClosing() || (report.cancelled() && !folderLost))
             return;
 
@@ -259,12 +267,14 @@ JobStatus Form1::convertOnWorker(const BatchJob &job, const CsvFormat &format)
     // window. A conversion that is not over within about a frame is waited for in one long
     // yield: the window repaints and its handlers run until the worker ends or the window closes.
     QEventLoop loop;
-    connect(m_worker.get(), &ConversionWorker::finished, &loop, &QEventLoop::quit,
-            Qt::QueuedConnection);
     m_worker->start(job, format);
     if (!m_worker->waitFor(AboutAFrame)) {
         // A file that takes a while has its name on the bar while it converts.
         showProgress();
+        // Connected only now: the files done within the bound cost no event each. A conversion
+        // that ends before the connection is seen as ended below.
+        connect(m_worker.get(), &ConversionWorker::finished, &loop, &QEventLoop::quit,
+                Qt::QueuedConnection);
         m_workerLoop = &loop;
         if (!m_closing && m_worker->isRunning())
             loop.exec();
@@ -275,9 +285,7 @@ JobStatus Form1::convertOnWorker(const BatchJob &job, const CsvFormat &format)
     if (m_closing || m_worker->isRunning())
         m_worker->cancel();
     m_worker->wait();
-    JobStatus result = m_worker->result();
-    m_worker.reset();
-    return result;
+    return m_worker->result();
 }
 
 void Form1::stopWorker()

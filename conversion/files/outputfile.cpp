@@ -124,7 +124,7 @@ bool OutputFile::open(const struct stat *source)
                                    "earlier one, cannot be used (%2)")
                             .arg(QFile::decodeName(temporaryFolder()), systemReason(errno)));
     }
-    m_device.open(m_fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
+    m_device.open(m_fd);
     return true;
 }
 
@@ -230,7 +230,7 @@ bool OutputFile::commit()
             fail(QStringLiteral("the file was not opened"));
         return false;
     }
-    if (m_device.error() != QFileDevice::NoError) {
+    if (m_device.failed()) {
         const QString reason = m_device.errorString();
         discard();
         return fail(reason);

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "conversion/files/descriptordevice.h"
+
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 
 #include <sys/stat.h>
@@ -69,6 +70,6 @@ private:
     Mode m_mode = Mode::Closed;
     int m_fd = -1;
     QByteArray m_temporaryName; // Mode::Named only
-    QFile m_device;
+    DescriptorDevice m_device;
     QString m_errorString;
 };

@@ -120,7 +120,7 @@ int LongComment::cut(char *data, int size, bool multiByteLegacySet)
     return size + static_cast<int>(markBytes);
 }
 
-void LongComment::afterParse(XML_Parser parser)
+void LongComment::afterParse(XML_Parser parser, const ParsePosition &position)
 {
     const bool cutParsed = std::exchange(m_cutPending, false);
     int offset = 0;
@@ -140,7 +140,7 @@ void LongComment::afterParse(XML_Parser parser)
         // The parser holds the rest of a cut read, or still the same token.
         if ((cutParsed || index == m_heldIndex) && holdsComment(start, held)) {
             if (cutParsed) {
-                const XML_Size line = XML_GetCurrentLineNumber(parser);
+                const XML_Size line = position.line();
                 if (line != m_shiftLine) {
                     m_shiftLine = line;
                     m_shiftColumns = 0;
@@ -160,8 +160,8 @@ void LongComment::afterParse(XML_Parser parser)
         return;
     m_streaming = true;
     m_heldIndex = index;
-    m_startLine = XML_GetCurrentLineNumber(parser);
-    m_startColumn = column(m_startLine, XML_GetCurrentColumnNumber(parser));
+    m_startLine = position.line();
+    m_startColumn = column(m_startLine, position.column());
     m_startIndex = byteIndex(index);
     m_endingHyphens = endingHyphens(start, held);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "conversion/walk/parseposition.h"
+
 #include <expat.h>
 
 #include <cstddef>
@@ -29,7 +31,7 @@ public:
     int cut(char *data, int size, bool multiByteLegacySet);
 
     // To be called after each parse that returned without fault.
-    void afterParse(XML_Parser parser);
+    void afterParse(XML_Parser parser, const ParsePosition &position);
 
     enum class Part { Whole, First, Middle, Last };
     // What the comment the parser has just reported is of the document's comment.

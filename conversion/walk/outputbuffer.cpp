@@ -1,5 +1,7 @@
 #include "conversion/walk/outputbuffer.h"
 
+#include "conversion/files/descriptordevice.h"
+
 #include <QFileDevice>
 
 #include <algorithm>
@@ -70,7 +72,7 @@ private:
     std::thread m_thread; // last: it starts running once everything above exists
 };
 
-OutputBuffer::OutputBuffer(QIODevice *device, std::size_t capacity)
+OutputBuffer::OutputBuffer(QIODevice *device, std::size_t capacity, Writes writes)
     : m_device(device),
       m_capacity(std::min(capacity, initialCapacity)),
       m_maxCapacity(capacity),
@@ -78,7 +80,9 @@ OutputBuffer::OutputBuffer(QIODevice *device, std::size_t capacity)
       m_current(m_buffers[0].get()),
       // A file's device is used by nothing else while the walk runs, so another thread may
       // write it; other devices (sockets, processes) belong to their own thread.
-      m_writeInBackground(qobject_cast<QFileDevice *>(device) != nullptr)
+      m_writeInBackground(writes == Writes::InBackground
+                          && (qobject_cast<QFileDevice *>(device) != nullptr
+                              || qobject_cast<DescriptorDevice *>(device) != nullptr))
 {
 }
 

@@ -11,13 +11,17 @@
 class QIODevice;
 
 // Collects output bytes in a large buffer and hands them to the device in few, large writes.
-// For a file, a full buffer is written by a second thread while the next one fills, so that
-// the system's copying overlaps the parsing. After a failed write it keeps accepting bytes
-// and drops them; failed() and errorString() tell what went wrong. A null device drops
-// everything.
+// For a file, and when asked, a full buffer is written by a second thread while the next one
+// fills, so that the system's copying overlaps the parsing. After a failed write it keeps
+// accepting bytes and drops them; failed() and errorString() tell what went wrong. A null
+// device drops everything.
 class OutputBuffer {
 public:
-    explicit OutputBuffer(QIODevice *device, std::size_t capacity = 1 << 20);
+    enum class Writes { InBackground, Here };
+    static constexpr std::size_t defaultCapacity = 1 << 20;
+
+    explicit OutputBuffer(QIODevice *device, std::size_t capacity = defaultCapacity,
+                          Writes writes = Writes::InBackground);
     ~OutputBuffer();
     OutputBuffer(const OutputBuffer &) = delete;
     OutputBuffer &operator=(const OutputBuffer &) = delete;

@@ -5,8 +5,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,11 +45,10 @@ namespace {
 
 const QString program = QStringLiteral(QUILLMERE_BIN_DIR "/quillmere-cli");
 
-// Whether the process's main thread holds the signal back, which it does once it is ready to
-// take it on its own thread.
-bool holdsBack(qint64 pid, int signal)
+// Whether the thread holds the signal back.
+bool threadHoldsBack(const QString &statusPath, int signal)
 {
-    QFile status(u"/proc/%1/status"_s.arg(pid));
+    QFile status(statusPath);
     if (!status.open(QIODevice::ReadOnly))
         return false;
     for (const QByteArray &line : status.readAll().split('\n')) {
@@ -55,6 +56,26 @@ bool holdsBack(qint64 pid, int signal)
             return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
     }
     return false;
+}
+
+// Whether the process is ready to take the signal on a thread of its own: that thread waits for
+// it, and every other one holds it back, threads started later for a conversion too.
+bool holdsBack(qint64 pid, int signal)
+{
+    const QDir tasks(u"/proc/%1/task"_s.arg(pid));
+    const QStringList threads = tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    const auto taking = std::count_if(threads.cbegin(), threads.cend(), [&](const QString &id) {
+        return !threadHoldsBack(tasks.filePath(id + u"/status"_s), signal);
+    });
+    return threadHoldsBack(tasks.filePath(QString::number(pid) + u"/status"_s), signal)
+            && taking == 1;
+}
+
+// The bytes waiting in a pipe to be read.
+int bytesWaiting(int readEnd)
+{
+    int waiting = 0;
+    return ::ioctl(readEnd, FIONREAD, &waiting) == 0 ? waiting : -1;
 }
 
 // Whether the process has a file open in the folder.
@@ -109,6 +130,9 @@ void TestCliSignals::signalEndsAWaitingRun_data()
     QTest::newRow("powerOpeningPipe") << u"pipe.xml"_s << SIGPWR;
     QTest::newRow("realTimeOpeningPipe") << u"pipe.xml"_s << SIGRTMIN;
     QTest::newRow("lastRealTimeReadingStdin") << u"-"_s << SIGRTMAX;
+    // A file large enough for its lines to be made on a second thread where a core is free,
+    // written to standard output, a pipe that nobody reads, once it is full.
+    QTest::newRow("termWritingAFullPipe") << u"big.xml"_s << SIGTERM;
 }
 
 void TestCliSignals::signalEndsAWaitingRun()
@@ -117,19 +141,39 @@ void TestCliSignals::signalEndsAWaitingRun()
     QFETCH(int, signal);
     writeFile(u"first.xml"_s, "<r><a>x</a></r>");
     QCOMPARE(::mkfifo(QFile::encodeName(path(u"pipe.xml"_s)).constData(), 0600), 0);
+    const bool toFullPipe = input == u"big.xml"_s;
+    int pipeEnds[2] = {-1, -1};
+    const auto closePipe = qScopeGuard([&pipeEnds] {
+        for (const int end : pipeEnds) {
+            if (end >= 0)
+                ::close(end);
+        }
+    });
+    if (toFullPipe) {
+        writeFile(input, "<r>" + QByteArray("<a>some text</a>").repeated(200000) + "</r>");
+        QCOMPARE(::pipe2(pipeEnds, O_CLOEXEC), 0);
+    }
 
     QProcess run;
     run.setWorkingDirectory(m_dir->path());
-    run.start(program, {u"-j"_s, u"1"_s, u"-o"_s, u"out"_s, u"first.xml"_s, input});
+    if (toFullPipe) {
+        run.setChildProcessModifier([writeEnd = pipeEnds[1]] { ::dup2(writeEnd, STDOUT_FILENO); });
+        run.start(program, {u"--stdout"_s, input});
+    } else {
+        run.start(program, {u"-j"_s, u"1"_s, u"-o"_s, u"out"_s, u"first.xml"_s, input});
+    }
     QVERIFY(run.waitForStarted());
     // Standard input stays open and empty: the run waits for it, as after `sleep 30 |`.
+    if (toFullPipe)
+        QTRY_COMPARE(bytesWaiting(pipeEnds[0]), ::fcntl(pipeEnds[0], F_GETPIPE_SZ));
+    else
+        QTRY_COMPARE(leftovers(u"out"_s), QStringList({u"first.csv"_s}));
     QTRY_VERIFY(holdsBack(run.processId(), signal));
-    QTRY_COMPARE(leftovers(u"out"_s), QStringList({u"first.csv"_s}));
     ::kill(pid_t(run.processId()), signal);
     QVERIFY(run.waitForFinished(10000));
     QCOMPARE(run.exitStatus(), QProcess::NormalExit);
     QCOMPARE(run.exitCode(), 128 + signal);
-    QCOMPARE(leftovers(u"out"_s), QStringList({u"first.csv"_s}));
+    QCOMPARE(leftovers(u"out"_s), toFullPipe ? QStringList() : QStringList({u"first.csv"_s}));
 }
 
 void TestCliSignals::killLeavesNoFile()

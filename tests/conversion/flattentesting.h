@@ -17,7 +17,31 @@ struct Flattened {
     QByteArray output;
 };
 
-inline Flattened flattenBytes(const QByteArray &xml, const CsvFormat &format)
+// The walk on a thread of its own gives the same result and the same bytes as on the parser's.
+inline void verifySameWithTwoThreads(const Flattened &one, const Flattened &two)
+{
+    const bool same = one.result.status == two.result.status
+            && one.result.reason == two.result.reason && one.result.line == two.result.line
+            && one.result.column == two.result.column && one.result.step == two.result.step
+            && one.result.linesWritten == two.result.linesWritten && one.output == two.output;
+    if (!same) {
+        QTest::qFail(qPrintable(QStringLiteral("two threads: %1 at %2:%3 (step %4), %5 bytes; "
+                                               "one thread: %6 at %7:%8 (step %9), %10 bytes")
+                                        .arg(two.result.reason)
+                                        .arg(two.result.line)
+                                        .arg(two.result.column)
+                                        .arg(two.result.step)
+                                        .arg(two.output.size())
+                                        .arg(one.result.reason)
+                                        .arg(one.result.line)
+                                        .arg(one.result.column)
+                                        .arg(one.result.step)
+                                        .arg(one.output.size())),
+                     __FILE__, __LINE__);
+    }
+}
+
+inline Flattened flattenBytes(const QByteArray &xml, const CsvFormat &format, ThreadPlan plan)
 {
     QByteArray source = xml;
     QBuffer input(&source);
@@ -25,7 +49,15 @@ inline Flattened flattenBytes(const QByteArray &xml, const CsvFormat &format)
     Flattened flattened;
     QBuffer output(&flattened.output);
     output.open(QIODevice::WriteOnly);
-    flattened.result = ConvertToCSV(input, &output, format);
+    flattened.result = ConvertToCSV(input, &output, format, nullptr, plan);
+    return flattened;
+}
+
+// Flattens on one thread and checks that two give the same.
+inline Flattened flattenBytes(const QByteArray &xml, const CsvFormat &format)
+{
+    const Flattened flattened = flattenBytes(xml, format, ThreadPlan::OneThread);
+    verifySameWithTwoThreads(flattened, flattenBytes(xml, format, ThreadPlan::TwoThreads));
     return flattened;
 }
 
@@ -80,14 +112,22 @@ private:
     qint64 m_position = 0;
 };
 
-// What ConvertToCSV made of a document that arrived a few bytes at a time.
-inline Flattened flattenTrickled(const QByteArray &xml, const CsvFormat &format)
+inline Flattened flattenTrickled(const QByteArray &xml, const CsvFormat &format, ThreadPlan plan)
 {
     TrickleDevice input(xml);
     Flattened flattened;
     QBuffer output(&flattened.output);
     output.open(QIODevice::WriteOnly);
-    flattened.result = ConvertToCSV(input, &output, format);
+    flattened.result = ConvertToCSV(input, &output, format, nullptr, plan);
+    return flattened;
+}
+
+// What ConvertToCSV made of a document that arrived a few bytes at a time, on one thread and,
+// the same, on two.
+inline Flattened flattenTrickled(const QByteArray &xml, const CsvFormat &format)
+{
+    const Flattened flattened = flattenTrickled(xml, format, ThreadPlan::OneThread);
+    verifySameWithTwoThreads(flattened, flattenTrickled(xml, format, ThreadPlan::TwoThreads));
     return flattened;
 }
 

@@ -25,6 +25,7 @@ private slots:
     void parseOnlyChecksWellFormedness();
     void writeFailsAfterSomeBytes_data();
     void writeFailsAfterSomeBytes();
+    void cancelStopsTheParse_data();
     void cancelStopsTheParse();
     void unreadableInput();
     void trickledInputGivesTheSameLines();
@@ -245,6 +246,16 @@ void TestFlatten::notWellFormed_data()
     QTest::newRow("entityAfterParameterEntity")
             << QByteArray("<!DOCTYPE a [<!ENTITY % p ''> %p;]>\n<a>x&e;</a>")
             << u"undefined entity \"e\""_qs << 2LL << 5LL;
+    // Several reads in: the lines and columns of the reads before count too.
+    QTest::newRow("faultFarAlongTheFirstLine")
+            << "<a>" + QByteArray(600000, 'x') + "</b>" << u"mismatched tag"_qs << 1LL << 600006LL;
+    QTest::newRow("faultManyLinesDown") << "<a>" + QByteArray("\n<b/>").repeated(100000) + "\n <c>"
+                                        << u"no element found"_qs << 100002LL << 5LL;
+    QTest::newRow("entityManyLinesDown")
+            << "<!DOCTYPE a SYSTEM 'a.dtd'>\n<a>" + QByteArray("\r\n<b/>").repeated(100000)
+                    + "x&e;</a>"
+            << u"undefined entity \"e\" (declarations outside the document are not read)"_qs
+            << 100002LL << 6LL;
 }
 
 void TestFlatten::notWellFormed()
@@ -278,17 +289,27 @@ void TestFlatten::writeFailsAfterSomeBytes_data()
     QTest::addColumn<QByteArray>("xml");
     QTest::addColumn<qint64>("capacity");
     QTest::addColumn<ConversionResult::Status>("status");
+    QTest::addColumn<ThreadPlan>("plan");
 
     const QByteArray large = records(60000);
     QTest::newRow("nothingAccepted")
-            << QByteArray(catalog) << 0LL << ConversionResult::Status::WriteFailed;
+            << QByteArray(catalog) << 0LL << ConversionResult::Status::WriteFailed
+            << ThreadPlan::OneThread;
     QTest::newRow("lastBytesRefused")
-            << QByteArray(catalog) << 100LL << ConversionResult::Status::WriteFailed;
-    QTest::newRow("failsMidway") << large << 1500000LL << ConversionResult::Status::WriteFailed;
+            << QByteArray(catalog) << 100LL << ConversionResult::Status::WriteFailed
+            << ThreadPlan::OneThread;
+    QTest::newRow("failsMidway") << large << 1500000LL << ConversionResult::Status::WriteFailed
+                                 << ThreadPlan::OneThread;
+    QTest::newRow("failsMidwayTwoThreads")
+            << large << 1500000LL << ConversionResult::Status::WriteFailed
+            << ThreadPlan::TwoThreads;
     // The document's fault is found after the write failed, and it is what counts.
+    const QByteArray broken = QByteArray(large).replace("</records>", "</record>");
     QTest::newRow("notWellFormedAfterFailure")
-            << QByteArray(large).replace("</records>", "</record>") << 1500000LL
-            << ConversionResult::Status::LoadFailed;
+            << broken << 1500000LL << ConversionResult::Status::LoadFailed << ThreadPlan::OneThread;
+    QTest::newRow("notWellFormedAfterFailureTwoThreads")
+            << broken << 1500000LL << ConversionResult::Status::LoadFailed
+            << ThreadPlan::TwoThreads;
 }
 
 void TestFlatten::writeFailsAfterSomeBytes()
@@ -296,10 +317,12 @@ void TestFlatten::writeFailsAfterSomeBytes()
     QFETCH(QByteArray, xml);
     QFETCH(qint64, capacity);
     QFETCH(ConversionResult::Status, status);
+    QFETCH(ThreadPlan, plan);
     QBuffer input(&xml);
     input.open(QIODevice::ReadOnly);
     FailDevice output(capacity);
-    const ConversionResult result = ConvertToCSV(input, &output, u","_qs);
+    const ConversionResult result
+            = ConvertToCSV(input, &output, plainFormat(u","_qs), nullptr, plan);
     QCOMPARE(result.status, status);
     if (status == ConversionResult::Status::WriteFailed)
         QVERIFY2(result.reason.contains(u"No space left on device"_qs), qPrintable(result.reason));
@@ -308,8 +331,16 @@ void TestFlatten::writeFailsAfterSomeBytes()
     QCOMPARE(output.accepted().size(), capacity);
 }
 
+void TestFlatten::cancelStopsTheParse_data()
+{
+    QTest::addColumn<ThreadPlan>("plan");
+    QTest::newRow("oneThread") << ThreadPlan::OneThread;
+    QTest::newRow("twoThreads") << ThreadPlan::TwoThreads;
+}
+
 void TestFlatten::cancelStopsTheParse()
 {
+    QFETCH(ThreadPlan, plan);
     std::atomic_bool cancel = false;
     const QByteArray xml = records(20000);
     TrickleDevice input(xml);
@@ -321,7 +352,8 @@ void TestFlatten::cancelStopsTheParse()
     QByteArray written;
     QBuffer output(&written);
     output.open(QIODevice::WriteOnly);
-    const ConversionResult result = ConvertToCSV(input, &output, u","_qs, &cancel);
+    const ConversionResult result
+            = ConvertToCSV(input, &output, plainFormat(u","_qs), &cancel, plan);
     QCOMPARE(result.status, ConversionResult::Status::Cancelled);
     QVERIFY(input.consumed() < xml.size() / 10);
 }

@@ -4,6 +4,7 @@
 
 #include <QRandomGenerator>
 
+#include <atomic>
 #include <cstdlib>
 #include <malloc.h>
 #include <new>
@@ -16,7 +17,8 @@ std::size_t failAbove = 0;
 std::size_t cFailAbove = 0;
 long long heldLimit = 0; // what operator new may hand out beyond heldBase
 long long heldBase = 0;
-long long held = 0; // what operator new has handed out and not taken back
+// What operator new has handed out and not taken back, on every thread of a conversion.
+std::atomic<long long> held = 0;
 } // namespace
 
 // The address sanitizer brings its own C allocator, which must stay whole.

@@ -63,6 +63,7 @@ private slots:
     void grownInputReadAsOpened();
     void unwritableOutput_data();
     void unwritableOutput();
+    void parseErrorKeepsEarlierOutput_data();
     void parseErrorKeepsEarlierOutput();
     void parseErrorIsReportedBeforeOutputError();
     void failedWriteKeepsEarlierOutput();
@@ -346,11 +347,25 @@ void TestOutputFile::unwritableOutput()
     QCOMPARE(read(u"plain.txt"_qs), QByteArray("text"));
 }
 
+void TestOutputFile::parseErrorKeepsEarlierOutput_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<ThreadPlan>("plan");
+    QTest::newRow("oneThread") << QByteArray("<r><a>x</r>") << ThreadPlan::OneThread;
+    // A megabyte of lines has gone through the walk's thread into the file before the fault.
+    QTest::newRow("twoThreadsFaultAtTheEnd")
+            << largeDocument().replace("</records>", "</record>") << ThreadPlan::TwoThreads;
+}
+
 void TestOutputFile::parseErrorKeepsEarlierOutput()
 {
-    write(u"in.xml"_qs, "<r><a>x</r>");
+    QFETCH(QByteArray, xml);
+    QFETCH(ThreadPlan, plan);
+    write(u"in.xml"_qs, xml);
     write(u"in.csv"_qs, "earlier");
-    const ConversionResult result = convertFile(path(u"in.xml"_qs), path(u"in.csv"_qs), u","_qs);
+    CsvFormat format;
+    const ConversionResult result = convertFile(path(u"in.xml"_qs), path(u"in.csv"_qs), format,
+                                                nullptr, InputKinds::Any, plan);
     QCOMPARE(result.status, ConversionResult::Status::LoadFailed);
     QCOMPARE(result.reason, u"mismatched tag"_qs);
     QCOMPARE(read(u"in.csv"_qs), QByteArray("earlier"));
