@@ -85,6 +85,7 @@ private slots:
     void namedTemporaryOnFat_data();
     void namedTemporaryOnFat();
     void namedTemporaryRefusedAtCommit();
+    void fullFatFolderTakesNoNewFile();
     void namedTemporaryWithoutProc_data();
     void namedTemporaryWithoutProc();
     void noDescriptorLeftOpen();
@@ -770,6 +771,28 @@ void TestOutputFile::namedTemporaryRefusedAtCommit()
              u"Cannot write \"%1\": a folder has this name"_qs.arg(path(u"fat/out.csv"_qs)));
     QCOMPARE(QDir(fat).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{u"out.csv"_qs});
+}
+
+// A FAT root folder holds a fixed number of entries: once they are taken, the folder check
+// that the window makes before a run says no, and leaves nothing behind.
+void TestOutputFile::fullFatFolderTakesNoNewFile()
+{
+    if (!runningAsRoot() || !QFileInfo::exists(u"/dev/fuse"_qs))
+        QSKIP("mounting a FAT file system through FUSE needs root and /dev/fuse");
+    const QString fat = path(u"fat"_qs);
+    QVERIFY(QDir(m_folder->path()).mkdir(u"fat"_qs));
+    runTool(u"mkfs.vfat"_qs, {u"-C"_qs, u"-r"_qs, u"16"_qs, path(u"fat.img"_qs), u"4096"_qs});
+    runTool(u"fusefat"_qs, {u"-o"_qs, u"rw+"_qs, path(u"fat.img"_qs), fat});
+    const auto unmount = qScopeGuard([&] { QProcess::execute(u"fusermount"_qs, {u"-u"_qs, fat}); });
+    QVERIFY(folderAcceptsNewFile(FileName::fromPath(fat)));
+    QStringList made;
+    for (int i = 0; QFile(fat + u"/taken%1.txt"_qs.arg(i)).open(QIODevice::WriteOnly); ++i)
+        made << u"taken%1.txt"_qs.arg(i);
+    QVERIFY(!made.isEmpty());
+
+    QVERIFY(!folderAcceptsNewFile(FileName::fromPath(fat)));
+    made.sort();
+    QCOMPARE(QDir(fat).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), made);
 }
 
 void TestOutputFile::namedTemporaryWithoutProc_data()
