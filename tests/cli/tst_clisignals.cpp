@@ -219,7 +219,7 @@ void TestCliSignals::fileSizeLimitFailsOnlyThatFile()
 void TestCliSignals::closedPipe_data()
 {
     QTest::addColumn<int>("stream"); // whose reader is gone before the run starts
-    QTest::addColumn<bool>("closed"); // the stream itself is closed, not a pipe without reader
+    QTest::addColumn<QByteArray>("inPlace"); // empty: a pipe without reader; "-": closed; a file
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QStringList>("outputs");
@@ -227,42 +227,45 @@ void TestCliSignals::closedPipe_data()
     const QStringList good{u"g1.csv"_s, u"g2.csv"_s, u"g3.csv"_s};
     // As `quillmere-cli in 2>&1 | head -c 10` once head has ended: each failure is reported
     // into the closed pipe, and the other files are still converted.
-    QTest::newRow("errorsLost") << STDERR_FILENO << false
+    QTest::newRow("errorsLost") << STDERR_FILENO << QByteArray()
                                 << QStringList{u"-j"_s, u"1"_s, u"-o"_s, u"out"_s, u"in"_s} << 1
                                 << good << QString();
     // A warning lost is no failure: every file was converted.
-    QTest::newRow("warningLost") << STDERR_FILENO << false
+    QTest::newRow("warningLost") << STDERR_FILENO << QByteArray()
                                  << QStringList{u"-j"_s,        u"1"_s,         u"-o"_s,
                                                 u"out"_s,       u"in/g1.xml"_s, u"in/g1.xml"_s,
                                                 u"in/g2.xml"_s, u"in/g3.xml"_s}
                                  << 0 << good << QString();
-    QTest::newRow("errorClosed") << STDERR_FILENO << true
+    QTest::newRow("errorClosed") << STDERR_FILENO << QByteArray("-")
                                  << QStringList{u"-j"_s, u"1"_s, u"-o"_s, u"out"_s, u"in"_s} << 1
                                  << good << QString();
     // As `quillmere-cli --stdout in.xml | head -1`: the program ends quietly, as a filter does.
     QTest::newRow("stdoutReaderGone")
-            << STDOUT_FILENO << false << QStringList{u"--stdout"_s, u"in/g1.xml"_s} << 128 + SIGPIPE
-            << QStringList() << QString();
+            << STDOUT_FILENO << QByteArray() << QStringList{u"--stdout"_s, u"in/g1.xml"_s}
+            << 128 + SIGPIPE << QStringList() << QString();
     // A stream closed when the program starts is named, and no file the program opens is taken
     // for it.
-    QTest::newRow("stdoutClosed") << STDOUT_FILENO << true
+    QTest::newRow("stdoutClosed") << STDOUT_FILENO << QByteArray("-")
                                   << QStringList{u"--stdout"_s, u"in/g1.xml"_s} << 1
                                   << QStringList()
                                   << u"the program was started with standard output closed"_s;
-    QTest::newRow("stdinClosed") << STDIN_FILENO << true
+    QTest::newRow("stdinClosed") << STDIN_FILENO << QByteArray("-")
                                  << QStringList{u"-o"_s, u"out"_s, u"in/g1.xml"_s, u"-"_s} << 1
                                  << QStringList{u"g1.csv"_s}
                                  << u"the program was started with standard input closed"_s;
     QTest::newRow("stdinClosedList")
-            << STDIN_FILENO << true
+            << STDIN_FILENO << QByteArray("-")
             << QStringList{u"-o"_s, u"out"_s, u"--files-from"_s, u"-"_s, u"in/g2.xml"_s} << 3
             << QStringList() << u"the program was started with standard input closed"_s;
+    QTest::newRow("stdoutFull") << STDOUT_FILENO << QByteArray("/dev/full")
+                                << QStringList{u"--stdout"_s, u"in/g1.xml"_s} << 1 << QStringList()
+                                << u"No space left on device"_s;
 }
 
 void TestCliSignals::closedPipe()
 {
     QFETCH(int, stream);
-    QFETCH(bool, closed);
+    QFETCH(QByteArray, inPlace);
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QStringList, outputs);
@@ -281,9 +284,11 @@ void TestCliSignals::closedPipe()
 
     QProcess run;
     run.setWorkingDirectory(m_dir->path());
-    run.setChildProcessModifier([writeEnd, stream, closed] {
-        if (closed)
+    run.setChildProcessModifier([writeEnd, stream, inPlace] {
+        if (inPlace == "-")
             ::close(stream);
+        else if (!inPlace.isEmpty())
+            ::dup2(::open(inPlace.constData(), O_WRONLY), stream);
         else
             ::dup2(writeEnd, stream);
     });
