@@ -421,6 +421,7 @@ void TestCli::update()
     QCOMPARE(listing.out, converted ? m_folder.path(u"in.xml\n"_s).toUtf8() : QByteArray());
     const CliRun run = runCliInMemory(options + QStringList{u"in.xml"_s});
     QCOMPARE(run.status, outputIsFolder ? 1 : 0);
+    QCOMPARE(run.err.contains("Every result is up to date."), !converted);
     if (!outputIsFolder)
         QCOMPARE(m_folder.readFile(u"in.csv"_s),
                  converted ? simpleOutput : QByteArray(outputExists ? "earlier" : "<missing>"));
