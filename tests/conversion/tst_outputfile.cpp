@@ -146,6 +146,32 @@ void runTool(const QString &program, const QStringList &arguments)
                         + QString::fromLocal8Bit(tool.readAll())));
 }
 
+// Whether a FAT file system can be mounted here through FUSE.
+bool canMountFat()
+{
+    return runningAsRoot() && QFileInfo::exists(u"/dev/fuse"_qs);
+}
+
+// A FAT file system made in an image file and mounted through FUSE while this lives; a FAT
+// file system has no unnamed files, as many network file systems have none.
+class FatMount {
+public:
+    FatMount(const QString &image, const QString &mountPoint, const QStringList &mkfsOptions = {})
+        : m_mountPoint(mountPoint)
+    {
+        QDir().mkpath(mountPoint);
+        runTool(u"mkfs.vfat"_qs,
+                QStringList{u"-C"_qs} + mkfsOptions + QStringList{image, u"4096"_qs});
+        runTool(u"fusefat"_qs, {u"-o"_qs, u"rw+"_qs, image, mountPoint});
+    }
+    ~FatMount() { QProcess::execute(u"fusermount"_qs, {u"-u"_qs, m_mountPoint}); }
+    FatMount(const FatMount &) = delete;
+    FatMount &operator=(const FatMount &) = delete;
+
+private:
+    QString m_mountPoint;
+};
+
 mode_t currentUmask()
 {
     const mode_t mask = ::umask(0);
@@ -714,15 +740,10 @@ void TestOutputFile::namedTemporaryOnFat()
     QFETCH(int, status);
     QFETCH(QString, reason);
     QFETCH(QByteArray, after);
-    if (!runningAsRoot())
-        QSKIP("mounting a FAT file system through FUSE needs root");
-    if (!QFileInfo::exists(u"/dev/fuse"_qs))
-        QSKIP("no /dev/fuse here");
+    if (!canMountFat())
+        QSKIP("mounting a FAT file system through FUSE needs root and /dev/fuse");
     const QString fat = path(u"fat"_qs);
-    QVERIFY(QDir(m_folder->path()).mkdir(u"fat"_qs));
-    runTool(u"mkfs.vfat"_qs, {u"-C"_qs, path(u"fat.img"_qs), u"4096"_qs});
-    runTool(u"fusefat"_qs, {u"-o"_qs, u"rw+"_qs, path(u"fat.img"_qs), fat});
-    const auto unmount = qScopeGuard([&] { QProcess::execute(u"fusermount"_qs, {u"-u"_qs, fat}); });
+    const FatMount mount(path(u"fat.img"_qs), fat);
     write(u"in.xml"_qs, document);
     write(u"bad.xml"_qs, "<r><a>x</r>");
     write(u"fat/data.csv"_qs, document);
@@ -754,13 +775,10 @@ void TestOutputFile::namedTemporaryOnFat()
 // hidden file takes its place: a folder there is refused, and the hidden file goes.
 void TestOutputFile::namedTemporaryRefusedAtCommit()
 {
-    if (!runningAsRoot() || !QFileInfo::exists(u"/dev/fuse"_qs))
+    if (!canMountFat())
         QSKIP("mounting a FAT file system through FUSE needs root and /dev/fuse");
     const QString fat = path(u"fat"_qs);
-    QVERIFY(QDir(m_folder->path()).mkdir(u"fat"_qs));
-    runTool(u"mkfs.vfat"_qs, {u"-C"_qs, path(u"fat.img"_qs), u"4096"_qs});
-    runTool(u"fusefat"_qs, {u"-o"_qs, u"rw+"_qs, path(u"fat.img"_qs), fat});
-    const auto unmount = qScopeGuard([&] { QProcess::execute(u"fusermount"_qs, {u"-u"_qs, fat}); });
+    const FatMount mount(path(u"fat.img"_qs), fat);
 
     OutputFile file(path(u"fat/out.csv"_qs));
     QVERIFY2(file.open(), qPrintable(file.errorString()));
@@ -777,13 +795,11 @@ void TestOutputFile::namedTemporaryRefusedAtCommit()
 // that the window makes before a run says no, and leaves nothing behind.
 void TestOutputFile::fullFatFolderTakesNoNewFile()
 {
-    if (!runningAsRoot() || !QFileInfo::exists(u"/dev/fuse"_qs))
+    if (!canMountFat())
         QSKIP("mounting a FAT file system through FUSE needs root and /dev/fuse");
     const QString fat = path(u"fat"_qs);
-    QVERIFY(QDir(m_folder->path()).mkdir(u"fat"_qs));
-    runTool(u"mkfs.vfat"_qs, {u"-C"_qs, u"-r"_qs, u"16"_qs, path(u"fat.img"_qs), u"4096"_qs});
-    runTool(u"fusefat"_qs, {u"-o"_qs, u"rw+"_qs, path(u"fat.img"_qs), fat});
-    const auto unmount = qScopeGuard([&] { QProcess::execute(u"fusermount"_qs, {u"-u"_qs, fat}); });
+    // Room for 16 entries in the root folder, which long names take several of.
+    const FatMount mount(path(u"fat.img"_qs), fat, {u"-r"_qs, u"16"_qs});
     QVERIFY(folderAcceptsNewFile(FileName::fromPath(fat)));
     QStringList made;
     for (int i = 0; QFile(fat + u"/taken%1.txt"_qs.arg(i)).open(QIODevice::WriteOnly); ++i)
